@@ -1,0 +1,206 @@
+// input.cpp - the input event queue and the per-update input state.
+#include "input.h"
+
+#include "../platform/platform.h"
+#include "display.h"
+
+enum { KEY_WENT_DOWN = 1, KEY_WENT_UP = 2 };
+
+struct QueuedEvent {
+    InputEvent event;
+    QueuedEvent* next;
+};
+
+static struct {
+    uint8_t keyStates[256]; // cleared after every update
+    float mouseX, mouseY;   // back-buffer pixels; kept across updates
+    bool captured;          // between a button down and the next button up
+    bool inWindow;          // refreshed after every message pump
+    QueuedEvent* head;      // oldest queued event; dropped after every update
+    QueuedEvent* tail;
+} input;
+
+static void clear_key_states()
+{
+    for (uint8_t& k : input.keyStates)
+        k = 0;
+}
+
+void input_init()
+{
+    int x = 0, y = 0;
+    plat_mouse_client_pos(&x, &y);
+    input.mouseX = static_cast<float>(x);
+    input.mouseY = static_cast<float>(y);
+    clear_key_states();
+}
+
+static void mark_key(int key, uint8_t bit)
+{
+    if (key >= 0 && key <= 255)
+        input.keyStates[key] |= bit;
+}
+
+static float clamp_to(int v, int size)
+{
+    if (v > size - 1)
+        v = size - 1;
+    if (v < 0)
+        v = 0;
+    return static_cast<float>(v);
+}
+
+void push_input_event(int type, int key, int scan, int flags, int x, int y)
+{
+    InputEvent e = {};
+    e.type = type;
+    e.key = key;
+    switch (type) {
+    case INPUT_KEY_DOWN:
+    case INPUT_KEY_UP:
+        if (type == INPUT_KEY_UP)
+            mark_key(key, KEY_WENT_UP);
+        else if (!(flags & INPUT_REPEAT))
+            mark_key(key, KEY_WENT_DOWN);
+        e.ch = plat_key_char(key, scan, plat_modifier_flags());
+        break;
+    case INPUT_MOUSE_WHEEL:
+        // The caller passes the notches in the key argument.
+        e.key = 0;
+        e.wheel = key;
+        break;
+    case INPUT_MOUSE_DOWN:
+        mark_key(key, KEY_WENT_DOWN);
+        plat_capture_mouse(true);
+        input.captured = true;
+        break;
+    case INPUT_MOUSE_UP:
+        mark_key(key, KEY_WENT_UP);
+        plat_capture_mouse(false);
+        // The cursor may have wandered outside while captured; put it back
+        // where the game last saw it.
+        x = static_cast<int>(input.mouseX);
+        y = static_cast<int>(input.mouseY);
+        plat_warp_mouse(x, y);
+        input.captured = false;
+        break;
+    default:
+        e.key = 0;
+        break;
+    }
+    e.flags = flags | plat_modifier_flags();
+
+    if (type == INPUT_KEY_DOWN || type == INPUT_KEY_UP) {
+        e.x = input.mouseX;
+        e.y = input.mouseY;
+    } else {
+        e.x = clamp_to(x, screen_width());
+        e.y = clamp_to(y, screen_height());
+    }
+
+    QueuedEvent* q = new QueuedEvent{e, nullptr};
+    if (input.tail)
+        input.tail->next = q;
+    else
+        input.head = q;
+    input.tail = q;
+
+    if (type == INPUT_MOUSE_MOVE) {
+        input.mouseX = e.x;
+        input.mouseY = e.y;
+    }
+}
+
+bool pop_input_event(InputEvent* out)
+{
+    QueuedEvent* q = input.head;
+    if (!q)
+        return false;
+    *out = q->event;
+    input.head = q->next;
+    if (!input.head)
+        input.tail = nullptr;
+    delete q;
+    return true;
+}
+
+void input_end_update()
+{
+    clear_key_states();
+    InputEvent dropped;
+    while (pop_input_event(&dropped)) { }
+}
+
+bool is_key_down(int vk)
+{
+    return plat_key_held(vk);
+}
+
+bool key_pressed(int vk)
+{
+    return vk >= 0 && vk <= 255 && (input.keyStates[vk] & KEY_WENT_DOWN);
+}
+
+bool key_released(int vk)
+{
+    return vk >= 0 && vk <= 255 && (input.keyStates[vk] & KEY_WENT_UP);
+}
+
+void mouse_pos(float* x, float* y)
+{
+    *x = input.mouseX;
+    *y = input.mouseY;
+}
+
+void set_mouse_pos(float x, float y)
+{
+    // The stored position follows when the resulting move message arrives.
+    plat_warp_mouse(static_cast<int>(x), static_cast<int>(y));
+}
+
+bool mouse_in_window()
+{
+    return input.inWindow;
+}
+
+void refresh_mouse_in_window()
+{
+    input.inWindow = input.captured || display_fullscreen() || plat_cursor_in_client();
+}
+
+const char* key_name(int vk)
+{
+    static const struct {
+        int first;
+        const char* names[12];
+    } RUNS[] = {
+        {1, {"Left Mouse Button", "Right Mouse Button"}},
+        {4, {"Middle Mouse Button"}},
+        {8, {"Backspace", "Tab"}},
+        {13, {"Enter"}},
+        {16, {"Shift", "Ctrl", "Alt", "Pause", "Caps Lock"}},
+        {27, {"Escape"}},
+        {32,
+            {"Space", "Page Up", "Page Down", "End", "Home", "Left Arrow", "Up Arrow", "Right Arrow",
+                "Down Arrow"}},
+        {45, {"Insert", "Delete"}},
+        {48, {"0", "1", "2", "3", "4", "5", "6", "7", "8", "9"}},
+        {65, {"A", "B", "C", "D", "E", "F", "G", "H", "I", "J", "K", "L"}},
+        {77, {"M", "N", "O", "P", "Q", "R", "S", "T", "U", "V", "W", "X"}},
+        {89, {"Y", "Z", "Left Win", "Right Win", "Application"}},
+        {96,
+            {"NumPad 0", "NumPad 1", "NumPad 2", "NumPad 3", "NumPad 4", "NumPad 5", "NumPad 6", "NumPad 7",
+                "NumPad 8", "NumPad 9", "Multiply", "Add"}},
+        {109, {"Subtract", "Decimal", "Divide"}},
+        {112, {"F1", "F2", "F3", "F4", "F5", "F6", "F7", "F8", "F9", "F10", "F11", "F12"}},
+        {144, {"Num Lock", "Scroll Lock"}},
+        {186, {"Semicolon", "Equals", "Comma", "Minus", "Period", "Slash", "Grave"}},
+        {219, {"Left bracket", "Backslash", "Right bracket", "Apostrophe"}},
+    };
+    for (const auto& run : RUNS) {
+        int i = vk - run.first;
+        if (i >= 0 && i < 12 && run.names[i])
+            return run.names[i];
+    }
+    return "?";
+}

@@ -1,0 +1,107 @@
+// log.cpp - logging to standard output, the error box and the fatal path.
+#include "log.h"
+
+#include <stdarg.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+
+#include "../platform/platform.h"
+
+enum { FATAL_REPORT_SIZE = 4096 };
+
+static struct {
+    const char* errorTitle = "TARNWICK! DEMO";
+    bool inFatal; // set once fatal_error has begun; a second one skips shutdown
+} log_state;
+
+void log_message(const char* format, ...)
+{
+    va_list args;
+    va_start(args, format);
+    vfprintf(stdout, format, args);
+    va_end(args);
+    fputs("\n", stdout);
+    fflush(stdout);
+}
+
+void log_text(const char* format, ...)
+{
+    va_list args;
+    va_start(args, format);
+    vfprintf(stdout, format, args);
+    va_end(args);
+}
+
+void set_error_box_title(const char* title)
+{
+    log_state.errorTitle = title;
+}
+
+void show_error_box(const char* text)
+{
+    log_message("ERROR: %s", text);
+    ShortText title;
+    format_short(title, "%s - FATAL ERROR", log_state.errorTitle);
+    plat_error_box(title.s, text);
+}
+
+const char* format_short(ShortText& buffer, const char* format, ...)
+{
+    va_list args;
+    va_start(args, format);
+    int n = vsnprintf(buffer.s, sizeof buffer.s, format, args);
+    va_end(args);
+    ASSERT(n >= 0 && n < ShortText::capacity());
+    return buffer.s;
+}
+
+// A binary operator character; '!' only as part of "!=", so that a unary
+// "!" keeps the space before it.
+static bool is_operator_at(const char* p)
+{
+    return (*p && strchr("<>=+-*/%", *p) != nullptr) || (p[0] == '!' && p[1] == '=');
+}
+
+void assert_failed(const char* file, int line, const char* expression)
+{
+    char compact[512];
+    int n = 0;
+    for (const char* p = expression; *p && n < static_cast<int>(sizeof compact) - 1; ++p) {
+        bool nextToOperator = (p > expression && is_operator_at(p - 1)) || is_operator_at(p + 1);
+        if (*p == ' ' && nextToOperator)
+            continue;
+        compact[n++] = *p;
+    }
+    compact[n] = 0;
+    fatal_error("%s(%d): failed ASSERT(%s)", file, line, compact);
+}
+
+void fatal_error(const char* format, ...)
+{
+    va_list args;
+    va_start(args, format);
+    fputs("\n\n", stderr);
+    vfprintf(stderr, format, args);
+    va_end(args);
+    fputs("\n", stderr);
+    fflush(stdout);
+    fflush(stderr);
+
+    // A message longer than the report buffer is cut, not refused.
+    static char report[FATAL_REPORT_SIZE];
+    va_start(args, format);
+    vsnprintf(report, sizeof report, format, args);
+    va_end(args);
+
+    // An assertion that fails while the program is already going down must
+    // not run the shutdown a second time; it only reports.
+    bool nested = log_state.inFatal;
+    log_state.inFatal = true;
+    show_error_box(report);
+    if (!nested)
+        shutdown_all();
+    fflush(stdout);
+    fflush(stderr);
+    _Exit(100);
+}

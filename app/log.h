@@ -1,0 +1,24 @@
+// log.h - log lines, the error box and the fatal path.
+//
+// Every log line of a program goes through log_message. fatal_error (declared
+// in zu_utils.h) is the only way a program stops on an error: it reports,
+// runs the program's shutdown_all and ends the process with code 100.
+#pragma once
+
+#include "../libs/inc/misc/zu_utils.h"
+
+// Writes the formatted text and a newline to standard output and flushes.
+void log_message(const char* format, ...) ZU_PRINTF(1, 2);
+
+// Writes the formatted text with no newline and no flush (a line in pieces).
+void log_text(const char* format, ...) ZU_PRINTF(1, 2);
+
+// Logs "ERROR: <text>" and shows the error box titled "<title> - FATAL ERROR".
+void show_error_box(const char* text);
+
+// The window title the error box names; "TARNWICK! DEMO" unless set.
+void set_error_box_title(const char* title);
+
+// Each program defines its own shutdown sequence; fatal_error runs it. It must
+// tolerate systems that were never started.
+void shutdown_all();

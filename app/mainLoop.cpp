@@ -1,0 +1,158 @@
+// mainLoop.cpp - the fixed-step main loop and its timing statistics.
+#include "mainLoop.h"
+
+#include <string.h>
+
+#include "../device/d3d_render.h"
+#include "gameHooks.h"
+#include "gpuLoad.h"
+#include "input.h"
+#include "timer.h"
+#include "window.h"
+
+static struct {
+    int64_t updatePeriod = 1; // ticks; set by set_update_rate
+    int maxUpdates = 5;       // catch-up updates allowed before a frame
+    int64_t simTime;          // counter value up to which game time has run
+    int64_t updateStart;      // taken just before each game_update
+    int64_t lastUpdateTicks;  // written by end_update_timing
+    int64_t renderStart;      // just before the last frame actually rendered
+    FrameStats stats;         // zeroed when the loop starts
+    int fps;                  // frames in the last completed second
+    int periodFrames;         // frames of the running second
+    int64_t periodStart;
+    bool quit;
+} loop;
+
+void set_update_rate(int updates_per_second, int max_consecutive)
+{
+    if (updates_per_second < 1)
+        updates_per_second = 1;
+    if (max_consecutive < 0)
+        max_consecutive = 0;
+    loop.maxUpdates = max_consecutive;
+    loop.updatePeriod = timer_frequency() / updates_per_second;
+    if (loop.updatePeriod < 1)
+        loop.updatePeriod = 1;
+}
+
+int64_t update_period_us()
+{
+    return ticks_to_us(loop.updatePeriod);
+}
+
+void end_update_timing()
+{
+    loop.lastUpdateTicks = timer_now() - loop.updateStart;
+}
+
+const FrameStats& frame_stats()
+{
+    return loop.stats;
+}
+
+int frames_per_second()
+{
+    return loop.fps;
+}
+
+void request_quit()
+{
+    loop.quit = true;
+}
+
+bool quit_requested()
+{
+    return loop.quit;
+}
+
+static int next_index(int i)
+{
+    return i + 1 == FRAME_STATS_LEN ? 0 : i + 1;
+}
+
+// One update: the duration of the previous update goes into its ring first.
+static void run_update()
+{
+    FrameStats& s = loop.stats;
+    s.updateUs[s.updateIndex] = static_cast<int32_t>(ticks_to_us(loop.lastUpdateTicks));
+    s.updateIndex = next_index(s.updateIndex);
+    pump_window_messages();
+    loop.updateStart = timer_now();
+    game_update(static_cast<float>(ticks_to_seconds(loop.updatePeriod)));
+    input_end_update();
+}
+
+// Presents the pending frame and records its time, the GPU load and the
+// frames-per-second count.
+static void present_and_measure()
+{
+    present_frame();
+    int64_t now = timer_now();
+    FrameStats& s = loop.stats;
+    s.frameUs[s.frameIndex] = static_cast<int32_t>(ticks_to_us(now - loop.renderStart));
+    int load;
+    s.gpuLoad[s.frameIndex] = gpu_load_query(&load) ? load : -1;
+    s.frameIndex = next_index(s.frameIndex);
+    ++loop.periodFrames;
+    if (now - loop.periodStart >= timer_frequency()) {
+        loop.fps = loop.periodFrames;
+        loop.periodStart = now;
+        loop.periodFrames = 0;
+    }
+}
+
+void main_loop()
+{
+    int64_t now = timer_now();
+    loop.simTime = now;
+    loop.periodStart = now;
+    loop.periodFrames = 0;
+    loop.lastUpdateTicks = 0;
+    memset(&loop.stats, 0, sizeof loop.stats);
+    // -1 after a frame rendered within the cap, raised before each catch-up
+    // update: up to max_updates + 1 updates run between two frames.
+    int counter = 0;
+    bool presentPending = false;
+
+    while (!loop.quit) {
+        run_update();
+        if (loop.quit)
+            break;
+
+        // Render frames until the next update is due.
+        for (;;) {
+            if (presentPending) {
+                present_and_measure();
+                presentPending = false;
+            }
+            pump_window_messages();
+            now = timer_now();
+            int64_t lag = now - loop.simTime;
+            if (lag < 0) { // the counter went backwards
+                lag = 0;
+                loop.simTime = now;
+            }
+            if (lag >= loop.updatePeriod && ++counter <= loop.maxUpdates) {
+                loop.simTime += loop.updatePeriod;
+                break;
+            }
+            presentPending = render_frame(static_cast<float>(ticks_to_seconds(lag)));
+            if (presentPending)
+                loop.renderStart = now;
+            if (counter > loop.maxUpdates) {
+                // Too far behind: drop the backlog and slow the game down.
+                counter = 0;
+                loop.simTime = timer_now();
+                break;
+            }
+            counter = -1;
+            if (loop.quit)
+                break;
+        }
+    }
+
+    if (presentPending)
+        present_frame();
+    input_end_update();
+}

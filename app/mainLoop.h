@@ -1,0 +1,37 @@
+// mainLoop.h - the fixed-step main loop and its timing statistics.
+//
+// The loop runs game_update at a fixed rate (20 per second) and renders frames
+// back to back in between, with a cap on catch-up updates. It reads the clock
+// through timer_now and calls pump_window_messages, game_update,
+// input_end_update, render_frame, present_frame and gpu_load_query.
+#pragma once
+
+#include <stdint.h>
+
+enum { FRAME_STATS_LEN = 200 };
+
+// Rings of the last 200 samples; each index is the next slot to write, which
+// is also the oldest sample.
+struct FrameStats {
+    int32_t updateUs[FRAME_STATS_LEN]; // microseconds each update took
+    int32_t frameUs[FRAME_STATS_LEN];  // just before a frame to just after its presentation
+    int32_t gpuLoad[FRAME_STATS_LEN];  // percent, or -1 without a figure
+    int updateIndex;
+    int frameIndex; // shared by frameUs and gpuLoad
+};
+
+void main_loop();
+
+// rate below 1 becomes 1, a negative cap 0; the period is at least one tick.
+void set_update_rate(int updates_per_second, int max_consecutive);
+int64_t update_period_us();
+// Marks the end of the running update; game_update calls it as its last step.
+void end_update_timing();
+
+const FrameStats& frame_stats();
+// Presented frames in the last completed second of counter time (0 at first).
+int frames_per_second();
+
+// Set when the window's quit message arrives; ends the loop.
+void request_quit();
+bool quit_requested();

@@ -1,0 +1,20 @@
+// paths.h - the program's directory and data-file paths.
+#pragma once
+
+#include <stdint.h>
+
+#include "../libs/inc/misc/zu_utils.h"
+
+// Finds the directory of the program file (with its trailing '/') and logs
+// "app path: '%s'". Empty when the program's file name cannot be had.
+void find_app_path();
+const char* app_path();
+
+// Full path of a data file: a name starting with '/' is taken as it is, any
+// other name is placed under the program's directory; the result is
+// normalised lexically ("." and ".." folded, repeated '/' merged). No name
+// gives the program's directory itself.
+const char* resolve_path(PathText& destination, const char* name);
+
+// Last-modification time in seconds, or 0 when the file cannot be examined.
+int64_t file_time(const char* name);

@@ -1,0 +1,67 @@
+// settings.cpp - display options from the settings store and the command line.
+#include "settings.h"
+
+#include <string.h>
+
+#include "../platform/platform.h"
+
+static Settings current; // filled by read_settings at start-up
+
+struct Switch {
+    const char* text;
+    void (*apply)(Settings& s);
+};
+
+// Compared exactly and case-sensitively; a later switch overrides an earlier.
+static const Switch SWITCHES[] = {
+    {"-720", [](Settings& s) { s.window_width = 1280, s.window_height = 720; }},
+    {"-360", [](Settings& s) { s.window_width = 640, s.window_height = 360; }},
+    {"-aa", [](Settings& s) { s.antialias = true; }},
+    {"-noaa", [](Settings& s) { s.antialias = false; }},
+    {"-vs", [](Settings& s) { s.vsync = true; }},
+    {"-novs", [](Settings& s) { s.vsync = false; }},
+    {"-fullscr", [](Settings& s) { s.fullscreen = true; }},
+    {"-win", [](Settings& s) { s.fullscreen = false; }},
+};
+
+void read_settings(int argc, const char* const* argv)
+{
+    current.fullscreen = false;
+    current.window_width = current.window_height = 0;
+    current.antialias = false;
+    current.vsync = true;
+
+    uint32_t flags;
+    if (settings_read_dword("flags", &flags)) {
+        current.fullscreen = (flags & SETTINGS_FULLSCREEN) != 0;
+        current.antialias = (flags & SETTINGS_ANTIALIAS) != 0;
+        current.vsync = (flags & SETTINGS_VSYNC) != 0;
+        current.fast_voxels = (flags & SETTINGS_FAST_VOXELS) != 0;
+    }
+
+    for (int i = 1; i < argc; ++i)
+        for (const Switch& sw : SWITCHES)
+            if (strcmp(argv[i], sw.text) == 0)
+                sw.apply(current);
+}
+
+const Settings& settings()
+{
+    return current;
+}
+
+bool settings_read_dword(const char* name, uint32_t* out)
+{
+    uint32_t type = 0;
+    uint32_t value = 0;
+    uint32_t size = sizeof value;
+    if (!registry_read(name, &type, &value, &size) || type != REG_TYPE_DWORD)
+        return false;
+    *out = value;
+    return true;
+}
+
+bool settings_write_dword(const char* name, uint32_t value)
+{
+    return registry_write(name, REG_TYPE_DWORD, &value, sizeof value);
+}

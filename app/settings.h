@@ -1,0 +1,31 @@
+// settings.h - display options from the settings store and the command line.
+//
+// The store holds one value, "flags": bit 0 fullscreen, bit 1 antialias,
+// bit 2 vsync, bit 3 fast_voxels. Command-line switches override it.
+#pragma once
+
+#include <stdint.h>
+
+enum {
+    SETTINGS_FULLSCREEN = 1,
+    SETTINGS_ANTIALIAS = 2,
+    SETTINGS_VSYNC = 4,
+    SETTINGS_FAST_VOXELS = 8,
+};
+
+struct Settings {
+    bool fullscreen = false;
+    bool antialias = false;
+    bool vsync = true;
+    bool fast_voxels = false;
+    int window_width = 0; // 0: not given, the maximised client size decides
+    int window_height = 0;
+};
+
+// Fills the settings from "flags" and then from the arguments after argv[0].
+void read_settings(int argc, const char* const* argv);
+const Settings& settings();
+
+// A 4-byte DWORD value of the store; false unless it exists with that type.
+bool settings_read_dword(const char* name, uint32_t* out);
+bool settings_write_dword(const char* name, uint32_t value);

@@ -1,0 +1,126 @@
+// stream.cpp - file streams over stdio.
+#include "stream.h"
+
+// Both stream kinds share the handle logic; only the exception type differs.
+template <typename E> static void require_open(FILE* file)
+{
+    if (!file)
+        throw E("file not opened", -1);
+}
+
+template <typename E> static int32_t position_of(FILE* file)
+{
+    require_open<E>(file);
+    return static_cast<int32_t>(ftell(file));
+}
+
+template <typename E> static void seek_file(FILE* file, long offset, int whence)
+{
+    require_open<E>(file);
+    if (fseek(file, offset, whence) != 0)
+        throw E("file seek error", static_cast<int32_t>(ftell(file)));
+}
+
+static FILE* open_file(FILE*& file, const char* name, const char* mode)
+{
+    if (file)
+        fclose(file);
+    // stdio opens files shared: other processes may read and write them too.
+    file = name ? fopen(name, mode) : nullptr;
+    return file;
+}
+
+static void close_file(FILE*& file)
+{
+    if (file)
+        fclose(file);
+    file = nullptr;
+}
+
+bool FileInputStream::open(const char* name, const char* mode)
+{
+    return open_file(file, name, mode) != nullptr;
+}
+
+void FileInputStream::close()
+{
+    close_file(file);
+}
+
+int32_t FileInputStream::read_some(void* buffer, int32_t size)
+{
+    if (!file || size <= 0)
+        return 0;
+    return static_cast<int32_t>(fread(buffer, 1, static_cast<size_t>(size), file));
+}
+
+int32_t FileInputStream::read(void* buffer, int32_t size)
+{
+    require_open<Exception>(file);
+    if (size < 0)
+        throw Exception("negative size in read()", -1);
+    if (size == 0)
+        return 0;
+    size_t got = fread(buffer, 1, static_cast<size_t>(size), file);
+    if (got != static_cast<size_t>(size))
+        throw Exception("error reading file", static_cast<int32_t>(ftell(file)));
+    return size;
+}
+
+int32_t FileInputStream::tell()
+{
+    return position_of<Exception>(file);
+}
+
+void FileInputStream::seek(int32_t position)
+{
+    seek_file<Exception>(file, position, SEEK_SET);
+}
+
+void FileInputStream::seek_relative(int32_t offset)
+{
+    seek_file<Exception>(file, offset, SEEK_CUR);
+}
+
+void FileInputStream::seek_from_end(int32_t offset)
+{
+    seek_file<Exception>(file, offset, SEEK_END);
+}
+
+bool FileOutputStream::open(const char* name, const char* mode)
+{
+    return open_file(file, name, mode) != nullptr;
+}
+
+void FileOutputStream::close()
+{
+    close_file(file);
+}
+
+int32_t FileOutputStream::write(const void* buffer, int32_t size)
+{
+    require_open<Exception>(file);
+    if (size < 0)
+        throw Exception("negative size in write()", -1);
+    if (size == 0)
+        return 0;
+    size_t put = fwrite(buffer, 1, static_cast<size_t>(size), file);
+    if (put != static_cast<size_t>(size))
+        throw Exception("error writing file", static_cast<int32_t>(ftell(file)));
+    return size;
+}
+
+int32_t FileOutputStream::tell()
+{
+    return position_of<Exception>(file);
+}
+
+void FileOutputStream::seek(int32_t position)
+{
+    seek_file<Exception>(file, position, SEEK_SET);
+}
+
+void FileOutputStream::seek_from_end(int32_t offset)
+{
+    seek_file<Exception>(file, offset, SEEK_END);
+}

@@ -1,0 +1,172 @@
+// window.cpp - the game's window and its messages.
+#include "window.h"
+
+#include "../device/d3d_render.h"
+#include "display.h"
+#include "input.h"
+#include "mainLoop.h"
+#include "settings.h"
+
+static const char* const WINDOW_CLASS = "TarnwickWindow";
+static const char* const WINDOW_TITLE = "TARNWICK! DEMO";
+// The size of a window whose size the settings leave open, before it is maximised.
+enum { DEFAULT_WIDTH = 1280, DEFAULT_HEIGHT = 720 };
+
+static struct {
+    bool active;     // focused and not minimised
+    bool hideCursor; // set by game_init
+    // Windowed placement saved by Alt+Enter; zero until the first switch.
+    int savedWidth, savedHeight;
+    PlatRect savedRect;
+} window;
+
+bool register_window_class()
+{
+    return plat_video_init(WINDOW_CLASS);
+}
+
+bool create_main_window(const Settings& s, int* client_width, int* client_height)
+{
+    if (s.fullscreen) {
+        if (!plat_create_window(WINDOW_TITLE, 0, 0, 0, 0, PLAT_WINDOW_FULLSCREEN | PLAT_WINDOW_OPENGL))
+            return false;
+    } else {
+        PlatRect area;
+        if (!plat_work_area(&area)) {
+            area = {0, 0, 0, 0};
+            plat_desktop_size(&area.right, &area.bottom);
+        }
+        bool sized = s.window_width >= 1;
+        int w = sized ? s.window_width : DEFAULT_WIDTH;
+        int h = s.window_height >= 1 ? s.window_height : DEFAULT_HEIGHT;
+        int left = area.left + (area.right - area.left - w) / 2;
+        int top = area.top + (area.bottom - area.top - h) / 2;
+        int flags = PLAT_WINDOW_OPENGL | PLAT_WINDOW_RESIZABLE | (sized ? 0 : PLAT_WINDOW_MAXIMISED);
+        if (!plat_create_window(WINDOW_TITLE, left, top, w, h, flags))
+            return false;
+    }
+    plat_client_size(client_width, client_height);
+    if (s.window_width >= 1 && !s.fullscreen)
+        *client_width = s.window_width;
+    if (s.window_height >= 1 && !s.fullscreen)
+        *client_height = s.window_height;
+    return true;
+}
+
+static void update_cursor()
+{
+    plat_show_cursor(!(window.active && window.hideCursor));
+}
+
+void set_hide_cursor(bool hide)
+{
+    window.hideCursor = hide;
+    update_cursor();
+}
+
+bool window_active()
+{
+    return window.active;
+}
+
+// Closing destroys the window: it goes inactive and the quit request follows.
+static void close_window()
+{
+    window.active = false;
+    request_quit();
+}
+
+void window_proc(const WindowMessage& msg)
+{
+    switch (msg.type) {
+    case WMSG_SIZE:
+        if (!plat_window_minimised() && !display_fullscreen()) {
+            int w, h;
+            plat_client_size(&w, &h);
+            resize_d3d(w, h, false);
+        }
+        break;
+    case WMSG_ACTIVATE:
+        window.active = plat_window_focused() && !plat_window_minimised();
+        update_cursor();
+        break;
+    case WMSG_SYSKEY_DOWN:
+        if (msg.key == VK_F4) {
+            close_window();
+            break;
+        }
+        if (msg.key == VK_RETURN) {
+            // Holding the keys must not flip the display back and forth.
+            if (!msg.repeat)
+                toggle_fullscreen();
+            break;
+        }
+        push_input_event(INPUT_KEY_DOWN, msg.key, msg.scan, msg.repeat ? INPUT_REPEAT : 0, -1, -1);
+        break;
+    case WMSG_KEY_DOWN:
+        push_input_event(INPUT_KEY_DOWN, msg.key, msg.scan, msg.repeat ? INPUT_REPEAT : 0, -1, -1);
+        break;
+    case WMSG_KEY_UP:
+    case WMSG_SYSKEY_UP:
+        push_input_event(INPUT_KEY_UP, msg.key, msg.scan, 0, -1, -1);
+        break;
+    case WMSG_MOUSE_MOVE:
+        push_input_event(INPUT_MOUSE_MOVE, 0, 0, 0, msg.x, msg.y);
+        break;
+    case WMSG_BUTTON_DOWN:
+        plat_focus_window();
+        push_input_event(INPUT_MOUSE_DOWN, msg.key, 0, 0, msg.x, msg.y);
+        break;
+    case WMSG_BUTTON_UP:
+        push_input_event(INPUT_MOUSE_UP, msg.key, 0, 0, msg.x, msg.y);
+        break;
+    case WMSG_BUTTON_DBLCLK:
+        push_input_event(INPUT_MOUSE_DOWN, msg.key, 0, INPUT_REPEAT, msg.x, msg.y);
+        break;
+    case WMSG_WHEEL:
+        push_input_event(INPUT_MOUSE_WHEEL, msg.wheel, 0, 0, msg.x, msg.y);
+        break;
+    case WMSG_CLOSE:
+        close_window();
+        break;
+    case WMSG_QUIT:
+        request_quit();
+        break;
+    case WMSG_PAINT:
+        break;
+    }
+}
+
+void pump_window_messages()
+{
+    plat_pump_events(window_proc, 0);
+    refresh_mouse_in_window();
+}
+
+void toggle_fullscreen()
+{
+    int w = 0, h = 0;
+    if (display_fullscreen()) {
+        w = window.savedWidth;
+        h = window.savedHeight;
+        if (w == 0 || h == 0) {
+            w = screen_width() / 2;
+            h = screen_height() / 2;
+        }
+    } else {
+        plat_client_size(&window.savedWidth, &window.savedHeight);
+        plat_window_rect(&window.savedRect);
+    }
+    resize_d3d(w, h, !display_fullscreen());
+
+    if (display_fullscreen()) {
+        plat_set_window_fullscreen(true);
+        return;
+    }
+    plat_set_window_fullscreen(false);
+    const PlatRect& r = window.savedRect;
+    if (r.left != r.right)
+        plat_set_window_rect(r.left, r.top, r.right - r.left, r.bottom - r.top);
+    else
+        plat_set_window_rect(0, 0, screen_width(), screen_height());
+}

@@ -1,0 +1,24 @@
+// window.h - the game's window and its messages.
+//
+// Window messages are handled only inside pump_window_messages, on the main
+// loop's thread: keys and buttons become input events, size changes and
+// Alt+Enter reset the device, closing the window requests the quit.
+#pragma once
+
+#include "../platform/platform.h"
+
+struct Settings;
+
+// Starts the video system; false ends the program at once with exit code 0.
+bool register_window_class();
+// Creates the window as the settings ask and returns its client size, which
+// stands in for a width or height that the settings leave open.
+bool create_main_window(const Settings& s, int* client_width, int* client_height);
+
+void window_proc(const WindowMessage& msg);
+void pump_window_messages();
+void toggle_fullscreen();
+
+bool window_active();
+// Hides the system cursor over the client area while the window is active.
+void set_hide_cursor(bool hide);

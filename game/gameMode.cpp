@@ -1,0 +1,70 @@
+// gameMode.cpp - the mode switch and the game flow shared by the modes.
+#include "gameMode.h"
+
+#include "enemies.h"
+#include "hero.h"
+#include "shots.h"
+#include "upgrades.h"
+
+static struct {
+    GameMode* current;  // null before game_init and after game_shutdown
+    bool levelComplete; // cleared by new_level
+} flow;
+
+void switch_mode(GameMode* next)
+{
+    GameMode* old = flow.current;
+    if (next == old)
+        return;
+    if (old)
+        old->leave(next);
+    flow.current = next;
+    if (next)
+        next->enter(old);
+}
+
+GameMode* current_mode()
+{
+    return flow.current;
+}
+
+bool level_complete()
+{
+    return flow.levelComplete;
+}
+
+void set_level_complete(bool complete)
+{
+    flow.levelComplete = complete;
+}
+
+void new_game()
+{
+    set_level_number(1);
+    set_upgrade_points(0);
+    for (Upgrade* const* u = upgrades; *u; ++u)
+        (*u)->reset();
+}
+
+void advance_level()
+{
+    set_level_number(level_number() + 1);
+    set_upgrade_points(upgrade_points() + 5);
+}
+
+void update_world(float seconds)
+{
+    update_enemies(seconds);
+    update_hero(seconds);
+    update_shots(seconds);
+    update_debris(seconds);
+}
+
+void play_world_step(float seconds)
+{
+    update_world(seconds);
+    if (hero_health() <= 0)
+        switch_mode(game_over_mode());
+    if (level_complete())
+        switch_mode(elevator_mode());
+}

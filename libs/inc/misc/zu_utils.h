@@ -1,0 +1,73 @@
+// zu_utils.h - assertions, the fatal-error entry and bounded text buffers.
+//
+// Shared by the game and the launcher. fatal_error itself lives with the
+// logging code (app/log.cpp); it is declared here so that every header that
+// asserts needs only this one include.
+#pragma once
+
+#include <stddef.h>
+#include <string.h>
+
+#if defined(__GNUC__)
+#define ZU_PRINTF(fmt, args) __attribute__((format(printf, fmt, args)))
+#else
+#define ZU_PRINTF(fmt, args)
+#endif
+
+// Reports the formatted message, shuts the program down in order and ends the
+// process with exit code 100. Never returns.
+[[noreturn]] void fatal_error(const char* format, ...) ZU_PRINTF(1, 2);
+
+// The base name of a source path, so that assertion messages name the file
+// ("zu_dynArray.h") and not the directory it was compiled from.
+constexpr const char* zu_base_name(const char* path)
+{
+    const char* base = path;
+    for (const char* p = path; *p; ++p)
+        if (*p == '/' || *p == '\\')
+            base = p + 1;
+    return base;
+}
+
+// Reports a failed assertion as "%s(%d): failed ASSERT(%s)" with the file's
+// base name, the line and the expression; never returns. The expression is
+// given in its compact form: comparison and arithmetic operators without the
+// spaces that source formatting puts around them, "&&" and "||" with them.
+[[noreturn]] void assert_failed(const char* file, int line, const char* expression);
+
+// Always active: a failed assertion is a fatal error.
+#define ASSERT(expr)                                                                                         \
+    do {                                                                                                     \
+        if (!(expr))                                                                                         \
+            assert_failed(zu_base_name(__FILE__), __LINE__, #expr);                                          \
+    } while (0)
+
+// A fixed character buffer of BS bytes; the size is part of the type so that
+// copy_text can check every copy against it.
+template <int BS> struct FixedText {
+    char s[BS];
+
+    const char* c_str() const { return s; }
+    static constexpr int capacity() { return BS; }
+};
+
+using ShortText = FixedText<256>; // short messages, format_short
+using PathText = FixedText<260>;  // file names and paths
+using LongText = FixedText<512>;  // stream error messages, definition lists
+
+// Copies text (null = empty) into the buffer; a text that does not fit with its
+// terminator is a caller bug and fails the assertion.
+template <int BS> inline void copy_text(FixedText<BS>& buffer, const char* text)
+{
+    if (!text) {
+        buffer.s[0] = 0;
+        return;
+    }
+    size_t l = strlen(text);
+    ASSERT(l < BS);
+    memcpy(buffer.s, text, l + 1);
+}
+
+// Formats into the caller's 256-character buffer and returns its text. The
+// formats used with it are short by construction; overflow is asserted.
+const char* format_short(ShortText& buffer, const char* format, ...) ZU_PRINTF(2, 3);

@@ -1,0 +1,107 @@
+// platform.h - the operating-system services both programs use.
+//
+// Everything that touches SDL is behind these functions (platform/sdlPlatform.cpp);
+// the settings store is platform/registry.cpp. Tests link a fake implementation
+// of this header instead of SDL, so the code above it runs without a display.
+// There is one window per program, so no function takes a window handle.
+#pragma once
+
+#include <stdint.h>
+
+struct PlatRect {
+    int left, top, right, bottom;
+};
+
+// Window messages as the rest of the program sees them: one record per event,
+// already translated to virtual-key codes and client coordinates.
+enum WindowMessageType {
+    WMSG_SIZE,     // the client area changed size (x, y = new size)
+    WMSG_ACTIVATE, // focus or minimised state changed
+    WMSG_KEY_DOWN, // key = virtual key, scan = scan code, repeat = auto-repeat
+    WMSG_KEY_UP,
+    WMSG_SYSKEY_DOWN, // a key pressed while Alt is held
+    WMSG_SYSKEY_UP,
+    WMSG_BUTTON_DOWN, // key = 1 left, 2 right, 4 middle
+    WMSG_BUTTON_UP,
+    WMSG_BUTTON_DBLCLK,
+    WMSG_MOUSE_MOVE, // x, y = client position (may lie outside while captured)
+    WMSG_WHEEL,      // wheel = signed notches
+    WMSG_PAINT,      // the window must be redrawn
+    WMSG_CLOSE,      // the user asked to close the window
+    WMSG_QUIT,       // the process was asked to end (signal, session end)
+};
+
+struct WindowMessage {
+    WindowMessageType type;
+    int key;
+    int scan;
+    bool repeat;
+    int x, y;
+    int wheel;
+};
+
+using WindowProc = void (*)(const WindowMessage& msg);
+
+enum PlatWindowFlags {
+    PLAT_WINDOW_FULLSCREEN = 1, // covers the desktop at its display mode
+    PLAT_WINDOW_MAXIMISED = 2,
+    PLAT_WINDOW_OPENGL = 4, // the window will get an OpenGL context
+    PLAT_WINDOW_RESIZABLE = 8,
+};
+
+// Clock: the performance counter, the program's only clock.
+int64_t plat_counter();
+int64_t plat_counter_frequency();
+
+// Full file name of the running program; false when it cannot be had or does
+// not fit into size bytes.
+bool plat_exe_path(char* buffer, int size);
+
+// A modal error box; never shown on a headless run (offscreen or dummy video
+// driver, no display, or TARNWICK_NO_MSGBOX set), so it can never block one.
+void plat_error_box(const char* title, const char* text);
+
+// Video subsystem and the one window.
+bool plat_video_init(const char* window_class);
+void plat_video_shutdown();
+bool plat_work_area(PlatRect* area);
+bool plat_desktop_size(int* width, int* height);
+bool plat_create_window(const char* title, int x, int y, int width, int height, int flags);
+void plat_destroy_window();
+bool plat_window_exists();
+void plat_client_size(int* width, int* height);
+bool plat_window_minimised();
+bool plat_window_focused();
+void plat_set_window_fullscreen(bool fullscreen);
+void plat_set_window_rect(int x, int y, int width, int height);
+void plat_window_rect(PlatRect* rect);
+
+// Takes every waiting event without waiting and hands each to proc as a
+// window message. wait_ms > 0 first waits up to that long for an event.
+void plat_pump_events(WindowProc proc, int wait_ms);
+
+// Input state read from the system at the moment of the call.
+int plat_modifier_flags();                      // the 0x001-0x020 and 0x080-0x200 bits of InputEvent
+bool plat_key_held(int vk);                     // live held state of a virtual key or mouse button
+int plat_key_char(int vk, int scan, int flags); // the character a key produces, or 0
+void plat_capture_mouse(bool capture);
+void plat_warp_mouse(int x, int y); // client coordinates
+void plat_mouse_client_pos(int* x, int* y);
+bool plat_cursor_in_client(); // the cursor is over this window's client area
+void plat_show_cursor(bool show);
+void plat_focus_window();
+
+// OpenGL context of the window (the game's device layer).
+bool plat_gl_create_context(bool vsync);
+void plat_gl_destroy_context();
+void plat_gl_swap();
+void plat_gl_drawable_size(int* width, int* height);
+void plat_gl_set_vsync(bool vsync);
+
+// The settings store: named values in the per-user settings file. Types follow
+// the registry's numbering.
+enum { REG_TYPE_SZ = 1, REG_TYPE_DWORD = 4 };
+bool registry_read(const char* name, uint32_t* type, void* buffer, uint32_t* size);
+bool registry_write(const char* name, uint32_t type, const void* data, uint32_t size);
+// The path of the settings file in use (for messages and tests).
+const char* registry_file_path();

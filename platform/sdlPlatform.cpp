@@ -1,0 +1,524 @@
+// sdlPlatform.cpp - the platform services on SDL2.
+//
+// The one window, its events translated into window messages, keyboard and
+// mouse state in virtual-key terms, the clock, the error box and the OpenGL
+// context. No SDL type or code leaves this file.
+#include <SDL.h>
+#include <stdlib.h>
+#include <string.h>
+#include <unistd.h>
+
+#include "../app/log.h"
+#include "platform.h"
+
+static struct {
+    SDL_Window* window;
+    SDL_GLContext gl;
+    bool videoUp;
+} sdl;
+
+// SDL keycodes to virtual-key codes; keys missing here produce no messages.
+static const struct {
+    SDL_Keycode sym;
+    int vk;
+} KEY_MAP[] = {
+    {SDLK_BACKSPACE, 8},
+    {SDLK_TAB, 9},
+    {SDLK_RETURN, 13},
+    {SDLK_KP_ENTER, 13},
+    {SDLK_LSHIFT, 16},
+    {SDLK_RSHIFT, 16},
+    {SDLK_LCTRL, 17},
+    {SDLK_RCTRL, 17},
+    {SDLK_LALT, 18},
+    {SDLK_RALT, 18},
+    {SDLK_PAUSE, 19},
+    {SDLK_CAPSLOCK, 20},
+    {SDLK_ESCAPE, 27},
+    {SDLK_SPACE, 32},
+    {SDLK_PAGEUP, 33},
+    {SDLK_PAGEDOWN, 34},
+    {SDLK_END, 35},
+    {SDLK_HOME, 36},
+    {SDLK_LEFT, 37},
+    {SDLK_UP, 38},
+    {SDLK_RIGHT, 39},
+    {SDLK_DOWN, 40},
+    {SDLK_PRINTSCREEN, 44},
+    {SDLK_INSERT, 45},
+    {SDLK_DELETE, 46},
+    {SDLK_LGUI, 91},
+    {SDLK_RGUI, 92},
+    {SDLK_APPLICATION, 93},
+    {SDLK_KP_0, 96},
+    {SDLK_KP_1, 97},
+    {SDLK_KP_2, 98},
+    {SDLK_KP_3, 99},
+    {SDLK_KP_4, 100},
+    {SDLK_KP_5, 101},
+    {SDLK_KP_6, 102},
+    {SDLK_KP_7, 103},
+    {SDLK_KP_8, 104},
+    {SDLK_KP_9, 105},
+    {SDLK_KP_MULTIPLY, 106},
+    {SDLK_KP_PLUS, 107},
+    {SDLK_KP_MINUS, 109},
+    {SDLK_KP_PERIOD, 110},
+    {SDLK_KP_DIVIDE, 111},
+    {SDLK_F1, 112},
+    {SDLK_F2, 113},
+    {SDLK_F3, 114},
+    {SDLK_F4, 115},
+    {SDLK_F5, 116},
+    {SDLK_F6, 117},
+    {SDLK_F7, 118},
+    {SDLK_F8, 119},
+    {SDLK_F9, 120},
+    {SDLK_F10, 121},
+    {SDLK_F11, 122},
+    {SDLK_F12, 123},
+    {SDLK_NUMLOCKCLEAR, 144},
+    {SDLK_SCROLLLOCK, 145},
+    {SDLK_SEMICOLON, 186},
+    {SDLK_EQUALS, 187},
+    {SDLK_COMMA, 188},
+    {SDLK_MINUS, 189},
+    {SDLK_PERIOD, 190},
+    {SDLK_SLASH, 191},
+    {SDLK_BACKQUOTE, 192},
+    {SDLK_LEFTBRACKET, 219},
+    {SDLK_BACKSLASH, 220},
+    {SDLK_RIGHTBRACKET, 221},
+    {SDLK_QUOTE, 222},
+};
+
+static int vk_from_keycode(SDL_Keycode sym)
+{
+    if (sym >= SDLK_a && sym <= SDLK_z)
+        return 'A' + (sym - SDLK_a);
+    if (sym >= SDLK_0 && sym <= SDLK_9)
+        return '0' + (sym - SDLK_0);
+    for (const auto& k : KEY_MAP)
+        if (k.sym == sym)
+            return k.vk;
+    return 0;
+}
+
+int64_t plat_counter()
+{
+    return static_cast<int64_t>(SDL_GetPerformanceCounter());
+}
+
+int64_t plat_counter_frequency()
+{
+    return static_cast<int64_t>(SDL_GetPerformanceFrequency());
+}
+
+bool plat_exe_path(char* buffer, int size)
+{
+    ssize_t n = readlink("/proc/self/exe", buffer, static_cast<size_t>(size));
+    if (n <= 0 || n >= size)
+        return false;
+    buffer[n] = 0;
+    return true;
+}
+
+static bool headless()
+{
+    if (getenv("TARNWICK_NO_MSGBOX"))
+        return true;
+    const char* driver = sdl.videoUp ? SDL_GetCurrentVideoDriver() : getenv("SDL_VIDEODRIVER");
+    if (driver && (strcmp(driver, "offscreen") == 0 || strcmp(driver, "dummy") == 0))
+        return true;
+    return !getenv("DISPLAY") && !getenv("WAYLAND_DISPLAY");
+}
+
+void plat_error_box(const char* title, const char* text)
+{
+    if (!headless())
+        SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, title, text, nullptr);
+}
+
+bool plat_video_init(const char* window_class)
+{
+    // The X11 class names the window for the desktop's task list and launchers.
+    setenv("SDL_VIDEO_X11_WMCLASS", window_class, 0);
+    if (SDL_Init(SDL_INIT_VIDEO) != 0)
+        return false;
+    sdl.videoUp = true;
+    return true;
+}
+
+void plat_video_shutdown()
+{
+    plat_destroy_window();
+    if (sdl.videoUp)
+        SDL_Quit();
+    sdl.videoUp = false;
+}
+
+bool plat_work_area(PlatRect* area)
+{
+    SDL_Rect r;
+    if (!sdl.videoUp || SDL_GetDisplayUsableBounds(0, &r) != 0)
+        return false;
+    *area = {r.x, r.y, r.x + r.w, r.y + r.h};
+    return true;
+}
+
+bool plat_desktop_size(int* width, int* height)
+{
+    SDL_DisplayMode mode;
+    if (!sdl.videoUp || SDL_GetDesktopDisplayMode(0, &mode) != 0)
+        return false;
+    *width = mode.w;
+    *height = mode.h;
+    return true;
+}
+
+bool plat_create_window(const char* title, int x, int y, int width, int height, int flags)
+{
+    Uint32 sdlFlags = SDL_WINDOW_SHOWN;
+    if (flags & PLAT_WINDOW_OPENGL)
+        sdlFlags |= SDL_WINDOW_OPENGL;
+    if (flags & PLAT_WINDOW_RESIZABLE)
+        sdlFlags |= SDL_WINDOW_RESIZABLE;
+    if (flags & PLAT_WINDOW_MAXIMISED) {
+        sdlFlags |= SDL_WINDOW_MAXIMIZED;
+        x = y = SDL_WINDOWPOS_CENTERED;
+    }
+    if (flags & PLAT_WINDOW_FULLSCREEN) {
+        sdlFlags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
+        if (!plat_desktop_size(&width, &height))
+            width = 640, height = 480;
+        x = y = 0;
+    }
+    if (flags & PLAT_WINDOW_OPENGL) {
+        SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
+        SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+        SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 0);
+    }
+    sdl.window = SDL_CreateWindow(title, x, y, width, height, sdlFlags);
+    if (!sdl.window)
+        log_message("can't create window: %s", SDL_GetError());
+    return sdl.window != nullptr;
+}
+
+void plat_destroy_window()
+{
+    plat_gl_destroy_context();
+    if (sdl.window)
+        SDL_DestroyWindow(sdl.window);
+    sdl.window = nullptr;
+}
+
+bool plat_window_exists()
+{
+    return sdl.window != nullptr;
+}
+
+void plat_client_size(int* width, int* height)
+{
+    *width = *height = 0;
+    if (sdl.window)
+        SDL_GetWindowSize(sdl.window, width, height);
+}
+
+bool plat_window_minimised()
+{
+    return sdl.window && (SDL_GetWindowFlags(sdl.window) & SDL_WINDOW_MINIMIZED);
+}
+
+bool plat_window_focused()
+{
+    return sdl.window && (SDL_GetWindowFlags(sdl.window) & SDL_WINDOW_INPUT_FOCUS);
+}
+
+void plat_set_window_fullscreen(bool fullscreen)
+{
+    if (sdl.window)
+        SDL_SetWindowFullscreen(sdl.window, fullscreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
+}
+
+void plat_set_window_rect(int x, int y, int width, int height)
+{
+    if (!sdl.window)
+        return;
+    SDL_SetWindowSize(sdl.window, width, height);
+    SDL_SetWindowPosition(sdl.window, x, y);
+}
+
+void plat_window_rect(PlatRect* rect)
+{
+    *rect = {0, 0, 0, 0};
+    if (!sdl.window)
+        return;
+    int x, y, w, h;
+    SDL_GetWindowPosition(sdl.window, &x, &y);
+    SDL_GetWindowSize(sdl.window, &w, &h);
+    *rect = {x, y, x + w, y + h};
+}
+
+static int button_code(Uint8 button)
+{
+    switch (button) {
+    case SDL_BUTTON_LEFT:
+        return 1;
+    case SDL_BUTTON_RIGHT:
+        return 2;
+    case SDL_BUTTON_MIDDLE:
+        return 4;
+    default:
+        return 0;
+    }
+}
+
+// Alt makes a key a system key, as do Alt and F10 themselves; AltGr does not.
+static bool is_system_key(const SDL_KeyboardEvent& k, int vk)
+{
+    return (k.keysym.mod & KMOD_LALT) || vk == 18 || vk == 121;
+}
+
+static bool translate_window_event(const SDL_WindowEvent& w, WindowMessage* msg)
+{
+    switch (w.event) {
+    case SDL_WINDOWEVENT_SIZE_CHANGED:
+        msg->type = WMSG_SIZE;
+        msg->x = w.data1;
+        msg->y = w.data2;
+        return true;
+    case SDL_WINDOWEVENT_FOCUS_GAINED:
+    case SDL_WINDOWEVENT_FOCUS_LOST:
+    case SDL_WINDOWEVENT_MINIMIZED:
+    case SDL_WINDOWEVENT_RESTORED:
+    case SDL_WINDOWEVENT_MAXIMIZED:
+        msg->type = WMSG_ACTIVATE;
+        return true;
+    case SDL_WINDOWEVENT_EXPOSED:
+        msg->type = WMSG_PAINT;
+        return true;
+    case SDL_WINDOWEVENT_CLOSE:
+        msg->type = WMSG_CLOSE;
+        return true;
+    default:
+        return false;
+    }
+}
+
+static bool translate_event(const SDL_Event& e, WindowMessage* msg)
+{
+    *msg = WindowMessage{};
+    switch (e.type) {
+    case SDL_QUIT:
+        msg->type = WMSG_QUIT;
+        return true;
+    case SDL_WINDOWEVENT:
+        return translate_window_event(e.window, msg);
+    case SDL_KEYDOWN:
+    case SDL_KEYUP: {
+        msg->key = vk_from_keycode(e.key.keysym.sym);
+        if (!msg->key)
+            return false;
+        bool sys = is_system_key(e.key, msg->key);
+        if (e.type == SDL_KEYDOWN)
+            msg->type = sys ? WMSG_SYSKEY_DOWN : WMSG_KEY_DOWN;
+        else
+            msg->type = sys ? WMSG_SYSKEY_UP : WMSG_KEY_UP;
+        msg->scan = e.key.keysym.scancode;
+        msg->repeat = e.key.repeat != 0;
+        return true;
+    }
+    case SDL_MOUSEMOTION:
+        msg->type = WMSG_MOUSE_MOVE;
+        msg->x = e.motion.x;
+        msg->y = e.motion.y;
+        return true;
+    case SDL_MOUSEBUTTONDOWN:
+    case SDL_MOUSEBUTTONUP:
+        msg->key = button_code(e.button.button);
+        if (!msg->key)
+            return false;
+        if (e.type == SDL_MOUSEBUTTONUP)
+            msg->type = WMSG_BUTTON_UP;
+        else // every second click of a series is a double click
+            msg->type = e.button.clicks % 2 == 0 ? WMSG_BUTTON_DBLCLK : WMSG_BUTTON_DOWN;
+        msg->x = e.button.x;
+        msg->y = e.button.y;
+        return true;
+    case SDL_MOUSEWHEEL:
+        msg->type = WMSG_WHEEL;
+        msg->wheel = e.wheel.direction == SDL_MOUSEWHEEL_FLIPPED ? -e.wheel.y : e.wheel.y;
+        SDL_GetMouseState(&msg->x, &msg->y);
+        return true;
+    default:
+        return false;
+    }
+}
+
+void plat_pump_events(WindowProc proc, int wait_ms)
+{
+    SDL_Event e;
+    bool have = wait_ms > 0 ? SDL_WaitEventTimeout(&e, wait_ms) != 0 : SDL_PollEvent(&e) != 0;
+    while (have) {
+        WindowMessage msg;
+        if (translate_event(e, &msg))
+            proc(msg);
+        have = SDL_PollEvent(&e) != 0;
+    }
+}
+
+int plat_modifier_flags()
+{
+    SDL_Keymod mod = SDL_GetModState();
+    int flags = 0;
+    if (mod & KMOD_SHIFT)
+        flags |= 0x001;
+    if (mod & KMOD_CTRL)
+        flags |= 0x002;
+    if (mod & KMOD_ALT)
+        flags |= 0x004;
+    if (mod & KMOD_CAPS)
+        flags |= 0x008;
+    if (mod & KMOD_SCROLL)
+        flags |= 0x010;
+    if (mod & KMOD_NUM)
+        flags |= 0x020;
+    Uint32 buttons = SDL_GetMouseState(nullptr, nullptr);
+    if (buttons & SDL_BUTTON_LMASK)
+        flags |= 0x080;
+    if (buttons & SDL_BUTTON_RMASK)
+        flags |= 0x100;
+    if (buttons & SDL_BUTTON_MMASK)
+        flags |= 0x200;
+    return flags;
+}
+
+bool plat_key_held(int vk)
+{
+    Uint32 buttons = SDL_GetMouseState(nullptr, nullptr);
+    if (vk == 1)
+        return buttons & SDL_BUTTON_LMASK;
+    if (vk == 2)
+        return buttons & SDL_BUTTON_RMASK;
+    if (vk == 4)
+        return buttons & SDL_BUTTON_MMASK;
+    int count = 0;
+    const Uint8* keys = SDL_GetKeyboardState(&count);
+    for (int sc = 0; sc < count; ++sc)
+        if (keys[sc] && vk_from_keycode(SDL_GetKeyFromScancode(static_cast<SDL_Scancode>(sc))) == vk)
+            return true;
+    return false;
+}
+
+int plat_key_char(int vk, int scan, int flags)
+{
+    switch (vk) {
+    case 8:
+    case 9:
+    case 13:
+    case 27:
+        return vk;
+    default:
+        break;
+    }
+    if (flags & 0x002) // Ctrl combinations produce no printable character
+        return 0;
+    SDL_Keycode sym = SDL_GetKeyFromScancode(static_cast<SDL_Scancode>(scan));
+    if (sym < 32 || sym > 126)
+        return 0;
+    bool shift = (flags & 0x001) != 0;
+    if (sym >= 'a' && sym <= 'z')
+        return shift != ((flags & 0x008) != 0) ? sym - 32 : sym;
+    if (!shift)
+        return sym;
+    static const char PLAIN[] = "1234567890-=[]\\;',./`";
+    static const char SHIFTED[] = "!@#$%^&*()_+{}|:\"<>?~";
+    const char* at = strchr(PLAIN, static_cast<char>(sym));
+    return at ? SHIFTED[at - PLAIN] : sym;
+}
+
+void plat_capture_mouse(bool capture)
+{
+    SDL_CaptureMouse(capture ? SDL_TRUE : SDL_FALSE);
+}
+
+void plat_warp_mouse(int x, int y)
+{
+    if (sdl.window)
+        SDL_WarpMouseInWindow(sdl.window, x, y);
+}
+
+void plat_mouse_client_pos(int* x, int* y)
+{
+    *x = *y = 0;
+    if (sdl.videoUp)
+        SDL_GetMouseState(x, y);
+}
+
+bool plat_cursor_in_client()
+{
+    if (!sdl.window || SDL_GetMouseFocus() != sdl.window)
+        return false;
+    int x, y, w, h;
+    SDL_GetMouseState(&x, &y);
+    SDL_GetWindowSize(sdl.window, &w, &h);
+    return x >= 0 && y >= 0 && x < w && y < h;
+}
+
+void plat_show_cursor(bool show)
+{
+    if (sdl.videoUp)
+        SDL_ShowCursor(show ? SDL_ENABLE : SDL_DISABLE);
+}
+
+void plat_focus_window()
+{
+    if (sdl.window)
+        SDL_SetWindowInputFocus(sdl.window);
+}
+
+bool plat_gl_create_context(bool vsync)
+{
+    if (!sdl.window)
+        return false;
+    // OpenGL 4.5 core where the driver has it, else 3.3 core.
+    static const int VERSIONS[][2] = {{4, 5}, {3, 3}};
+    for (const auto& v : VERSIONS) {
+        SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, v[0]);
+        SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, v[1]);
+        sdl.gl = SDL_GL_CreateContext(sdl.window);
+        if (sdl.gl)
+            break;
+    }
+    if (!sdl.gl) {
+        log_message("can't create OpenGL context: %s", SDL_GetError());
+        return false;
+    }
+    plat_gl_set_vsync(vsync);
+    return true;
+}
+
+void plat_gl_destroy_context()
+{
+    if (sdl.gl)
+        SDL_GL_DeleteContext(sdl.gl);
+    sdl.gl = nullptr;
+}
+
+void plat_gl_swap()
+{
+    if (sdl.window)
+        SDL_GL_SwapWindow(sdl.window);
+}
+
+void plat_gl_drawable_size(int* width, int* height)
+{
+    *width = *height = 0;
+    if (sdl.window)
+        SDL_GL_GetDrawableSize(sdl.window, width, height);
+}
+
+void plat_gl_set_vsync(bool vsync)
+{
+    SDL_GL_SetSwapInterval(vsync ? 1 : 0);
+}

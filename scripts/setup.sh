@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the project needs (only those missing), then
+# configures and builds. Safe to run any number of times.
+#   scripts/setup.sh [build-dir] [extra cmake arguments...]
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+PACKAGES=(
+  cmake g++ make pkg-config
+  libsdl2-dev libepoxy-dev zlib1g-dev libpng-dev libstb-dev
+  libgtest-dev libgmock-dev libbenchmark-dev
+  libgl1-mesa-dri libegl-mesa0 libegl1 xvfb xauth glslang-tools
+)
+
+missing=()
+for p in "${PACKAGES[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+    missing+=("$p")
+  fi
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "installing: ${missing[*]}"
+  SUDO=""
+  [ "$(id -u)" -ne 0 ] && SUDO="sudo"
+  $SUDO apt-get update
+  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y --no-install-recommends "${missing[@]}"
+fi
+
+build_dir="${1:-build}"
+shift || true
+cmake -S . -B "$build_dir" "$@"
+cmake --build "$build_dir" -j"$(nproc)"

@@ -1,0 +1,17 @@
+#!/usr/bin/env bash
+# Builds and runs every test headless: once in build/ and once more under
+# AddressSanitizer and UndefinedBehaviorSanitizer in build-asan/.
+# Exits non-zero when anything fails.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+export SDL_VIDEODRIVER=offscreen
+export TARNWICK_NO_MSGBOX=1
+jobs="$(nproc)"
+
+scripts/setup.sh build -DTARNWICK_WERROR=ON
+(cd build && ctest --output-on-failure -j"$jobs")
+
+scripts/setup.sh build-asan -DTARNWICK_WERROR=ON -DTARNWICK_SANITIZE=ON -DTARNWICK_BENCH=OFF \
+  -DCMAKE_BUILD_TYPE=Debug
+(cd build-asan && ctest --output-on-failure -j"$jobs")

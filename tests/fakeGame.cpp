@@ -1,0 +1,45 @@
+// fakeGame.cpp - game hooks and GPU probe driven by the test.
+#include "app/gameHooks.h"
+#include "app/gpuLoad.h"
+#include "app/mainLoop.h"
+#include "fakeFrame.h"
+
+void game_init()
+{
+}
+void game_shutdown()
+{
+}
+void game_resized()
+{
+}
+
+void game_update(float seconds)
+{
+    if (fake_game.onUpdate)
+        fake_game.onUpdate(seconds);
+    end_update_timing();
+}
+
+void game_draw(float seconds)
+{
+    if (fake_game.onDraw)
+        fake_game.onDraw(seconds);
+}
+
+bool gpu_load_start()
+{
+    return fake_game.gpuLoad >= 0;
+}
+
+bool gpu_load_query(int* percent)
+{
+    if (fake_game.gpuLoad < 0)
+        return false;
+    *percent = fake_game.gpuLoad;
+    return true;
+}
+
+void gpu_load_stop()
+{
+}

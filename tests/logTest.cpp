@@ -1,0 +1,60 @@
+// Log lines and the fatal path.
+#include "app/log.h"
+
+#include <gtest/gtest.h>
+
+#include "deathTest.h"
+#include "fakePlatform.h"
+#include "testShutdown.h"
+
+TEST(Log, LinesGoToStandardOutput)
+{
+    testing::internal::CaptureStdout();
+    log_text("a%d", 1);
+    log_text("b");
+    log_message(" c%s", "!");
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "a1b c!\n");
+}
+
+TEST(LogDeathTest, AFatalErrorReportsShutsDownAndExitsWith100)
+{
+    EXPECT_FATAL(
+        fatal_error("no %s", "device"), "\n\nno device\n(.|\n)*ERROR: no device\n(.|\n)*test shutdown ran");
+}
+
+TEST(LogDeathTest, AFatalErrorDuringShutdownDoesNotRunItAgain)
+{
+    test_shutdown_fails = true;
+    EXPECT_FATAL(fatal_error("first"), "ERROR: first\ntest shutdown ran\n(.|\n)*ERROR: shutdown broke\n$");
+    test_shutdown_fails = false;
+}
+
+TEST(LogDeathTest, AVeryLongMessageIsCutToTheReportBuffer)
+{
+    std::string longText(5000, 'm');
+    EXPECT_FATAL(fatal_error("%s", longText.c_str()), "ERROR: m{4095}\n");
+}
+
+TEST(LogDeathTest, AssertionsShowTheCompactExpression)
+{
+    int at = 5, num = 3;
+    EXPECT_FATAL(ASSERT(at >= 0 && at <= num),
+        "ERROR: logTest\\.cpp\\([0-9]+\\): failed ASSERT\\(at>=0 && at<=num\\)");
+    const char* vbPtr = nullptr;
+    EXPECT_FATAL(ASSERT(!vbPtr == false || at != at), "failed ASSERT\\(!vbPtr==false \\|\\| at!=at\\)");
+}
+
+TEST(Log, TheErrorBoxNamesTheWindow)
+{
+    fake_reset();
+    testing::internal::CaptureStdout();
+    show_error_box("boom");
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "ERROR: boom\n");
+    EXPECT_EQ(fake.errorBoxes, 1);
+    EXPECT_EQ(fake.boxTitle, "TARNWICK! DEMO - FATAL ERROR");
+    EXPECT_EQ(fake.boxText, "boom");
+    set_error_box_title("TARNWICK! Launcher");
+    show_error_box("x");
+    EXPECT_EQ(fake.boxTitle, "TARNWICK! Launcher - FATAL ERROR");
+    set_error_box_title("TARNWICK! DEMO");
+}

@@ -1,0 +1,231 @@
+// The fixed-step main loop driven by a fake counter.
+#include "app/mainLoop.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "app/timer.h"
+#include "fakeFrame.h"
+#include "fakePlatform.h"
+
+// Runs the loop with updates and frames that take fixed counter times; the
+// trace records 'U' per update, 'R' per rendered frame, 'P' per presentation.
+struct LoopRun {
+    int64_t updateTicks = 2;
+    int64_t renderTicks = 1;
+    int quitAfter = 20;
+    std::function<void()> onRender;
+    std::function<void(int)> onUpdate; // gets the update's number
+
+    std::string trace;
+    int updates = 0;
+
+    void run()
+    {
+        fake_game.onUpdate = [this](float) {
+            trace += 'U';
+            if (onUpdate)
+                onUpdate(updates);
+            fake.counter += updateTicks;
+            if (++updates == quitAfter)
+                request_quit();
+        };
+        if (!fake_device.onRender)
+            fake_device.onRender = [this](float) {
+                trace += 'R';
+                fake.counter += renderTicks;
+                if (onRender)
+                    onRender();
+                return true;
+            };
+        fake_device.onPresent = [this] { trace += 'P'; };
+        main_loop();
+    }
+};
+
+static size_t longest_run(const std::string& s, char c)
+{
+    size_t best = 0, run = 0;
+    for (char x : s) {
+        run = x == c ? run + 1 : 0;
+        best = std::max(best, run);
+    }
+    return best;
+}
+
+// The quit request cannot be taken back, so every run of the loop happens in
+// a child process; the test's checks run there and report through the exit code.
+#define IN_CHILD(...)                                                                                        \
+    do {                                                                                                     \
+        auto body = [&] { __VA_ARGS__; };                                                                    \
+        EXPECT_EXIT(                                                                                         \
+            {                                                                                                \
+                body();                                                                                      \
+                _exit(::testing::Test::HasFailure() ? 1 : 0);                                                \
+            },                                                                                               \
+            ::testing::ExitedWithCode(0), "");                                                               \
+    } while (0)
+
+class MainLoop : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        fake_reset();
+        fake_frame_reset();
+        fake.frequency = 1000;
+        fake.counter = 5000;
+        timer_init();
+        set_update_rate(20, 5); // 50 ticks per update
+    }
+};
+
+TEST_F(MainLoop, AFrequencyBelowTwentyStillGivesAPeriodOfOneTick)
+{
+    fake.frequency = 10;
+    timer_init();
+    set_update_rate(20, 5);
+    EXPECT_EQ(update_period_us(), 100000); // one tick of 0.1 s
+    IN_CHILD({
+        LoopRun r;
+        r.updateTicks = 0;
+        r.quitAfter = 5;
+        r.run();
+        EXPECT_EQ(r.trace.substr(0, 7), "URPURPU");
+    });
+}
+
+TEST_F(MainLoop, UpdateRateLimits)
+{
+    set_update_rate(0, -3);
+    EXPECT_EQ(update_period_us(), 1000000); // one update per second
+    set_update_rate(20, 5);
+    EXPECT_EQ(update_period_us(), 50000);
+}
+
+TEST_F(MainLoop, IdleFastRenderingPresentsEveryFrameAndUpdatesOncePerPeriod)
+{
+    IN_CHILD({
+        fake_game.gpuLoad = 42;
+        LoopRun r;
+        r.run();
+        EXPECT_EQ(r.trace[0], 'U'); // one update before anything is drawn
+        EXPECT_EQ(r.trace.find("RR"), std::string::npos);
+        EXPECT_EQ(longest_run(r.trace, 'U'), 1u);
+        const FrameStats& s = frame_stats();
+        EXPECT_EQ(s.updateIndex, 20); // one entry per update
+        EXPECT_EQ(s.updateUs[0], 0);
+        EXPECT_EQ(s.updateUs[1], 2000); // the duration of the previous update
+        EXPECT_EQ(s.frameUs[0], 1000);  // from before the frame to after its presentation
+        EXPECT_EQ(s.gpuLoad[0], 42);
+        // 20 updates of 50 ticks: about 48 frames between two updates.
+        EXPECT_NEAR(fake_device.presents, 19 * 48, 19);
+        EXPECT_EQ(s.frameIndex, fake_device.presents % FRAME_STATS_LEN);
+    });
+}
+
+TEST_F(MainLoop, SlowUpdatesRunAtMostSixBetweenFramesThenDropTheBacklog)
+{
+    IN_CHILD({
+        LoopRun r;
+        r.updateTicks = 120; // each update takes 2.4 periods
+        r.quitAfter = 60;
+        r.run();
+        EXPECT_EQ(longest_run(r.trace, 'U'), 6u);
+        // When the cap is exceeded one frame is drawn, the backlog dropped,
+        // and one more update runs before that frame is presented.
+        EXPECT_NE(r.trace.find("UUUUUURUP"), std::string::npos);
+        // The game slows down instead of spiralling: far fewer updates than
+        // the counter time would call for.
+        int64_t elapsed = fake.counter - 5000;
+        EXPECT_LT(r.updates, elapsed / 50 * 2 / 3);
+        EXPECT_EQ(frame_stats().updateUs[1], 120000);
+    });
+}
+
+TEST_F(MainLoop, ACounterGoingBackwardsGivesNoUpdateBurst)
+{
+    IN_CHILD({
+        LoopRun r;
+        int renders = 0;
+        r.onRender = [&] {
+            if (++renders == 100)
+                fake.counter -= 100000;
+        };
+        r.quitAfter = 10;
+        r.run();
+        EXPECT_EQ(longest_run(r.trace, 'U'), 1u);
+        EXPECT_EQ(r.updates, 10);
+    });
+}
+
+TEST_F(MainLoop, FramesPerSecondChangesOncePerSecondOfCounterTime)
+{
+    IN_CHILD({
+        LoopRun r;
+        r.renderTicks = 4;
+        r.quitAfter = 70; // 3.5 seconds
+        std::vector<std::pair<int64_t, int>> seen;
+        r.onUpdate = [&](int) { seen.push_back({fake.counter, frames_per_second()}); };
+        r.run();
+        std::vector<int64_t> changes; // counter times at which a new figure was seen
+        for (size_t i = 0; i < seen.size(); ++i) {
+            if (seen[i].first - 5000 < 1000) {
+                EXPECT_EQ(seen[i].second, 0) << "before the first full second";
+            }
+            if (i > 0 && seen[i].second != seen[i - 1].second)
+                changes.push_back(seen[i].first);
+        }
+        ASSERT_FALSE(changes.empty());
+        for (size_t i = 1; i < changes.size(); ++i)
+            EXPECT_GT(changes[i] - changes[i - 1], 900);
+        EXPECT_NEAR(frames_per_second(), 240, 12);
+    });
+}
+
+TEST_F(MainLoop, DeclinedFramesAreNotPresented)
+{
+    IN_CHILD({
+        fake_device.onRender = [](float) {
+            fake.counter += 1;
+            return false;
+        };
+        LoopRun r;
+        r.quitAfter = 5;
+        r.run();
+        EXPECT_EQ(fake_device.presents, 0);
+        EXPECT_EQ(frame_stats().frameIndex, 0);
+        EXPECT_EQ(r.updates, 5);
+    });
+}
+
+TEST_F(MainLoop, TheLagPassedToTheFrameIsTheTimeSinceTheUpdateWasDue)
+{
+    IN_CHILD({
+        std::vector<float> lags;
+        fake_device.onRender = [&](float lag) {
+            lags.push_back(lag);
+            fake.counter += 10;
+            return true;
+        };
+        LoopRun r;
+        r.updateTicks = 0;
+        r.quitAfter = 3;
+        r.run();
+        ASSERT_GE(lags.size(), 5u);
+        EXPECT_FLOAT_EQ(lags[0], 0.0f);
+        EXPECT_FLOAT_EQ(lags[1], 0.010f);
+        EXPECT_FLOAT_EQ(lags[4], 0.040f);
+        EXPECT_FLOAT_EQ(lags[5], 0.0f); // after the next update
+    });
+}
+
+TEST_F(MainLoop, AQuitBeforeTheLoopEndsItAtOnce)
+{
+    IN_CHILD({
+        request_quit();
+        LoopRun r;
+        r.run();
+        EXPECT_EQ(r.trace, "");
+    });
+}

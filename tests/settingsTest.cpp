@@ -1,0 +1,201 @@
+// The settings store file and the display settings built from it.
+#include "app/settings.h"
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "platform/platform.h"
+
+// Points XDG_CONFIG_HOME at a fresh directory for the test's lifetime.
+class SettingsStore : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        char pattern[] = "/tmp/tarnwick-config-XXXXXX";
+        root = mkdtemp(pattern);
+        chmod(root.c_str(), 0755);
+        setenv("XDG_CONFIG_HOME", root.c_str(), 1);
+        dir = root + "/Oskvel Games/TARNWICK";
+    }
+    void TearDown() override
+    {
+        std::string cmd = "chmod -R u+w '" + root + "' && rm -rf '" + root + "'";
+        EXPECT_EQ(system(cmd.c_str()), 0);
+        unsetenv("XDG_CONFIG_HOME");
+    }
+    void write_store(const std::string& text)
+    {
+        std::string cmd = "mkdir -p '" + dir + "'";
+        ASSERT_EQ(system(cmd.c_str()), 0);
+        std::ofstream(dir + "/settings.reg") << text;
+    }
+    std::string store_text()
+    {
+        std::ifstream in(dir + "/settings.reg");
+        std::stringstream ss;
+        ss << in.rdbuf();
+        return ss.str();
+    }
+    void read(std::initializer_list<const char*> args)
+    {
+        std::vector<const char*> argv = {"game"};
+        argv.insert(argv.end(), args.begin(), args.end());
+        read_settings(static_cast<int>(argv.size()), argv.data());
+    }
+
+    std::string root, dir;
+};
+
+TEST_F(SettingsStore, TheStoreLivesUnderTheConfigHome)
+{
+    EXPECT_EQ(std::string(registry_file_path()), dir + "/settings.reg");
+}
+
+TEST_F(SettingsStore, WithoutAStoreTheDefaultsHold)
+{
+    read({});
+    const Settings& s = settings();
+    EXPECT_FALSE(s.fullscreen);
+    EXPECT_FALSE(s.antialias);
+    EXPECT_TRUE(s.vsync);
+    EXPECT_FALSE(s.fast_voxels);
+    EXPECT_EQ(s.window_width, 0);
+    EXPECT_EQ(s.window_height, 0);
+    uint32_t v;
+    EXPECT_FALSE(settings_read_dword("flags", &v));
+}
+
+TEST_F(SettingsStore, FlagsFiveIsFullscreenWithVsyncAndNormalVoxels)
+{
+    write_store("\"flags\"=dword:00000005\n");
+    read({});
+    EXPECT_TRUE(settings().fullscreen);
+    EXPECT_FALSE(settings().antialias);
+    EXPECT_TRUE(settings().vsync);
+    EXPECT_FALSE(settings().fast_voxels);
+
+    write_store("\"flags\"=dword:0000000a\n");
+    read({});
+    EXPECT_FALSE(settings().fullscreen);
+    EXPECT_TRUE(settings().antialias);
+    EXPECT_FALSE(settings().vsync);
+    EXPECT_TRUE(settings().fast_voxels);
+}
+
+TEST_F(SettingsStore, AStringFlagsValueIsIgnored)
+{
+    write_store("\"flags\"=\"5\"\n");
+    read({});
+    EXPECT_FALSE(settings().fullscreen);
+    EXPECT_TRUE(settings().vsync);
+    uint32_t v;
+    EXPECT_FALSE(settings_read_dword("flags", &v));
+    // A longer text does not fit a DWORD buffer at all.
+    write_store("\"flags\"=\"fullscreen please\"\n");
+    EXPECT_FALSE(settings_read_dword("flags", &v));
+}
+
+TEST_F(SettingsStore, SwitchesOverrideTheStoreAndTheLaterOneWins)
+{
+    write_store("\"flags\"=dword:00000007\n");
+    read({"-720", "-360", "-fullscr", "-win", "-noaa", "-novs"});
+    EXPECT_EQ(settings().window_width, 640);
+    EXPECT_EQ(settings().window_height, 360);
+    EXPECT_FALSE(settings().fullscreen);
+    EXPECT_FALSE(settings().antialias);
+    EXPECT_FALSE(settings().vsync);
+
+    read({"-360", "-720", "-win", "-fullscr", "-vs"});
+    EXPECT_EQ(settings().window_width, 1280);
+    EXPECT_EQ(settings().window_height, 720);
+    EXPECT_TRUE(settings().fullscreen);
+    EXPECT_TRUE(settings().vsync);
+}
+
+TEST_F(SettingsStore, SwitchesAreCaseSensitiveAndOthersAreIgnored)
+{
+    read({"-AA", "aa", "-aa-", "--aa", "-Fullscr"});
+    EXPECT_FALSE(settings().antialias);
+    EXPECT_FALSE(settings().fullscreen);
+    read({"-aa"});
+    EXPECT_TRUE(settings().antialias);
+}
+
+TEST_F(SettingsStore, WrittenValuesReadBackAndOtherLinesSurvive)
+{
+    write_store(
+        "; written by hand\n\"flags\"=dword:00000001\r\n\"other\"=\"a \\\"quoted\\\" \\\\ text\"\ngarbage\n");
+    EXPECT_TRUE(settings_write_dword("flags", 13));
+    uint32_t v = 0;
+    EXPECT_TRUE(settings_read_dword("flags", &v));
+    EXPECT_EQ(v, 13u);
+    EXPECT_EQ(store_text(),
+        "; written by hand\n\"flags\"=dword:0000000d\n\"other\"=\"a \\\"quoted\\\" \\\\ text\"\ngarbage\n");
+
+    char text[64];
+    uint32_t type = 0, size = sizeof text;
+    ASSERT_TRUE(registry_read("other", &type, text, &size));
+    EXPECT_EQ(type, static_cast<uint32_t>(REG_TYPE_SZ));
+    EXPECT_STREQ(text, "a \"quoted\" \\ text");
+    EXPECT_EQ(size, strlen(text) + 1);
+    // A buffer that is too small is refused and told the size it needs.
+    size = 4;
+    EXPECT_FALSE(registry_read("other", &type, text, &size));
+    EXPECT_EQ(size, strlen("a \"quoted\" \\ text") + 1);
+}
+
+TEST_F(SettingsStore, AWriteCreatesTheStoreAndMalformedLinesAreSkipped)
+{
+    EXPECT_TRUE(settings_write_dword("flags", 2));
+    EXPECT_EQ(store_text(), "\"flags\"=dword:00000002\n");
+
+    write_store("\"flags\"=dword:123456789\n\"flags\"=dword:\n\"flags=dword:1\n\"flags\"=dword:00000004\n");
+    uint32_t v = 0;
+    EXPECT_TRUE(settings_read_dword("flags", &v));
+    EXPECT_EQ(v, 4u);
+}
+
+// Runs f in a child process that has dropped root rights, as a player's
+// session would run; returns the child's exit status.
+template <typename F> static int as_unprivileged(F f)
+{
+    pid_t pid = fork();
+    if (pid == 0) {
+        if (getuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0))
+            _exit(3);
+        _exit(f() ? 0 : 1);
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+TEST_F(SettingsStore, AFailedWriteReportsFalseAndKeepsTheOldValue)
+{
+    write_store("\"flags\"=dword:00000009\n");
+    chmod(dir.c_str(), 0555);
+    EXPECT_EQ(as_unprivileged([] { return settings_write_dword("flags", 1); }), 1);
+    EXPECT_EQ(store_text(), "\"flags\"=dword:00000009\n");
+    EXPECT_EQ(as_unprivileged([] {
+        uint32_t v = 0;
+        return settings_read_dword("flags", &v) && v == 9;
+    }),
+        0);
+    // Nothing was left behind beside the store.
+    std::string cmd = "test $(ls -A '" + dir + "' | wc -l) -eq 1";
+    EXPECT_EQ(system(cmd.c_str()), 0);
+
+    // A store directory that cannot be made (a file stands in its way).
+    chmod(dir.c_str(), 0755);
+    std::string blocked = root + "/blocked";
+    std::ofstream(blocked) << "x";
+    setenv("XDG_CONFIG_HOME", blocked.c_str(), 1);
+    EXPECT_FALSE(settings_write_dword("flags", 1));
+}

@@ -1,0 +1,172 @@
+// File streams, data-file paths and file times.
+#include "app/stream.h"
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <string>
+
+#include "app/paths.h"
+#include "fakePlatform.h"
+
+// A scratch file removed at the end of the test.
+struct TempFile {
+    TempFile(const void* data, size_t size)
+    {
+        char pattern[] = "/tmp/tarnwick-stream-XXXXXX";
+        int fd = mkstemp(pattern);
+        path = pattern;
+        EXPECT_EQ(write(fd, data, size), static_cast<ssize_t>(size));
+        close(fd);
+    }
+    ~TempFile() { unlink(path.c_str()); }
+    std::string path;
+};
+
+template <typename F> static StreamIOException caught(F f)
+{
+    try {
+        f();
+    } catch (const StreamIOException& e) {
+        return e;
+    }
+    ADD_FAILURE() << "no exception";
+    return StreamIOException("", 0);
+}
+
+TEST(FileInputStream, ReadsExactSizesAndReportsShortReadsWithTheirPosition)
+{
+    TempFile file("0123456789", 10);
+    FileInputStream in(file.path.c_str(), "rb");
+    char buf[16] = {};
+    EXPECT_EQ(in.read(buf, 0), 0);
+    EXPECT_EQ(in.read_some(buf, 0), 0);
+    EXPECT_EQ(in.tell(), 0);
+    EXPECT_EQ(in.read(buf, 4), 4);
+    EXPECT_EQ(std::string(buf, 4), "0123");
+
+    StreamIOException e = caught([&] { in.read(buf, 10); });
+    EXPECT_STREQ(e.message.s, "error reading file");
+    EXPECT_EQ(e.position, 10); // the end of what could be read
+    EXPECT_TRUE(in.is_open()); // a failure leaves the stream open
+
+    in.seek(2);
+    in.seek_relative(3);
+    EXPECT_EQ(in.tell(), 5);
+    in.seek_from_end(-1);
+    EXPECT_EQ(in.read_some(buf, 8), 1);
+    EXPECT_EQ(buf[0], '9');
+
+    e = caught([&] { in.seek(-5); });
+    EXPECT_STREQ(e.message.s, "file seek error");
+    e = caught([&] { in.read(buf, -1); });
+    EXPECT_STREQ(e.message.s, "negative size in read()");
+    EXPECT_EQ(e.position, -1);
+}
+
+TEST(FileInputStream, EveryOperationOfAClosedStreamSaysFileNotOpened)
+{
+    FileInputStream in("/nonexistent/tarnwick/file", "rb");
+    EXPECT_FALSE(in.is_open());
+    char buf[4];
+    EXPECT_EQ(in.read_some(buf, 4), 0);
+    in.close();
+    in.close();
+    const std::function<void()> ops[] = {
+        [&] { in.read(buf, 0); },
+        [&] { in.tell(); },
+        [&] { in.seek(0); },
+        [&] { in.seek_relative(1); },
+        [&] { in.seek_from_end(0); },
+    };
+    for (const auto& op : ops) {
+        StreamIOException e = caught(op);
+        EXPECT_STREQ(e.message.s, "file not opened");
+        EXPECT_EQ(e.position, -1);
+    }
+    // The handler for either kind of stream error catches input errors.
+    EXPECT_THROW(in.tell(), InputStream::Exception);
+}
+
+TEST(FileOutputStream, WritesAndReportsItsErrors)
+{
+    char name[] = "/tmp/tarnwick-out-XXXXXX";
+    close(mkstemp(name));
+    {
+        FileOutputStream out(name, "wb");
+        EXPECT_EQ(out.write("abcdef", 6), 6);
+        EXPECT_EQ(out.write("", 0), 0);
+        EXPECT_EQ(out.tell(), 6);
+        out.seek(1);
+        out.write("X", 1);
+        out.seek_from_end(0);
+        EXPECT_EQ(out.tell(), 6);
+        StreamIOException e = caught([&] { out.write("a", -2); });
+        EXPECT_STREQ(e.message.s, "negative size in write()");
+        EXPECT_EQ(e.position, -1);
+    }
+    FileInputStream in(name, "rb");
+    char buf[6];
+    in.read(buf, 6);
+    EXPECT_EQ(std::string(buf, 6), "aXcdef");
+    unlink(name);
+
+    FileOutputStream closed;
+    EXPECT_THROW(closed.write("a", 1), OutputStream::Exception);
+    StreamIOException e = caught([&] { closed.seek(0); });
+    EXPECT_STREQ(e.message.s, "file not opened");
+
+    // /dev/full accepts the open and refuses the data.
+    FileOutputStream full("/dev/full", "wb");
+    ASSERT_TRUE(full.is_open());
+    std::string big(1 << 16, 'z');
+    e = caught([&] { full.write(big.data(), static_cast<int32_t>(big.size())); });
+    EXPECT_STREQ(e.message.s, "error writing file");
+}
+
+TEST(Paths, DataFilesResolveUnderTheProgramsDirectory)
+{
+    fake_reset();
+    fake.exePath = "/opt/tarnwick/bin/game";
+    find_app_path();
+    EXPECT_STREQ(app_path(), "/opt/tarnwick/bin/");
+
+    PathText p;
+    EXPECT_STREQ(resolve_path(p, "shots/shot.png"), "/opt/tarnwick/bin/shots/shot.png");
+    EXPECT_STREQ(resolve_path(p, nullptr), "/opt/tarnwick/bin/");
+    EXPECT_STREQ(resolve_path(p, ""), "/opt/tarnwick/bin/");
+    EXPECT_STREQ(resolve_path(p, "../share/./font.tga"), "/opt/tarnwick/share/font.tga");
+    EXPECT_STREQ(resolve_path(p, "cache//cube.sh.cache"), "/opt/tarnwick/bin/cache/cube.sh.cache");
+    EXPECT_STREQ(resolve_path(p, "cache/"), "/opt/tarnwick/bin/cache/");
+    // An absolute name skips the program's directory but is still normalised.
+    EXPECT_STREQ(resolve_path(p, "/var//lib/../tmp/./x"), "/var/tmp/x");
+    EXPECT_STREQ(resolve_path(p, "/../../x"), "/x");
+    EXPECT_STREQ(resolve_path(p, "/"), "/");
+}
+
+TEST(Paths, AnUnknownProgramFileGivesAnEmptyDirectory)
+{
+    fake_reset();
+    fake.exePathOk = false;
+    find_app_path();
+    EXPECT_STREQ(app_path(), "");
+    // Names then resolve against the working directory.
+    char cwd[256];
+    ASSERT_TRUE(getcwd(cwd, sizeof cwd));
+    PathText p;
+    EXPECT_EQ(std::string(resolve_path(p, "level.pal")), std::string(cwd) + "/level.pal");
+
+    fake.exePathOk = true;
+    fake.exePath = std::string("/") + std::string(300, 'd') + "/game"; // too long for the buffer
+    find_app_path();
+    EXPECT_STREQ(app_path(), "");
+}
+
+TEST(Paths, FileTimeIsZeroForMissingFiles)
+{
+    TempFile file("x", 1);
+    EXPECT_GT(file_time(file.path.c_str()), 1000000000);
+    EXPECT_EQ(file_time("/nonexistent/file"), 0);
+    EXPECT_EQ(file_time(nullptr), 0);
+}

@@ -1,0 +1,28 @@
+// testMain.cpp - the entry of every test program.
+//
+// Tests run headless: SDL's offscreen video driver (llvmpipe for OpenGL) and
+// never an error box that could wait for a click.
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include "lsanSuppressions.h"
+
+int main(int argc, char** argv)
+{
+    setenv("SDL_VIDEODRIVER", "offscreen", 0);
+    setenv("TARNWICK_NO_MSGBOX", "1", 1);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
+
+// Read by the sanitizer runtimes when the tests are built with them: full
+// stacks on allocation, so that the GL driver's own leaks can be suppressed.
+extern "C" const char* __asan_default_options()
+{
+    return "fast_unwind_on_malloc=0";
+}
+
+extern "C" const char* __lsan_default_suppressions()
+{
+    return LSAN_SUPPRESSIONS;
+}
