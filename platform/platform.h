@@ -91,6 +91,17 @@ bool plat_cursor_in_client(); // the cursor is over this window's client area
 void plat_show_cursor(bool show);
 void plat_focus_window();
 
+// Copies a buffer of 0x00RRGGBB pixels (rows top to bottom, width x height) to
+// the top-left of the window's client area, without OpenGL (the launcher).
+void plat_present_pixels(const uint32_t* pixels, int width, int height);
+
+// Starts a program without waiting for it: program is a path, or a name
+// looked up in PATH when search_path is set; argv ends with a null. False when
+// it could not be started. Children that have ended are reaped by
+// plat_reap_children, so none is left a zombie.
+bool plat_spawn(const char* program, const char* const* argv, bool search_path);
+void plat_reap_children();
+
 // OpenGL context of the window (the game's device layer).
 bool plat_gl_create_context(bool vsync);
 void plat_gl_destroy_context();

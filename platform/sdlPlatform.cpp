@@ -193,6 +193,10 @@ bool plat_create_window(const char* title, int x, int y, int width, int height, 
             width = 640, height = 480;
         x = y = 0;
     }
+    // A window without OpenGL shows pixels copied through its surface, which
+    // must not be backed by a (software) GL renderer behind our back.
+    if (!(flags & PLAT_WINDOW_OPENGL))
+        SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
     if (flags & PLAT_WINDOW_OPENGL) {
         SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
         SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
@@ -475,6 +479,23 @@ void plat_focus_window()
 {
     if (sdl.window)
         SDL_SetWindowInputFocus(sdl.window);
+}
+
+void plat_present_pixels(const uint32_t* pixels, int width, int height)
+{
+    SDL_Surface* surface = sdl.window ? SDL_GetWindowSurface(sdl.window) : nullptr;
+    if (!surface)
+        return;
+    // The buffer may be larger or smaller than the surface for a moment while
+    // the window is being resized; the common part is copied.
+    int w = width < surface->w ? width : surface->w;
+    int h = height < surface->h ? height : surface->h;
+    if (w > 0 && h > 0 && SDL_LockSurface(surface) == 0) {
+        SDL_ConvertPixels(w, h, SDL_PIXELFORMAT_RGB888, pixels, width * 4, surface->format->format,
+            surface->pixels, surface->pitch);
+        SDL_UnlockSurface(surface);
+    }
+    SDL_UpdateWindowSurface(sdl.window);
 }
 
 bool plat_gl_create_context(bool vsync)

@@ -1,0 +1,199 @@
+// launcherMenu.cpp - the launcher's menu, its four setting toggles and commands.
+#include "launcherMenu.h"
+
+#include <initializer_list>
+
+#include "../app/log.h"
+#include "../app/paths.h"
+#include "../app/settings.h"
+#include "../kiln/guiBehaviours.h"
+#include "../platform/platform.h"
+
+#ifndef TARNWICK_SITE_URL
+#error "TARNWICK_SITE_URL must name the page that \"Visit site\" opens"
+#endif
+
+enum { TOGGLE_COUNT = 4 };
+
+static const char* const MAKER_LINE = "A game by Oskvel Games";
+static const char* const VERSION_LINE = "Version 0.02 DEMO";
+
+static struct {
+    // Reset by launcher_read_settings at start-up.
+    bool fullscreen;
+    bool antialias;
+    bool vsync = true;
+    bool fast_voxels;
+    GuiElement* toggles[TOGGLE_COUNT]; // set by build_launcher_menu; owned by the menu
+    bool quit;                         // reset when the menu is built; set by "Play", "Quit" or closing
+} launcher;
+
+void launcher_read_settings()
+{
+    launcher.fullscreen = launcher.antialias = launcher.fast_voxels = false;
+    launcher.vsync = true;
+    uint32_t flags;
+    if (!settings_read_dword("flags", &flags))
+        return;
+    launcher.fullscreen = (flags & SETTINGS_FULLSCREEN) != 0;
+    launcher.antialias = (flags & SETTINGS_ANTIALIAS) != 0;
+    launcher.vsync = (flags & SETTINGS_VSYNC) != 0;
+    launcher.fast_voxels = (flags & SETTINGS_FAST_VOXELS) != 0;
+}
+
+uint32_t launcher_flags()
+{
+    return (launcher.fullscreen ? SETTINGS_FULLSCREEN : 0) | (launcher.antialias ? SETTINGS_ANTIALIAS : 0)
+        | (launcher.vsync ? SETTINGS_VSYNC : 0) | (launcher.fast_voxels ? SETTINGS_FAST_VOXELS : 0);
+}
+
+static const char* toggle_label(int index)
+{
+    switch (index) {
+    case 0:
+        return launcher.fullscreen ? "Fullscreen" : "In window";
+    case 1:
+        return launcher.antialias ? "Anti-aliasing: on" : "Anti-aliasing: off";
+    case 2:
+        return launcher.vsync ? "VSync: on" : "VSync: off";
+    default:
+        return launcher.fast_voxels ? "Fast voxels" : "Normal voxels";
+    }
+}
+
+static void refresh_toggles()
+{
+    for (int i = 0; i < TOGGLE_COUNT; ++i)
+        for (const char* state : {".normal", ".over", ".pressed"})
+            if (GuiElement* e = launcher.toggles[i]->find_by_name(state))
+                copy_text(e->text, toggle_label(i));
+}
+
+const char* launcher_toggle_text(int command)
+{
+    int i = command - LAUNCHER_TOGGLE_WINDOW;
+    if (i < 0 || i >= TOGGLE_COUNT || !launcher.toggles[i])
+        return nullptr;
+    return launcher.toggles[i]->find_by_name(".normal")->text.s;
+}
+
+static GuiBox margins(GuiLen top, GuiLen left, GuiLen right, GuiLen bottom)
+{
+    return {top, left, right, bottom};
+}
+
+GuiElement* build_launcher_menu()
+{
+    const GuiBox none = gui_box(gui_units(0));
+    const GuiLen a = gui_auto();
+    GuiElement* root = gui_create_element(40, GUILEN_UNITS, 30, GUILEN_UNITS, gui_box(a), none, nullptr);
+    root->background = 0xff101010;
+    copy_text(root->name, "root");
+
+    gui_create_label(root, "TARNWICK!", 0xfffff000, 4, 0, 0, margins(gui_units(1), a, a, a), none, 0,
+        GUILEN_AUTO, 0, GUILEN_AUTO);
+    gui_create_label(root, VERSION_LINE, 0xfffff000, 1, 0, 0, margins(gui_units(5), a, a, a), none, 0,
+        GUILEN_AUTO, 0, GUILEN_AUTO);
+    static const float TOGGLE_TOPS[TOGGLE_COUNT] = {6.5f, 10.5f, 14.5f, 18.5f};
+    for (int i = 0; i < TOGGLE_COUNT; ++i)
+        launcher.toggles[i] = gui_create_button(root, LAUNCHER_TOGGLE_WINDOW + i, "", 2, gui_units(25),
+            gui_units(3), margins(gui_units(TOGGLE_TOPS[i]), a, a, a), none);
+    gui_create_label(root, MAKER_LINE, 0xff808080, 1, 0, 0, margins(a, a, a, gui_units(0.5f)), none, 0,
+        GUILEN_AUTO, 0, GUILEN_AUTO);
+    gui_create_button(root, LAUNCHER_PLAY, "Play", 3, gui_units(11), gui_units(5),
+        margins(a, a, gui_units(1), gui_units(2)), none);
+    gui_create_button(root, LAUNCHER_QUIT, "Quit", 3, gui_units(11), gui_units(5),
+        margins(a, gui_units(1), a, gui_units(2)), none);
+    gui_create_button(root, LAUNCHER_VISIT_SITE, "Visit site", 2, gui_units(13), gui_units(5),
+        margins(a, a, a, gui_units(2)), none);
+    refresh_toggles();
+    launcher.quit = false;
+    return root;
+}
+
+static void store_settings()
+{
+    if (!settings_write_dword("flags", launcher_flags()))
+        log_message("can't store the settings in '%s'", registry_file_path());
+}
+
+static void start_game()
+{
+    PathText game;
+    resolve_path(game, "game");
+    const char* argv[] = {game.s, nullptr};
+    plat_spawn(game.s, argv, false);
+}
+
+static void open_site()
+{
+    const char* argv[] = {"xdg-open", TARNWICK_SITE_URL, nullptr};
+    if (!plat_spawn("xdg-open", argv, true))
+        log_message("can't open '%s'", TARNWICK_SITE_URL);
+}
+
+static void toggle(bool* setting)
+{
+    *setting = !*setting;
+    refresh_toggles();
+}
+
+// Commands only; its attach and detach do nothing as it lives for the whole program.
+class LauncherHandler final : public GuiEventHandler {
+public:
+    LauncherHandler()
+        : GuiEventHandler(GUI_EVT_COMMAND)
+    {
+    }
+    void attach(GuiElement*) override { }
+    void detach(GuiElement*) override { }
+
+    int32_t handle(GuiEvent* event, GuiElement*, int) override
+    {
+        switch (static_cast<GuiCommandEvent*>(event)->command) {
+        case LAUNCHER_PLAY:
+            store_settings();
+            start_game();
+            launcher.quit = true;
+            break;
+        case LAUNCHER_QUIT:
+            store_settings();
+            launcher.quit = true;
+            break;
+        case LAUNCHER_VISIT_SITE:
+            open_site();
+            break;
+        case LAUNCHER_TOGGLE_WINDOW:
+            toggle(&launcher.fullscreen);
+            break;
+        case LAUNCHER_TOGGLE_ANTIALIAS:
+            toggle(&launcher.antialias);
+            break;
+        case LAUNCHER_TOGGLE_VSYNC:
+            toggle(&launcher.vsync);
+            break;
+        case LAUNCHER_TOGGLE_VOXELS:
+            toggle(&launcher.fast_voxels);
+            break;
+        default:
+            break;
+        }
+        return 1;
+    }
+};
+
+GuiEventHandler* launcher_handler()
+{
+    static LauncherHandler handler;
+    return &handler;
+}
+
+bool launcher_quit_requested()
+{
+    return launcher.quit;
+}
+
+void launcher_request_quit()
+{
+    launcher.quit = true;
+}

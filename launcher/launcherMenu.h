@@ -1,0 +1,43 @@
+// launcherMenu.h - the launcher's menu, its four setting toggles and commands.
+//
+// The launcher holds its own copy of the four display settings, read from the
+// store at start-up; the toggles change only that copy, and only "Play" and
+// "Quit" write it back as "flags". "Play" then starts the game program from
+// the launcher's directory, without arguments and without waiting for it.
+#pragma once
+
+#include <stdint.h>
+
+#include "../kiln/gui.h"
+
+enum LauncherCommand {
+    LAUNCHER_PLAY = 1,
+    LAUNCHER_QUIT = 2,
+    LAUNCHER_VISIT_SITE = 3,
+    LAUNCHER_TOGGLE_WINDOW = 4,
+    LAUNCHER_TOGGLE_ANTIALIAS = 5,
+    LAUNCHER_TOGGLE_VSYNC = 6,
+    LAUNCHER_TOGGLE_VOXELS = 7,
+};
+
+// Resets the settings to their defaults (vertical sync on, the rest off) and
+// takes bits 0-3 of a stored "flags" over them.
+void launcher_read_settings();
+
+// The settings as the "flags" bits.
+uint32_t launcher_flags();
+
+// Builds the menu for a 40 x 30 unit reference grid and refreshes the toggle
+// texts. The caller owns the returned root.
+GuiElement* build_launcher_menu();
+
+// The text of a toggle button as it is shown (its ".normal" state).
+const char* launcher_toggle_text(int command);
+
+// The one handler, attached to the menu's root, that carries out the commands.
+GuiEventHandler* launcher_handler();
+
+// Set by "Play" and "Quit": the launcher leaves after the current pass.
+bool launcher_quit_requested();
+// Set by the window procedure when the window is closed (nothing is stored).
+void launcher_request_quit();
