@@ -32,7 +32,8 @@ protected:
     {
         std::string name = dir + "/image" + std::to_string(count++) + ".tga";
         FILE* f = fopen(name.c_str(), "wb");
-        fwrite(bytes.data(), 1, bytes.size(), f);
+        if (!bytes.empty())
+            fwrite(bytes.data(), 1, bytes.size(), f);
         fclose(f);
         return name;
     }

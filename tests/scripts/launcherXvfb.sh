@@ -41,11 +41,11 @@ start() {
   launcher_pid=$!
   wid="$(xdotool search --sync --onlyvisible --name '^TARNWICK! Launcher$' 2>/dev/null | head -n 1)"
   [ -n "$wid" ] || fail "no launcher window"
-  sleep 0.3
+  sleep 0.5
 }
 click() {
   xdotool mousemove --window "$wid" $1 click 1
-  sleep 0.2
+  sleep 0.3
 }
 # finish: waits for the launcher to end, expects exit code 0 and the shutdown log.
 finish() {
