@@ -6,6 +6,7 @@
 #include "input.h"
 #include "mainLoop.h"
 #include "settings.h"
+#include "windowInput.h"
 
 static const char* const WINDOW_CLASS = "TarnwickWindow";
 static const char* const WINDOW_TITLE = "TARNWICK! DEMO";
@@ -101,30 +102,7 @@ void window_proc(const WindowMessage& msg)
                 toggle_fullscreen();
             break;
         }
-        push_input_event(INPUT_KEY_DOWN, msg.key, msg.scan, msg.repeat ? INPUT_REPEAT : 0, -1, -1);
-        break;
-    case WMSG_KEY_DOWN:
-        push_input_event(INPUT_KEY_DOWN, msg.key, msg.scan, msg.repeat ? INPUT_REPEAT : 0, -1, -1);
-        break;
-    case WMSG_KEY_UP:
-    case WMSG_SYSKEY_UP:
-        push_input_event(INPUT_KEY_UP, msg.key, msg.scan, 0, -1, -1);
-        break;
-    case WMSG_MOUSE_MOVE:
-        push_input_event(INPUT_MOUSE_MOVE, 0, 0, 0, msg.x, msg.y);
-        break;
-    case WMSG_BUTTON_DOWN:
-        plat_focus_window();
-        push_input_event(INPUT_MOUSE_DOWN, msg.key, 0, 0, msg.x, msg.y);
-        break;
-    case WMSG_BUTTON_UP:
-        push_input_event(INPUT_MOUSE_UP, msg.key, 0, 0, msg.x, msg.y);
-        break;
-    case WMSG_BUTTON_DBLCLK:
-        push_input_event(INPUT_MOUSE_DOWN, msg.key, 0, INPUT_REPEAT, msg.x, msg.y);
-        break;
-    case WMSG_WHEEL:
-        push_input_event(INPUT_MOUSE_WHEEL, msg.wheel, 0, 0, msg.x, msg.y);
+        queue_input_message(msg);
         break;
     case WMSG_CLOSE:
         close_window();
@@ -133,6 +111,9 @@ void window_proc(const WindowMessage& msg)
         request_quit();
         break;
     case WMSG_PAINT:
+        break;
+    default:
+        queue_input_message(msg);
         break;
     }
 }

@@ -11,6 +11,7 @@
 #include "../app/log.h"
 #include "../app/paths.h"
 #include "../app/timer.h"
+#include "../app/windowInput.h"
 #include "../kiln/guiBehaviours.h"
 #include "../platform/platform.h"
 #include "launcherMenu.h"
@@ -96,35 +97,15 @@ static void launcher_window_proc(const WindowMessage& msg)
             launcher_request_quit();
             break;
         }
-        push_input_event(INPUT_KEY_DOWN, msg.key, msg.scan, msg.repeat ? INPUT_REPEAT : 0, -1, -1);
-        break;
-    case WMSG_KEY_DOWN:
-        push_input_event(INPUT_KEY_DOWN, msg.key, msg.scan, msg.repeat ? INPUT_REPEAT : 0, -1, -1);
-        break;
-    case WMSG_KEY_UP:
-    case WMSG_SYSKEY_UP:
-        push_input_event(INPUT_KEY_UP, msg.key, msg.scan, 0, -1, -1);
-        break;
-    case WMSG_MOUSE_MOVE:
-        push_input_event(INPUT_MOUSE_MOVE, 0, 0, 0, msg.x, msg.y);
-        break;
-    case WMSG_BUTTON_DOWN:
-        plat_focus_window();
-        push_input_event(INPUT_MOUSE_DOWN, msg.key, 0, 0, msg.x, msg.y);
-        break;
-    case WMSG_BUTTON_UP:
-        push_input_event(INPUT_MOUSE_UP, msg.key, 0, 0, msg.x, msg.y);
-        break;
-    case WMSG_BUTTON_DBLCLK:
-        push_input_event(INPUT_MOUSE_DOWN, msg.key, 0, INPUT_REPEAT, msg.x, msg.y);
-        break;
-    case WMSG_WHEEL:
-        push_input_event(INPUT_MOUSE_WHEEL, msg.wheel, 0, 0, msg.x, msg.y);
+        queue_input_message(msg);
         break;
     case WMSG_CLOSE:
     case WMSG_QUIT:
         app.active = false;
         launcher_request_quit();
+        break;
+    default:
+        queue_input_message(msg);
         break;
     }
 }

@@ -86,6 +86,15 @@ void SoftwareGuiRenderer::clear(uint32_t colour)
     }
 }
 
+bool SoftwareGuiRenderer::cut_far_edges(int x, int y, int* w, int* h) const
+{
+    if (x + *w > widthPx)
+        *w = widthPx - x;
+    if (y + *h > heightPx)
+        *h = heightPx - y;
+    return *w > 0 && *h > 0;
+}
+
 void SoftwareGuiRenderer::fill_pixels(int x, int y, int w, int h, uint32_t colour)
 {
     if (x < 0) {
@@ -96,11 +105,7 @@ void SoftwareGuiRenderer::fill_pixels(int x, int y, int w, int h, uint32_t colou
         h += y;
         y = 0;
     }
-    if (x + w > widthPx)
-        w = widthPx - x;
-    if (y + h > heightPx)
-        h = heightPx - y;
-    if (w <= 0 || h <= 0)
+    if (!cut_far_edges(x, y, &w, &h))
         return;
     for (int j = y; j < y + h; ++j)
         blend_run(row(j) + x, w, colour);
@@ -147,11 +152,7 @@ void SoftwareGuiRenderer::blit(int dstX, int dstY, const uint32_t* src, int srcS
         h -= skip;
         dstY = 0;
     }
-    if (dstX + w > widthPx)
-        w = widthPx - dstX;
-    if (dstY + h > heightPx)
-        h = heightPx - dstY;
-    if (w <= 0 || h <= 0)
+    if (!cut_far_edges(dstX, dstY, &w, &h))
         return;
     const uint32_t* srcRow = src;
     for (int y = 0; y < h; ++y) {

@@ -47,6 +47,8 @@ private:
     {
         return reinterpret_cast<uint32_t*>(reinterpret_cast<uint8_t*>(buffer) + y * pitch);
     }
+    // Cuts a rectangle at the buffer's right and bottom edges; false when nothing is left.
+    bool cut_far_edges(int x, int y, int* w, int* h) const;
     void fill_pixels(int x, int y, int w, int h, uint32_t colour);
     void blit(int dstX, int dstY, const uint32_t* src, int srcStepX, int srcStepY, int w, int h, int repeatX,
         int repeatY, uint32_t colour);

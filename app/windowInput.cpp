@@ -1,0 +1,36 @@
+// windowInput.cpp - turning window messages into input events.
+#include "windowInput.h"
+
+#include "input.h"
+
+bool queue_input_message(const WindowMessage& msg)
+{
+    switch (msg.type) {
+    case WMSG_KEY_DOWN:
+    case WMSG_SYSKEY_DOWN:
+        push_input_event(INPUT_KEY_DOWN, msg.key, msg.scan, msg.repeat ? INPUT_REPEAT : 0, -1, -1);
+        return true;
+    case WMSG_KEY_UP:
+    case WMSG_SYSKEY_UP:
+        push_input_event(INPUT_KEY_UP, msg.key, msg.scan, 0, -1, -1);
+        return true;
+    case WMSG_MOUSE_MOVE:
+        push_input_event(INPUT_MOUSE_MOVE, 0, 0, 0, msg.x, msg.y);
+        return true;
+    case WMSG_BUTTON_DOWN:
+        plat_focus_window();
+        push_input_event(INPUT_MOUSE_DOWN, msg.key, 0, 0, msg.x, msg.y);
+        return true;
+    case WMSG_BUTTON_UP:
+        push_input_event(INPUT_MOUSE_UP, msg.key, 0, 0, msg.x, msg.y);
+        return true;
+    case WMSG_BUTTON_DBLCLK:
+        push_input_event(INPUT_MOUSE_DOWN, msg.key, 0, INPUT_REPEAT, msg.x, msg.y);
+        return true;
+    case WMSG_WHEEL:
+        push_input_event(INPUT_MOUSE_WHEEL, msg.wheel, 0, 0, msg.x, msg.y);
+        return true;
+    default:
+        return false;
+    }
+}

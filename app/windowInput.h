@@ -1,0 +1,12 @@
+// windowInput.h - turning window messages into input events.
+//
+// Both programs' window procedures queue keys, buttons, moves and the wheel
+// the same way; they differ only in the messages they handle themselves.
+#pragma once
+
+#include "../platform/platform.h"
+
+// Queues a key, system key, button, double click, move or wheel message as an
+// input event (a button press also focuses the window); false for any other
+// message, which the caller handles.
+bool queue_input_message(const WindowMessage& msg);
