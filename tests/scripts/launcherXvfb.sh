@@ -3,6 +3,8 @@
 # positions where its menu lays out the buttons (640 x 480, 16 pixels a unit):
 #  - a toggle and "Quit" store the new "flags" and exit 0;
 #  - a toggle and Alt+F4 exit 0 and store nothing;
+#  - "Visit site" opens the page through xdg-open (a recording stand-in here)
+#    and the launcher stays, leaving no zombie behind;
 #  - "Play" in a copy of the program directory starts its "game" (a script
 #    here) without arguments and exits 0.
 # The window is read back into <out-dir>/launcher-menu.png and checked.
@@ -32,6 +34,13 @@ export SDL_VIDEODRIVER=x11
 ANTIALIAS="320 194"
 QUIT="106 406"
 PLAY="534 406"
+VISIT="320 406"
+
+# xdg-open stands in for the desktop's page opener.
+mkdir -p "$work/path"
+printf '#!/bin/sh\necho "$@" >"%s/opened"\n' "$work" >"$work/path/xdg-open"
+chmod +x "$work/path/xdg-open"
+export PATH="$work/path:$PATH"
 
 launcher_pid=""
 # start <program> <config-dir>: runs it in the background and waits for its window.
@@ -72,6 +81,12 @@ expect_pixel 130,26 FFF001  # the yellow title (the packed blend rounds the fall
 expect_pixel 320,176 646464 # the toggle under the pointer shows its hover look
 expect_pixel 106,406 323232 # Quit and Play in their normal look
 expect_pixel 534,406 323232
+click "$VISIT"
+for _ in $(seq 30); do [ -s "$work/opened" ] && break; sleep 0.1; done
+grep -q '^file://.*README' "$work/opened" || fail "Visit site opened '$(cat "$work/opened" 2>/dev/null)'"
+sleep 0.3
+kill -0 "$launcher_pid" 2>/dev/null || fail "the launcher left after Visit site"
+[ -z "$(ps --ppid "$launcher_pid" -o stat= | grep Z)" ] || fail "a zombie child is left"
 click "$QUIT"
 finish
 [ "$(flags_of "$config")" = '"flags"=dword:00000006' ] || fail "Quit stored '$(flags_of "$config")'"
