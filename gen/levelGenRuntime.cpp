@@ -163,6 +163,56 @@ static BlockRange blocks_inside(int base, int n, int size)
     return {first > 0 ? first : 0, last < n - 1 ? last : n - 1};
 }
 
+// Tile voxels per piece of a row when stamping: the doubled piece is merged
+// into the level rows with a branch-free mask.
+enum { STAMP_PIECE = 128 };
+
+// How much of a piece of a tile row writes to the level.
+enum PieceCover { COVERS_NOTHING, COVERS_PART, COVERS_ALL };
+
+// Doubles tile voxels src[first..last] into keep/value pairs: a level byte
+// becomes (byte & keep) | value, which leaves it for 0, clears it for the
+// cutting values and writes every other value.
+static PieceCover double_piece(const uint8_t* src, int first, int last, uint8_t* keep, uint8_t* value)
+{
+    int written = 0;
+    for (int i = first; i <= last; ++i) {
+        uint8_t v = src[i];
+        int t = 2 * (i - first);
+        keep[t] = keep[t + 1] = v ? 0 : 0xFF;
+        value[t] = value[t + 1] = (v & 0x3F) ? v : 0;
+        written += v != 0;
+    }
+    return written == 0 ? COVERS_NOTHING : written == last - first + 1 ? COVERS_ALL : COVERS_PART;
+}
+
+// Merges a doubled piece into a level row from x on, inside the grid. A
+// piece that covers everything is copied without reading the level (the
+// grid is far larger than the caches); otherwise eight bytes are merged at a
+// time, the bytes being independent.
+static void merge_piece(
+    uint8_t* row, int x, int n, PieceCover cover, const uint8_t* keep, const uint8_t* value)
+{
+    int t = x < 0 ? -x : 0;
+    int to = x + n > LEVEL_SIZE_X ? LEVEL_SIZE_X - x : n;
+    uint8_t* d = row + x;
+    if (cover == COVERS_ALL) {
+        if (to > t)
+            memcpy(d + t, value + t, size_t(to - t));
+        return;
+    }
+    for (; t + 8 <= to; t += 8) {
+        uint64_t dw, kw, vw;
+        memcpy(&dw, d + t, 8);
+        memcpy(&kw, keep + t, 8);
+        memcpy(&vw, value + t, 8);
+        dw = (dw & kw) | vw;
+        memcpy(d + t, &dw, 8);
+    }
+    for (; t < to; ++t)
+        d[t] = static_cast<uint8_t>((d[t] & keep[t]) | value[t]);
+}
+
 void stamp_tile(const LevelTile* tile, int x, int y)
 {
     if (!tile)
@@ -172,6 +222,7 @@ void stamp_tile(const LevelTile* tile, int x, int y)
     BlockRange rj = blocks_inside(by, tile->ny, LEVEL_SIZE_Y);
     BlockRange rk = blocks_inside(bz, tile->nz, LEVEL_SIZE_Z);
     uint8_t* grid = level_grid();
+    uint8_t keep[2 * STAMP_PIECE], value[2 * STAMP_PIECE];
     for (int k = rk.first; k <= rk.last; ++k) {
         for (int j = rj.first; j <= rj.last; ++j) {
             // The up to four level rows (two heights at two depths) that this
@@ -183,18 +234,13 @@ void stamp_tile(const LevelTile* tile, int x, int y)
                     if (z >= 0 && z < LEVEL_SIZE_Z && yy >= 0 && yy < LEVEL_SIZE_Y)
                         rows[numRows++] = grid + level_voxel_index(0, yy, z);
             const uint8_t* src = tile->voxels + tile->nx * (j + tile->ny * k);
-            for (int i = ri.first; i <= ri.last; ++i) {
-                uint8_t v = src[i];
-                if (!v)
+            for (int first = ri.first; first <= ri.last; first += STAMP_PIECE) {
+                int last = first + STAMP_PIECE - 1 < ri.last ? first + STAMP_PIECE - 1 : ri.last;
+                PieceCover cover = double_piece(src, first, last, keep, value);
+                if (cover == COVERS_NOTHING)
                     continue;
-                uint8_t value = (v & 0x3F) ? v : 0;
-                int xa = bx + 2 * i;
-                for (int r = 0; r < numRows; ++r) {
-                    if (xa >= 0)
-                        rows[r][xa] = value;
-                    if (xa + 1 < LEVEL_SIZE_X)
-                        rows[r][xa + 1] = value;
-                }
+                for (int r = 0; r < numRows; ++r)
+                    merge_piece(rows[r], bx + 2 * first, 2 * (last - first + 1), cover, keep, value);
             }
         }
     }
