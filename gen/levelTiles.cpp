@@ -185,6 +185,12 @@ int level_tile_count()
     return library.count;
 }
 
+const LevelTile* level_tile(int index)
+{
+    ASSERT(index >= 0 && index < library.count);
+    return &library.tiles[index];
+}
+
 int level_tiles_load_count()
 {
     return library.loads;

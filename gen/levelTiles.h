@@ -66,6 +66,8 @@ LevelTile* find_level_tile(const char* name);
 void free_level_tiles();
 
 int level_tile_count();
+// Tile 0..level_tile_count()-1, in file order.
+const LevelTile* level_tile(int index);
 // Counts the successful loads, so that once-per-load adjustments can tell a
 // fresh library from one they have already adjusted.
 int level_tiles_load_count();
