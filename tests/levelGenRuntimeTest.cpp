@@ -422,3 +422,119 @@ TEST_F(RealTiles, TheStartRoomPutsTheHeroOnItsFloor)
     EXPECT_EQ(voxel(56, 16, 8), 0);         // with room to stand in
     EXPECT_EQ(enemy_count(), 0);
 }
+
+// The content as the game needs it, checked by stamping each tile alone into
+// an empty level at tile cell (10, 5) the way the templates do.
+class Content : public RealTiles {
+protected:
+    static const int X0 = 160, Y0 = 80;
+
+    void stamp(TileGroupId underneath, const char* name)
+    {
+        memset(level_grid(), 0, LEVEL_GRID_BYTES);
+        if (underneath != TILE_GROUP_COUNT)
+            stamp_tile(tile_group(underneath).tiles[0], X0, Y0);
+        stamp_tile(find_level_tile(name), X0, Y0);
+    }
+
+    // Height of the walkable surface over column x (relative to the cell),
+    // seen in the depths the walkers collide with: the top of the highest
+    // solid voxel, or 0 if there is none.
+    static int surface(int x)
+    {
+        for (int y = Y0 + 18; y >= Y0 - 2; --y)
+            for (int z = 2; z <= 13; ++z)
+                if (voxel(X0 + x, y, z))
+                    return y + 1 - Y0;
+        return 0;
+    }
+};
+
+TEST_F(Content, EveryTileIsDestructibleExceptTheExitWhichIsAllExit)
+{
+    for (int i = 0; i < level_tile_count(); ++i) {
+        const LevelTile* t = level_tile(i);
+        bool exit = strcmp(t->name, "exit") == 0;
+        for (int v = 0; v < t->nx * t->ny * t->nz; ++v) {
+            uint8_t value = t->voxels[v];
+            if (!value || (value & 0x3F) == 0)
+                continue;
+            if (exit)
+                ASSERT_GE(value, VOXEL_EXIT) << t->name;
+            else
+                ASSERT_LT(value, VOXEL_INDESTRUCTIBLE) << t->name;
+        }
+    }
+}
+
+TEST_F(Content, WallsAndMachinesFillTheirCellAndBackgroundsStayBehindTheWalkers)
+{
+    // The front layer may be carved in relief; behind it the block is solid.
+    for (const char* name :
+        {"wall0", "wall1", "wall2", "wall3", "mach1", "mach2", "mach3", "mach4", "mach5", "mach6", "mach7"}) {
+        stamp(TILE_GROUP_COUNT, name);
+        for (int z = 2; z < 20; ++z)
+            for (int y = 0; y < 16; ++y)
+                for (int x = 0; x < 16; ++x)
+                    ASSERT_NE(voxel(X0 + x, Y0 + y, z), 0) << name << " " << x << "," << y << "," << z;
+    }
+    for (int g : {GROUP_B73, GROUP_B7}) {
+        TileGroup group = tile_group(TileGroupId(g));
+        for (int i = 0; i < group.count; ++i) {
+            const LevelTile* t = group.tiles[i];
+            EXPECT_GE(t->dz, 14) << t->name;
+            stamp(TILE_GROUP_COUNT, t->name);
+            EXPECT_NE(voxel(X0 + 8, Y0 + 8, 19), 0) << t->name << " leaves a hole in the back wall";
+        }
+    }
+}
+
+TEST_F(Content, FloorsPlatformsAndGratesAreWalkedOnAtTheTopOfTheirCell)
+{
+    for (const char* name : {"floor1", "floor2", "floor3", "hfloor1", "hfloor2"}) {
+        stamp(GROUP_W4, name);
+        for (int x = 0; x < 16; ++x)
+            ASSERT_EQ(surface(x), 16) << name << " " << x;
+    }
+    for (const char* name : {"plat0", "plat1", "plat2", "plat3", "plat4"}) {
+        stamp(GROUP_B7, name);
+        for (int x = 0; x < 16; ++x)
+            ASSERT_EQ(surface(x), 16) << name << " " << x;
+        EXPECT_EQ(voxel(X0 + 8, Y0 + 4, 8), 0) << name << ": room to walk under";
+    }
+    // A hollow floor is a thin grate: the depths of the walkers are empty below it.
+    for (const char* name : {"hfloor1", "hfloor2"}) {
+        stamp(GROUP_W4, name);
+        for (int z = 0; z < 14; ++z)
+            for (int y = 0; y < 12; ++y)
+                ASSERT_EQ(voxel(X0 + 8, Y0 + y, z), 0) << name << " " << y << "," << z;
+        EXPECT_NE(voxel(X0 + 8, Y0 + 8, 19), 0) << name << ": the wall stays behind the hollow";
+    }
+}
+
+TEST_F(Content, StairsClimbOneCellInStepsAWalkerCanTake)
+{
+    for (const char* name : {"stairR", "stairL"}) {
+        stamp(GROUP_B7, name);
+        bool right = name[5] == 'R';
+        int previous = 0;
+        for (int i = 0; i < 16; ++i) {
+            int h = surface(right ? i : 15 - i);
+            EXPECT_LE(h - previous, 4) << name << " at " << i;
+            EXPECT_GE(h, previous) << name << " at " << i;
+            previous = h;
+        }
+        EXPECT_EQ(previous, 16) << name << " ends level with the next cell's top";
+    }
+}
+
+TEST_F(Content, TheExitIsStoodOnAndMarkedAtDepthTen)
+{
+    stamp(TILE_GROUP_COUNT, "exit");
+    for (int x = 0; x < 16; ++x) {
+        ASSERT_EQ(surface(x), 16);
+        ASSERT_GE(voxel(X0 + x, Y0 + 15, 10), VOXEL_EXIT);
+        for (int z = 2; z < 14; ++z)
+            ASSERT_GE(voxel(X0 + x, Y0 + 15, z), VOXEL_EXIT) << "the surface the hero stands on";
+    }
+}
