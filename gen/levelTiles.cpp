@@ -78,8 +78,11 @@ static void inflate_exactly(const DynArray<uint8_t>& packed, void* destination, 
         throw InputStream::Exception("error unpacking data", -1);
 }
 
-static void open_or_die(FileInputStream& in, const PathText& path)
+// Opens a data file by its name relative to the program; path receives the
+// resolved name for the messages.
+static void open_or_die(FileInputStream& in, PathText& path, const char* name)
 {
+    resolve_path(path, name);
     if (!in.open(path.s, "rb"))
         fatal_error("can't open %s", path.s);
 }
@@ -87,9 +90,8 @@ static void open_or_die(FileInputStream& in, const PathText& path)
 int load_level_palette(const char* name, uint32_t* colours, int capacity)
 {
     PathText path;
-    resolve_path(path, name);
     FileInputStream in;
-    open_or_die(in, path);
+    open_or_die(in, path, name);
     try {
         read_tag(in, LEVEL_PALETTE_TAG);
         uint32_t count = read_header_field<uint32_t>(in);
@@ -130,9 +132,8 @@ static FreedTiles make_tiles(const uint8_t* block, uint32_t size, uint32_t count
 void load_level_tiles(const char* name)
 {
     PathText path;
-    resolve_path(path, name);
     FileInputStream in;
-    open_or_die(in, path);
+    open_or_die(in, path, name);
     try {
         read_tag(in, LEVEL_TILES_TAG);
         uint32_t count = read_header_field<uint32_t>(in);
