@@ -1,12 +1,42 @@
 // enemies.cpp - the robots of the level.
 #include "enemies.h"
 
+#include "../libs/inc/cont/zu_dynArray.h"
+
+// Robots stand at this depth, like the hero.
+static const float ENEMY_DEPTH = 8.0f;
+
+static DynArray<Enemy> enemies; // filled by generation, emptied by clear_enemies
+
+void add_enemy(float x, float y)
+{
+    Enemy e = {};
+    e.position = {x, y, ENEMY_DEPTH, 1};
+    e.previousPosition = e.position;
+    e.body = MAT4_IDENTITY;
+    e.health = 1;
+    e.facingRight = false;
+    e.dormant = true;
+    enemies.push(e);
+}
+
 void clear_enemies()
 {
-    // No robots are spawned yet, so the list is always empty.
+    enemies.clear();
+}
+
+int enemy_count()
+{
+    return enemies.size();
+}
+
+Enemy& enemy(int index)
+{
+    ASSERT(index >= 0 && index < enemies.size());
+    return enemies[index];
 }
 
 void update_enemies(float)
 {
-    // No robots are spawned yet.
+    // Robots do not walk yet.
 }

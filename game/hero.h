@@ -1,5 +1,26 @@
-// hero.h - the player's hero: health, fire rate and its update.
+// hero.h - the player's hero: placement, health, fire rate, the camera focus and its update.
 #pragma once
+
+#include "vec4.h"
+
+// The camera centre (x, y, 0, 1) as of this update and the one before; a
+// frame interpolates between them.
+struct CameraFocus {
+    Vec4 current;
+    Vec4 previous;
+};
+
+// Puts the hero at a spawn point (x = its centre, y = its feet, depth 8) at
+// rest, and snaps the camera onto it. Health is kept.
+void place_hero(float x, float y);
+
+// The hero's position and its position before the current update.
+Vec4 hero_position();
+Vec4 hero_previous_position();
+
+const CameraFocus& camera_focus();
+// Moves the camera focus: the current value becomes the previous one.
+void set_camera_focus(Vec4 focus);
 
 // 4 in a new game; carried over from level to level.
 int hero_health();

@@ -1,9 +1,31 @@
 // levelGen.h - making a level: the generation run over the room map.
 #pragma once
 
+struct LevelGenTemplate;
+
+// Loads the game's level data in order: the palette "level.pal" into
+// palette_colors, the tile library "tiles.bin", the tile groups. Fatal on
+// failure.
+void load_level_data();
+// Frees what load_level_data loaded; safe when nothing is loaded.
+void free_level_data();
+
 // A fresh level: level_complete cleared, robots, shots and debris dropped, a
 // new level generated into the level grid and the voxel cache emptied. The
 // hero's health, the level number and the points stay.
 void new_level();
-// Clears the level grid and builds a new level into it.
+// Clears the room map and the level grid and builds a new level into them.
+// The tile library and the tile groups must be loaded.
 void generate_level();
+
+// The steps of a generation run, on the room map as it stands:
+// Lays the path: openings into free cells, the walk across the columns with
+// its stairs, the side branches; then logs "final path:" and the map.
+void make_path();
+// One pass of growing a side branch; true when another pass is needed.
+bool grow_branch();
+// Places a template from the list on every free cell; fatal when a cell has
+// no applicable template.
+void fill_rooms(const LevelGenTemplate* const* list, int n);
+// Logs the room map, three text lines per room row from the top.
+void log_room_map();

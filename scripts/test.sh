@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds and runs every test headless: once in build/ and once more under
-# AddressSanitizer and UndefinedBehaviorSanitizer in build-asan/.
+# AddressSanitizer and UndefinedBehaviorSanitizer in build-asan/; then runs
+# the file readers' fuzz targets (clang, libFuzzer) for a few seconds each.
 # Exits non-zero when anything fails.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -15,3 +16,7 @@ scripts/setup.sh build -DTARNWICK_WERROR=ON
 scripts/setup.sh build-asan -DTARNWICK_WERROR=ON -DTARNWICK_SANITIZE=ON -DTARNWICK_BENCH=OFF \
   -DCMAKE_BUILD_TYPE=Debug
 (cd build-asan && ctest --output-on-failure -j"$jobs")
+
+cmake -S fuzz -B build-fuzz -DCMAKE_CXX_COMPILER=clang++ -DTARNWICK_WERROR=ON -DDATA_DIR="$PWD/build/bin"
+cmake --build build-fuzz -j"$jobs"
+(cd build-fuzz && ctest --output-on-failure -j"$jobs")

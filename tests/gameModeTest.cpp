@@ -7,6 +7,7 @@
 
 #include "app/gameHooks.h"
 #include "app/input.h"
+#include "app/paths.h"
 #include "app/window.h"
 #include "fakeFrame.h"
 #include "fakePlatform.h"
@@ -152,6 +153,9 @@ TEST_F(Modes, TheUpgradesInTheirOrder)
 
 TEST_F(Modes, GameInitStartsPlayingAndShutdownLeavesWithNoSuccessor)
 {
+    // The game data is loaded from the program's directory.
+    fake.exePath = TARNWICK_BIN_DIR "/game";
+    find_app_path();
     game_init();
     EXPECT_EQ(current_mode(), play_mode());
     EXPECT_EQ(level_number(), 1);

@@ -9,20 +9,7 @@
 
 #include "app/paths.h"
 #include "fakePlatform.h"
-
-// A scratch file removed at the end of the test.
-struct TempFile {
-    TempFile(const void* data, size_t size)
-    {
-        char pattern[] = "/tmp/tarnwick-stream-XXXXXX";
-        int fd = mkstemp(pattern);
-        path = pattern;
-        EXPECT_EQ(write(fd, data, size), static_cast<ssize_t>(size));
-        close(fd);
-    }
-    ~TempFile() { unlink(path.c_str()); }
-    std::string path;
-};
+#include "tempFile.h"
 
 template <typename F> static StreamIOException caught(F f)
 {

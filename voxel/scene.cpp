@@ -49,6 +49,7 @@ void game_init()
     debug_vis_init();
     compute_pixel_scale();
     cube_renderer_init();
+    load_level_data();
     register_gui_behaviours();
     new_game();
     new_level();
@@ -59,6 +60,7 @@ void game_shutdown()
 {
     // The current mode leaves with no successor.
     switch_mode(nullptr);
+    free_level_data();
     cube_renderer_shutdown();
     debug_vis_shutdown();
 }

@@ -1,0 +1,346 @@
+// levelGenRuntime.cpp - coordinate sets, tile groups, stamping and placement.
+#include "levelGenRuntime.h"
+
+#include <stdlib.h>
+#include <string.h>
+
+#include "../app/random.h"
+#include "../game/enemies.h"
+#include "../game/hero.h"
+#include "../libs/inc/cont/zu_dynArray.h"
+#include "levelGrid.h"
+
+// Each group as its entries in order; "name*N" lists a tile N times in a row.
+static const struct {
+    const char* entries;
+    int size;
+} GROUP_SOURCES[TILE_GROUP_COUNT] = {
+    {"back0*10 back1*10 back2*10 back3*10 back4*10 backC1*10 backC2*10 backS1 backS2 backS3", 73},
+    {"back0 back1 back2 back3 back4 backC1 backC2", 7},
+    {"back2", 1},
+    {"wall0 wall1 wall2 wall3", 4},
+    {"floor1 floor2 floor3", 3},
+    {"hfloor1 hfloor2", 2},
+    {"mach1 mach2 mach3 mach4 mach5 mach6 mach7", 7},
+    {"mach1 mach2 mach3 mach4 mach5 mach6 mach7 wall0*10 wall1*10 wall2*10 wall3*10", 47},
+    {"plat0 plat1 plat2 plat3 plat4", 5},
+    {"stairR", 1},
+    {"stairL", 1},
+    {"exit", 1},
+};
+
+enum { GROUP_ENTRIES = 73 + 7 + 1 + 4 + 3 + 2 + 7 + 47 + 5 + 1 + 1 + 1 };
+// The stairs are stored 2 level voxels higher than they are placed.
+enum { STAIR_LOWERING = 2 };
+
+static struct {
+    const LevelTile* entries[GROUP_ENTRIES];   // filled by load_tile_groups
+    TileGroup groups[TILE_GROUP_COUNT];        // empty until load_tile_groups
+    int stairsLoweredAt;                       // the library load whose stairs were lowered; 0 for none
+    uint8_t roomMap[ROOM_COLUMNS * ROOM_ROWS]; // reset by each generation run
+} runtime;
+
+LevelGenCoord LevelGenCoordList::get(int i) const
+{
+    ASSERT(i >= 0 && i < num);
+    return {pairs[2 * i] + dx, pairs[2 * i + 1] + dy};
+}
+
+LevelGenCoordRect::LevelGenCoordRect(int x0, int y0, int x1, int y1)
+    : x0(x0)
+    , y0(y0)
+    , w(x1 > x0 ? x1 - x0 : 0)
+    , h(y1 > y0 ? y1 - y0 : 0)
+    , num(w * h)
+{
+}
+
+LevelGenCoord LevelGenCoordRect::get(int i) const
+{
+    ASSERT(i >= 0 && i < num);
+    return {x0 + i % w, y0 + i / w};
+}
+
+// Appends the group's entries to the entry table from `at`; returns the count.
+static int fill_group(const char* source, const LevelTile** at)
+{
+    int n = 0;
+    for (const char* p = source; *p;) {
+        size_t len = strcspn(p, " *");
+        PathText name;
+        ASSERT(len < sizeof name.s);
+        memcpy(name.s, p, len);
+        name.s[len] = 0;
+        p += len;
+        int repeat = 1;
+        if (*p == '*') {
+            char* end;
+            repeat = static_cast<int>(strtol(p + 1, &end, 10));
+            p = end;
+        }
+        const LevelTile* tile = find_level_tile(name.s);
+        for (int r = 0; r < repeat; ++r)
+            at[n++] = tile;
+        p += strspn(p, " ");
+    }
+    return n;
+}
+
+static void lower_stairs_once()
+{
+    if (runtime.stairsLoweredAt == level_tiles_load_count())
+        return;
+    find_level_tile("stairR")->dy -= STAIR_LOWERING;
+    find_level_tile("stairL")->dy -= STAIR_LOWERING;
+    runtime.stairsLoweredAt = level_tiles_load_count();
+}
+
+void load_tile_groups()
+{
+    int used = 0;
+    for (int g = 0; g < TILE_GROUP_COUNT; ++g) {
+        const LevelTile** at = runtime.entries + used;
+        int n = fill_group(GROUP_SOURCES[g].entries, at);
+        ASSERT(n == GROUP_SOURCES[g].size);
+        runtime.groups[g] = {at, n};
+        used += n;
+    }
+    lower_stairs_once();
+}
+
+TileGroup tile_group(TileGroupId id)
+{
+    ASSERT(id >= 0 && id < TILE_GROUP_COUNT);
+    return runtime.groups[id];
+}
+
+// Tiles and templates are chosen alike: nothing from nothing, the only
+// entry without a draw, else a random entry.
+template <typename T> static const T* choose_among(const T* const* list, int n)
+{
+    if (!list || n < 1)
+        return nullptr;
+    if (n == 1)
+        return list[0];
+    return list[rng_choice(static_cast<uint32_t>(n))];
+}
+
+const LevelTile* choose_tile(const LevelTile* const* group, int n)
+{
+    return choose_among(group, n);
+}
+
+void place_tiles(const LevelTile* const* group, int n, const ILevelGenCoords& coords)
+{
+    int count = coords.count();
+    for (int i = 0; i < count; ++i) {
+        LevelGenCoord c = coords.get(i);
+        stamp_tile(choose_tile(group, n), c.x * TILE_CELL, c.y * TILE_CELL);
+    }
+}
+
+void place_tiles(TileGroupId id, const ILevelGenCoords& coords)
+{
+    TileGroup g = tile_group(id);
+    place_tiles(g.tiles, g.count, coords);
+}
+
+static int floor_half(int v)
+{
+    return v >= 0 ? v / 2 : -((1 - v) / 2);
+}
+
+// Tile voxel indices along one axis whose 2-voxel blocks reach into the grid's
+// [0, size): block i covers base + 2i and base + 2i + 1.
+struct BlockRange {
+    int first, last; // inclusive; empty when first > last
+};
+
+static BlockRange blocks_inside(int base, int n, int size)
+{
+    int first = -floor_half(base + 1);
+    int last = floor_half(size - 1 - base);
+    return {first > 0 ? first : 0, last < n - 1 ? last : n - 1};
+}
+
+// Tile voxels per piece of a row when stamping: the doubled piece is merged
+// into the level rows with a branch-free mask.
+enum { STAMP_PIECE = 128 };
+
+// How much of a piece of a tile row writes to the level.
+enum PieceCover { COVERS_NOTHING, COVERS_PART, COVERS_ALL };
+
+// Doubles tile voxels src[first..last] into keep/value pairs: a level byte
+// becomes (byte & keep) | value, which leaves it for 0, clears it for the
+// cutting values and writes every other value.
+static PieceCover double_piece(const uint8_t* src, int first, int last, uint8_t* keep, uint8_t* value)
+{
+    int written = 0;
+    for (int i = first; i <= last; ++i) {
+        uint8_t v = src[i];
+        int t = 2 * (i - first);
+        keep[t] = keep[t + 1] = v ? 0 : 0xFF;
+        value[t] = value[t + 1] = (v & 0x3F) ? v : 0;
+        written += v != 0;
+    }
+    return written == 0 ? COVERS_NOTHING : written == last - first + 1 ? COVERS_ALL : COVERS_PART;
+}
+
+// Merges a doubled piece into a level row from x on, inside the grid. A
+// piece that covers everything is copied without reading the level (the
+// grid is far larger than the caches); otherwise eight bytes are merged at a
+// time, the bytes being independent.
+static void merge_piece(
+    uint8_t* row, int x, int n, PieceCover cover, const uint8_t* keep, const uint8_t* value)
+{
+    int t = x < 0 ? -x : 0;
+    int to = x + n > LEVEL_SIZE_X ? LEVEL_SIZE_X - x : n;
+    uint8_t* d = row + x;
+    if (cover == COVERS_ALL) {
+        if (to > t)
+            memcpy(d + t, value + t, size_t(to - t));
+        return;
+    }
+    for (; t + 8 <= to; t += 8) {
+        uint64_t dw, kw, vw;
+        memcpy(&dw, d + t, 8);
+        memcpy(&kw, keep + t, 8);
+        memcpy(&vw, value + t, 8);
+        dw = (dw & kw) | vw;
+        memcpy(d + t, &dw, 8);
+    }
+    for (; t < to; ++t)
+        d[t] = static_cast<uint8_t>((d[t] & keep[t]) | value[t]);
+}
+
+void stamp_tile(const LevelTile* tile, int x, int y)
+{
+    if (!tile)
+        return;
+    int bx = x + tile->dx, by = y + tile->dy, bz = tile->dz;
+    BlockRange ri = blocks_inside(bx, tile->nx, LEVEL_SIZE_X);
+    BlockRange rj = blocks_inside(by, tile->ny, LEVEL_SIZE_Y);
+    BlockRange rk = blocks_inside(bz, tile->nz, LEVEL_SIZE_Z);
+    uint8_t* grid = level_grid();
+    uint8_t keep[2 * STAMP_PIECE], value[2 * STAMP_PIECE];
+    for (int k = rk.first; k <= rk.last; ++k) {
+        for (int j = rj.first; j <= rj.last; ++j) {
+            // The up to four level rows (two heights at two depths) that this
+            // row of tile voxels covers inside the grid.
+            uint8_t* rows[4];
+            int numRows = 0;
+            for (int z = bz + 2 * k; z <= bz + 2 * k + 1; ++z)
+                for (int yy = by + 2 * j; yy <= by + 2 * j + 1; ++yy)
+                    if (z >= 0 && z < LEVEL_SIZE_Z && yy >= 0 && yy < LEVEL_SIZE_Y)
+                        rows[numRows++] = grid + level_voxel_index(0, yy, z);
+            const uint8_t* src = tile->voxels + tile->nx * (j + tile->ny * k);
+            for (int first = ri.first; first <= ri.last; first += STAMP_PIECE) {
+                int last = first + STAMP_PIECE - 1 < ri.last ? first + STAMP_PIECE - 1 : ri.last;
+                PieceCover cover = double_piece(src, first, last, keep, value);
+                if (cover == COVERS_NOTHING)
+                    continue;
+                for (int r = 0; r < numRows; ++r)
+                    merge_piece(rows[r], bx + 2 * first, 2 * (last - first + 1), cover, keep, value);
+            }
+        }
+    }
+}
+
+void spawn_enemies(int n, const ILevelGenCoords& coords)
+{
+    int count = coords.count();
+    int wanted = n < count ? n : count;
+    DynArray<uint8_t> taken;
+    taken.resize(count);
+    for (int placed = 0; placed < wanted;) {
+        int k = static_cast<int>(rng_choice(static_cast<uint32_t>(count)));
+        if (taken[k])
+            continue;
+        taken[k] = 1;
+        ++placed;
+        LevelGenCoord c = coords.get(k);
+        add_enemy(static_cast<float>(c.x * TILE_CELL + 8), static_cast<float>(c.y * TILE_CELL));
+    }
+}
+
+void place_hero_at_random(const ILevelGenCoords& coords)
+{
+    int count = coords.count();
+    int k = count <= 1 ? 0 : static_cast<int>(rng_choice(static_cast<uint32_t>(count)));
+    LevelGenCoord c = coords.get(k);
+    place_hero(static_cast<float>(c.x * TILE_CELL + 8), static_cast<float>(c.y * TILE_CELL));
+}
+
+void place_floor(const ILevelGenCoords& coords)
+{
+    place_tiles(GROUP_W4, coords);
+    place_tiles(GROUP_F3, coords);
+}
+
+void place_hollow_floor(const ILevelGenCoords& coords)
+{
+    place_tiles(GROUP_W4, coords);
+    place_tiles(GROUP_H2, coords);
+}
+
+void place_stair_right(const ILevelGenCoords& coords)
+{
+    place_tiles(GROUP_B7, coords);
+    place_tiles(GROUP_SR, coords);
+}
+
+void place_stair_left(const ILevelGenCoords& coords)
+{
+    place_tiles(GROUP_B7, coords);
+    place_tiles(GROUP_SL, coords);
+}
+
+void place_platform(const ILevelGenCoords& coords)
+{
+    place_tiles(GROUP_B7, coords);
+    place_tiles(GROUP_P5, coords);
+}
+
+void place_enemy(const ILevelGenCoords& coords)
+{
+    spawn_enemies(1, coords);
+    place_tiles(GROUP_B7, coords);
+}
+
+void place_hero_start(const ILevelGenCoords& coords)
+{
+    place_hero_at_random(coords);
+    place_tiles(GROUP_B2, coords);
+}
+
+void place_optional_wall(const ILevelGenCoords& coords)
+{
+    bool open = rng_next() < 0x80000000u;
+    place_tiles(open ? GROUP_B7 : GROUP_W4, coords);
+}
+
+uint8_t* room_map()
+{
+    return runtime.roomMap;
+}
+
+void place_template(const LevelGenTemplate& t, int column, int row)
+{
+    if (column < 0)
+        column = ROOM_COLUMNS - t.width;
+    if (row < 0)
+        row = ROOM_ROWS - t.height;
+    ASSERT(column >= 0 && column + t.width <= ROOM_COLUMNS);
+    ASSERT(row >= 0 && row + t.height <= ROOM_ROWS);
+    if (t.pattern) {
+        for (int ry = 0; ry < t.height; ++ry)
+            for (int rx = 0; rx < t.width; ++rx)
+                room_cell(column + rx, row + t.height - 1 - ry) = t.pattern[ry * t.width + rx];
+    }
+    t.place(t, column, row);
+}
+
+const LevelGenTemplate* choose_template(const LevelGenTemplate* const* list, int n)
+{
+    return choose_among(list, n);
+}

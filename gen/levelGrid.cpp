@@ -1,0 +1,17 @@
+// levelGrid.cpp - the voxel grid of the current level and the level palette.
+#include "levelGrid.h"
+
+// Both start zeroed and are never freed; generation overwrites the whole grid
+// for each level, the palette loader fills the palette once at start-up.
+static uint8_t grid[LEVEL_GRID_BYTES];
+static uint32_t palette[LEVEL_PALETTE_SIZE];
+
+uint8_t* level_grid()
+{
+    return grid;
+}
+
+uint32_t* palette_colors()
+{
+    return palette;
+}

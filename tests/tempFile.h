@@ -1,0 +1,29 @@
+// tempFile.h - a scratch file with given contents, removed at the end of its scope.
+#pragma once
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <string>
+#include <vector>
+
+struct TempFile {
+    TempFile(const void* data, size_t size)
+    {
+        char pattern[] = "/tmp/tarnwick-test-XXXXXX";
+        int fd = mkstemp(pattern);
+        path = pattern;
+        EXPECT_EQ(write(fd, data, size), static_cast<ssize_t>(size));
+        close(fd);
+    }
+    explicit TempFile(const std::vector<uint8_t>& bytes)
+        : TempFile(bytes.data(), bytes.size())
+    {
+    }
+    ~TempFile() { unlink(path.c_str()); }
+    TempFile(const TempFile&) = delete;
+    TempFile& operator=(const TempFile&) = delete;
+
+    std::string path;
+};
