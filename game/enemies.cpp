@@ -13,7 +13,7 @@ void add_enemy(float x, float y)
     Enemy e = {};
     e.position = {x, y, ENEMY_DEPTH, 1};
     e.previousPosition = e.position;
-    e.body = MAT4_IDENTITY;
+    e.body = MATRIX_IDENTITY;
     e.health = 1;
     e.facingRight = false;
     e.dormant = true;

@@ -3,12 +3,12 @@
 
 #include <stdint.h>
 
-#include "vec4.h"
+#include "../libs/inc/misc/zu_vecmath.h"
 
 struct Enemy {
     Vec4 position;         // x the centre, y the feet, z = 8
     Vec4 previousPosition; // the position before the current update
-    Mat4 body;             // facing rotation about y, position as translation
+    Matrix body;           // facing rotation about y, position as translation
     float velocityX;
     float velocityY;
     int32_t health;     // 1 for a new robot; removed after it drops below 1

@@ -1,7 +1,7 @@
 // hero.h - the player's hero: placement, health, fire rate, the camera focus and its update.
 #pragma once
 
-#include "vec4.h"
+#include "../libs/inc/misc/zu_vecmath.h"
 
 // The camera centre (x, y, 0, 1) as of this update and the one before; a
 // frame interpolates between them.
