@@ -201,6 +201,9 @@ void draw_indexed(PrimitiveType type, int base_vertex, int min_index, int vertex
     // The index range is only a hint to Direct3D; OpenGL needs none.
     (void)min_index;
     (void)vertex_count;
+    // Mesa reads index 0 from client memory instead of refusing; Direct3D refuses.
+    if (!bound_index_buffer())
+        fatal_error("draw_indexed failed (0x%08X)", GL_INVALID_OPERATION);
     prepare_draw();
     apply_vertex_input();
     const void* first = reinterpret_cast<const void*>(static_cast<uintptr_t>(start_index) * 2);

@@ -240,14 +240,18 @@ void apply_shader_state(float alpha_ref)
     if (s->constantsSeen != shaders.constantsVersion && s->constantsAt >= 0)
         glUniform4fv(s->constantsAt, VS_CONSTANTS, shaders.constants[0]);
     s->constantsSeen = shaders.constantsVersion;
-    // Direct3D 9 samples pixel (x, y) at the screen point (x, y), OpenGL at
-    // (x + 0.5, y + 0.5): moving every vertex half a pixel right and down
-    // makes both cover and sample alike, which the design's half-texel
-    // offsets count on.
+    // Direct3D 9 covers and samples pixel (x, y) at the screen point (x, y),
+    // OpenGL at (x + 0.5, y + 0.5). Moving every vertex right and down by
+    // just under half a pixel gives Direct3D's picture: edges that Direct3D
+    // puts between pixel centres stay between them, and edges that it puts
+    // on a centre (where its top-left rule decides) land just before it, so
+    // OpenGL's own tie rule, which differs, never comes into play. Varyings
+    // are then read 1/64 pixel from where Direct3D reads them.
+    static const float NEAR_HALF = 0.5f - 1.0f / 64;
     int w, h;
     current_target_size(&w, &h);
     if (s->pixelOffsetAt >= 0 && w > 0 && h > 0)
-        glUniform2f(s->pixelOffsetAt, 1.0f / w, -1.0f / h);
+        glUniform2f(s->pixelOffsetAt, 2 * NEAR_HALF / w, -2 * NEAR_HALF / h);
     if (s->alphaRefAt >= 0)
         glUniform1f(s->alphaRefAt, alpha_ref);
 }

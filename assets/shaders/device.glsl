@@ -7,9 +7,10 @@
 #ifdef VERTEX_SHADER
 // The vertex-shader constant registers, set_vs_constants' c0..c31.
 uniform vec4 c[32];
-// Half a pixel right and down in clip units, set by the device for the
-// current target: OpenGL samples pixels at their centres, Direct3D 9 at their
-// corners, and the game's pixel-exact mappings are written for Direct3D.
+// Just under half a pixel right and down in clip units, set by the device
+// for the current target: OpenGL covers and samples pixels at their centres,
+// Direct3D 9 at their corners, and the game's pixel-exact mappings are
+// written for Direct3D (see apply_shader_state).
 uniform vec2 pixelOffset;
 
 // A row vector times the matrix in registers c[first]..c[first+3].
