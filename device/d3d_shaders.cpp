@@ -21,16 +21,24 @@ static struct {
     int constantsVersion;             // raised by every set_vs_constants
 } shaders;
 
+static bool plain_character(char c)
+{
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9');
+}
+
 const char* shader_cache_name(PathText& out, const char* name, const char* definitions)
 {
+    // Room for any name and suffix that can fit the result; a longer one is
+    // cut here and then fails copy_text's assertion instead of overrunning.
     char text[4 * PathText::capacity()];
-    int n = snprintf(text, sizeof text, "cache/%s", name);
+    const int room = static_cast<int>(sizeof text) - 8;
+    int n = snprintf(text, room, "cache/%s", name);
+    n = n < room ? n : room - 1;
     for (const char* d = definitions; d && *d; d += strlen(d) + 1) {
-        text[n++] = '@';
-        for (const char* c = d; *c && n < static_cast<int>(sizeof text) - 8; ++c) {
-            bool plain = (*c >= 'A' && *c <= 'Z') || (*c >= 'a' && *c <= 'z') || (*c >= '0' && *c <= '9');
-            text[n++] = plain ? *c : '_';
-        }
+        if (n < room)
+            text[n++] = '@';
+        for (const char* c = d; *c && n < room; ++c)
+            text[n++] = plain_character(*c) ? *c : '_';
     }
     snprintf(text + n, sizeof text - n, ".cache");
     copy_text(out, text);

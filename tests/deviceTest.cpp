@@ -312,7 +312,7 @@ TEST_F(DeviceTest, RenderFrameDeclinesWhileTheGpuIsTwoFramesBehind)
             return;
         set_backbuffer_target();
         set_shader(heavy);
-        const float iterations[4] = {200000, 0, 0, 0};
+        const float iterations[4] = {30000, 0, 0, 0};
         set_vs_constants(0, iterations, 1);
         draw_fullscreen_quad();
     };
