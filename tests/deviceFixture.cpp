@@ -16,6 +16,14 @@
 
 TestGame test_game;
 
+const VertexElement CUBE_ELEMENTS[5] = {
+    {0, 0, VDECL_D3DCOLOR, VDECL_POSITION, 0},
+    {4, 0, VDECL_D3DCOLOR, VDECL_NORMAL, 0},
+    {0, 1, VDECL_SHORT4, VDECL_POSITION, 1},
+    {8, 1, VDECL_D3DCOLOR, VDECL_COLOR, 0},
+    VDECL_END,
+};
+
 void game_init()
 {
 }

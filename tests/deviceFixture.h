@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "device/d3d_misc.h"
+
 // What the device calls in the game, set by the test.
 struct TestGame {
     std::function<void(float)> onDraw;
@@ -18,6 +20,10 @@ struct TestGame {
     int loadingScreens = 0; // draw_loading_screen calls
 };
 extern TestGame test_game;
+
+// The cube renderer's vertex layout: corner and face code (D3DCOLOR) on
+// stream 0, instance position (SHORT4) and colour (D3DCOLOR) on stream 1.
+extern const VertexElement CUBE_ELEMENTS[5];
 
 // Opens the window and the device (false on failure); antialias as the setting.
 bool open_test_device(int width, int height, bool antialias);

@@ -173,14 +173,6 @@ TEST_F(DeviceTest, TexturesRefuseTheThousandAndFirstAndLocksOfRenderTargets)
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "error creating texture (code 0x00000500)\n");
 }
 
-static const VertexElement CUBE_ELEMENTS[] = {
-    {0, 0, VDECL_D3DCOLOR, VDECL_POSITION, 0},
-    {4, 0, VDECL_D3DCOLOR, VDECL_NORMAL, 0},
-    {0, 1, VDECL_SHORT4, VDECL_POSITION, 1},
-    {8, 1, VDECL_D3DCOLOR, VDECL_COLOR, 0},
-    VDECL_END,
-};
-
 TEST_F(DeviceTest, DeclarationsMapTypesAndUsagesOntoAttributes)
 {
     VertexDeclaration* d = create_vertex_declaration(CUBE_ELEMENTS);

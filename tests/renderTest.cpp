@@ -41,14 +41,6 @@ static const uint8_t CUBE_FACES[6][4][2][3] = {
 // (0,1), (1,1) in x, y) wound clockwise and counter-clockwise on a y-down screen.
 enum { QUAD_CW = 36, QUAD_CCW = 42, INDEX_COUNT = 48 };
 
-static const VertexElement ELEMENTS[] = {
-    {0, 0, VDECL_D3DCOLOR, VDECL_POSITION, 0},
-    {4, 0, VDECL_D3DCOLOR, VDECL_NORMAL, 0},
-    {0, 1, VDECL_SHORT4, VDECL_POSITION, 1},
-    {8, 1, VDECL_D3DCOLOR, VDECL_COLOR, 0},
-    VDECL_END,
-};
-
 static const uint32_t RED = 0xFF0000, GREEN = 0x00FF00, BLUE = 0x0000FF, YELLOW = 0xFFFF00,
                       MAGENTA = 0xFF00FF, CYAN = 0x00FFFF;
 
@@ -57,7 +49,7 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(open_test_device(W, H, GetParam()));
-        decl = create_vertex_declaration(ELEMENTS);
+        decl = create_vertex_declaration(CUBE_ELEMENTS);
         shader = load_shader("test_cubes.sh", nullptr);
         postEffect = load_shader("postfx_none.sh", nullptr);
         image = create_screen_texture();
