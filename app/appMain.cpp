@@ -32,7 +32,7 @@ int app_main(int argc, const char* const* argv)
         fatal_error("can't create the game window");
     input_init();
     if (!init_d3d(width, height))
-        fatal_error("can't create the graphics device (OpenGL 3.3 core or newer is needed)");
+        fatal_error("can't create the graphics device: %s", d3d_failure());
     gpu_load_start();
     font_init();
     set_loading_status("Loading...", -1.0f);

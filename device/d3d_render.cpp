@@ -1,20 +1,42 @@
-// d3d_render.cpp - the graphics device: creation, reset and frame pacing.
+// d3d_render.cpp - the graphics device: creation, reset, scene target and frame pacing.
 #include "d3d_render.h"
 
 #include <epoxy/gl.h>
+#include <stdio.h>
+
+#include <initializer_list>
 
 #include "../app/gameHooks.h"
 #include "../app/log.h"
 #include "../app/settings.h"
+#include "../kiln/font.h"
 #include "../platform/platform.h"
+#include "d3d_internal.h"
+#include "d3d_misc.h"
+#include "d3d_shaders.h"
+#include "d3d_textures.h"
+#include "d3d_vbuf.h"
 
-// Assumed free texture memory when the driver has no memory-info extension.
+// Assumed free texture memory when the driver has no memory-info extension:
+// what a small discrete card of the game's era had, and what llvmpipe can
+// comfortably hold in system memory.
 static const uint32_t ESTIMATED_TEXTURE_MEMORY = 512u << 20;
 
 static struct {
-    bool created; // a context exists
-    int width, height;
-    bool fullscreen; // the current display mode
+    bool created;      // init_d3d succeeded; cleared by close_d3d
+    int width, height; // back-buffer size; set by init_d3d and each successful reset
+    bool fullscreen;   // the display mode; set before the window exists, then only by resize_d3d
+    ShortText failure; // why the last init_d3d failed
+    // Scene targets, released before every reset and made again after it.
+    int samples; // per pixel, 0 = not multisampled; chosen at each creation and reset
+    GLuint sceneFbo, sceneColor, sceneDepth;
+    GLuint resolveFbo; // reads the scene into a texture; lives with the device
+    bool sceneBound;   // the scene targets are the render target (else the back buffer)
+    // Fences: the frame fences alternate, so the CPU runs at most two frames
+    // ahead of the GPU. Released before every reset, made again after it.
+    GLsync frameFence[2];
+    int currentFence;
+    GLsync flushFence;
 } device;
 
 int screen_width()
@@ -37,22 +59,184 @@ void set_display_fullscreen(bool fullscreen)
     device.fullscreen = fullscreen;
 }
 
-// Full screen always takes the desktop's size.
-static void apply_display_mode(int* width, int* height)
+bool d3d_exists()
 {
-    if (device.fullscreen)
-        plat_desktop_size(width, height);
+    return device.created;
+}
+
+const char* d3d_failure()
+{
+    return device.failure.s;
+}
+
+uint32_t d3d_take_error()
+{
+    uint32_t first = glGetError();
+    // Drain whatever else is queued so the next caller starts clean.
+    while (glGetError() != GL_NO_ERROR) { }
+    return first;
+}
+
+void current_target_size(int* width, int* height)
+{
+    *width = device.width;
+    *height = device.height;
+}
+
+int scene_samples()
+{
+    return device.samples;
+}
+
+// The sample counts both scene formats support, as quality levels: level q
+// is the q-th smallest count. Returns the number of levels.
+static int multisample_levels(int* counts, int max_counts)
+{
+    GLint maxSamples = 0;
+    glGetIntegerv(GL_MAX_SAMPLES, &maxSamples);
+    int n = 0;
+    for (int samples = 2; samples <= maxSamples && n < max_counts; samples *= 2) {
+        bool ok = true;
+        if (epoxy_gl_version() >= 42 || epoxy_has_gl_extension("GL_ARB_internalformat_query")) {
+            for (GLenum format : {GL_RGBA8, GL_DEPTH24_STENCIL8}) {
+                GLint num = 0, list[16] = {};
+                glGetInternalformativ(GL_RENDERBUFFER, format, GL_NUM_SAMPLE_COUNTS, 1, &num);
+                glGetInternalformativ(GL_RENDERBUFFER, format, GL_SAMPLES, 16, list);
+                bool listed = false;
+                for (int i = 0; i < num && i < 16; ++i)
+                    listed = listed || list[i] == samples;
+                ok = ok && listed;
+            }
+        }
+        if (ok)
+            counts[n++] = samples;
+    }
+    return n;
+}
+
+// What Direct3D's presentation parameters decide here: the size of a
+// full-screen back buffer, the presentation interval and the scene's
+// multisampling.
+static void choose_presentation(int* width, int* height)
+{
+    int w, h;
+    if (device.fullscreen && plat_desktop_size(&w, &h)) {
+        *width = w;
+        *height = h;
+    }
+    plat_gl_set_vsync(settings().vsync);
+    int counts[8];
+    int levels = multisample_levels(counts, 8);
+    device.samples = 0;
+    if (levels > 0 && settings().antialias) {
+        device.samples = counts[levels - 1];
+        log_message("AA quality %d", levels);
+    }
+}
+
+static void release_scene_targets()
+{
+    if (device.sceneFbo)
+        glDeleteFramebuffers(1, &device.sceneFbo);
+    if (device.sceneDepth)
+        glDeleteRenderbuffers(1, &device.sceneDepth);
+    if (device.sceneColor)
+        glDeleteRenderbuffers(1, &device.sceneColor);
+    device.sceneFbo = device.sceneDepth = device.sceneColor = 0;
+    if (device.sceneBound)
+        set_backbuffer_target();
+}
+
+static GLuint make_renderbuffer(GLenum format)
+{
+    GLuint rb = 0;
+    glGenRenderbuffers(1, &rb);
+    glBindRenderbuffer(GL_RENDERBUFFER, rb);
+    glRenderbufferStorageMultisample(GL_RENDERBUFFER, device.samples, format, device.width, device.height);
+    glBindRenderbuffer(GL_RENDERBUFFER, 0);
+    return rb;
+}
+
+static bool create_scene_targets()
+{
+    d3d_take_error();
+    device.sceneColor = make_renderbuffer(GL_RGBA8);
+    if (uint32_t code = d3d_take_error()) {
+        log_message("FAILED to create scene render target surface (0x%08X)", code);
+        release_scene_targets();
+        return false;
+    }
+    device.sceneDepth = make_renderbuffer(GL_DEPTH24_STENCIL8);
+    glGenFramebuffers(1, &device.sceneFbo);
+    glBindFramebuffer(GL_FRAMEBUFFER, device.sceneFbo);
+    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, device.sceneColor);
+    glFramebufferRenderbuffer(
+        GL_FRAMEBUFFER, GL_DEPTH_STENCIL_ATTACHMENT, GL_RENDERBUFFER, device.sceneDepth);
+    uint32_t code = d3d_take_error();
+    GLenum status = glCheckFramebufferStatus(GL_FRAMEBUFFER);
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    if (code || status != GL_FRAMEBUFFER_COMPLETE) {
+        log_message("FAILED to create scene z-buffer surface (0x%08X)", code ? code : status);
+        release_scene_targets();
+        return false;
+    }
+    return true;
+}
+
+static void release_fences()
+{
+    for (GLsync* f : {&device.frameFence[0], &device.frameFence[1], &device.flushFence}) {
+        if (*f)
+            glDeleteSync(*f);
+        *f = nullptr;
+    }
+}
+
+// Each fence starts issued, so the first frames find it passed.
+static void create_fences()
+{
+    for (GLsync* f : {&device.frameFence[0], &device.frameFence[1], &device.flushFence})
+        *f = glFenceSync(GL_SYNC_GPU_COMMANDS_COMPLETE, 0);
+    device.currentFence = 0;
+}
+
+static void issue_fence(GLsync* fence)
+{
+    if (*fence)
+        glDeleteSync(*fence);
+    *fence = glFenceSync(GL_SYNC_GPU_COMMANDS_COMPLETE, 0);
+}
+
+static bool init_failed(const char* why)
+{
+    log_message("%s", why);
+    close_d3d();
+    copy_text(device.failure, why);
+    return false;
 }
 
 bool init_d3d(int width, int height)
 {
     close_d3d();
-    if (!plat_gl_create_context(settings().vsync))
+    copy_text(device.failure, "");
+    if (!plat_gl_create_context(settings().vsync)) {
+        copy_text(device.failure, "no OpenGL 3.3 core context on the window");
         return false;
+    }
+    if (epoxy_gl_version() < 45 && !epoxy_has_gl_extension("GL_ARB_clip_control"))
+        return init_failed("OpenGL 4.5, or 3.3 with ARB_clip_control, is needed");
     device.created = true;
-    apply_display_mode(&width, &height);
+    choose_presentation(&width, &height);
     device.width = width;
     device.height = height;
+    create_vertex_input();
+    set_default_states();
+    glGenFramebuffers(1, &device.resolveFbo);
+    set_backbuffer_target();
+    if (!create_scene_targets())
+        return init_failed("can't create the scene render targets");
+    create_fences();
+    set_sampler_defaults();
     log_message("init d3d ok (%dx%d)", width, height);
     return true;
 }
@@ -60,8 +244,22 @@ bool init_d3d(int width, int height)
 void close_d3d()
 {
     log_message("close d3d");
-    if (device.created)
+    if (!device.created) {
         plat_gl_destroy_context();
+        return;
+    }
+    release_fences();
+    release_all_textures();
+    release_all_buffers();
+    release_all_vertex_declarations();
+    release_all_shaders();
+    release_scene_targets();
+    if (device.resolveFbo)
+        glDeleteFramebuffers(1, &device.resolveFbo);
+    device.resolveFbo = 0;
+    release_samplers();
+    release_vertex_input();
+    plat_gl_destroy_context();
     device.created = false;
 }
 
@@ -75,13 +273,26 @@ bool resize_d3d(int width, int height, bool fullscreen)
         height = device.height;
     if (width == device.width && height == device.height && fullscreen == device.fullscreen)
         return true;
-    const char* mode = fullscreen ? "fullscreen" : "windowed";
-    log_message("=== resizing d3d to %dx%d %s", width, height, mode);
+    log_message("=== resizing d3d to %dx%d %s", width, height, fullscreen ? "fullscreen" : "windowed");
+    release_default_pool_buffers();
+    release_default_pool_textures();
+    release_fences();
+    release_scene_targets();
     device.fullscreen = fullscreen;
-    apply_display_mode(&width, &height);
+    choose_presentation(&width, &height);
+    // OpenGL has no reset that could fail: the context stays, the back
+    // buffer follows the window.
     device.width = width;
     device.height = height;
-    log_message("resized d3d to %dx%d %s", width, height, mode);
+    recreate_default_pool_textures();
+    recreate_default_pool_buffers();
+    if (!create_scene_targets()) {
+        log_message("failed to recreate scene RT");
+        return false;
+    }
+    create_fences();
+    set_sampler_defaults();
+    log_message("resized d3d to %dx%d %s", width, height, fullscreen ? "fullscreen" : "windowed");
     game_resized();
     return true;
 }
@@ -90,10 +301,15 @@ bool render_frame(float lag_seconds)
 {
     if (!device.created)
         return false;
-    glViewport(0, 0, device.width, device.height);
-    glClearColor(0, 0, 0, 1);
-    glClear(GL_COLOR_BUFFER_BIT);
+    if (GLsync fence = device.frameFence[device.currentFence]) {
+        GLenum state = glClientWaitSync(fence, GL_SYNC_FLUSH_COMMANDS_BIT, 0);
+        if (state != GL_ALREADY_SIGNALED && state != GL_CONDITION_SATISFIED)
+            return false;
+    }
+    set_cull(true);
     game_draw(lag_seconds);
+    issue_fence(&device.frameFence[device.currentFence]);
+    device.currentFence ^= 1;
     return true;
 }
 
@@ -103,18 +319,80 @@ void present_frame()
         plat_gl_swap();
 }
 
+void draw_loading_frame()
+{
+    if (device.created) {
+        set_backbuffer_target();
+        set_cull(true);
+        draw_loading_screen();
+    }
+    present_frame();
+}
+
+// The origin follows the target: rows top first in the scene targets (and so
+// in every texture drawn from them, where v = 0 is the top as in Direct3D),
+// bottom first in the back buffer, which the window shows bottom row down.
+static void bind_target(GLuint fbo, GLenum origin)
+{
+    glBindFramebuffer(GL_FRAMEBUFFER, fbo);
+    glViewport(0, 0, device.width, device.height);
+    glClipControl(origin, GL_ZERO_TO_ONE);
+}
+
+void set_scene_target()
+{
+    bind_target(device.sceneFbo, GL_UPPER_LEFT);
+    device.sceneBound = true;
+}
+
+void set_backbuffer_target()
+{
+    bind_target(0, GL_LOWER_LEFT);
+    device.sceneBound = false;
+}
+
+void resolve_scene_to(Texture* texture)
+{
+    GLuint t = texture ? texture->texture : 0;
+    ASSERT(t);
+    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, device.resolveFbo);
+    glFramebufferTexture2D(GL_DRAW_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, t, 0);
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, device.sceneFbo);
+    int w = texture->madeWidth < device.width ? texture->madeWidth : device.width;
+    int h = texture->madeHeight < device.height ? texture->madeHeight : device.height;
+    glBlitFramebuffer(0, 0, w, h, 0, 0, w, h, GL_COLOR_BUFFER_BIT, GL_NEAREST);
+    glFramebufferTexture2D(GL_DRAW_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, 0, 0);
+    glBindFramebuffer(GL_FRAMEBUFFER, device.sceneBound ? device.sceneFbo : 0);
+}
+
+// Saturates at 4 GB, the most the 32-bit result can tell.
+static uint32_t kilobytes_to_bytes(GLint kb)
+{
+    uint64_t bytes = static_cast<uint64_t>(kb > 0 ? kb : 0) << 10;
+    return bytes > UINT32_MAX ? UINT32_MAX : static_cast<uint32_t>(bytes);
+}
+
 uint32_t available_texture_memory()
 {
-    ASSERT(device.created);
+    bool d3d = device.created;
+    ASSERT(d3d);
     if (epoxy_has_gl_extension("GL_NVX_gpu_memory_info")) {
         GLint kb = 0;
         glGetIntegerv(GL_GPU_MEMORY_INFO_CURRENT_AVAILABLE_VIDMEM_NVX, &kb);
-        return static_cast<uint32_t>(kb) << 10;
+        return kilobytes_to_bytes(kb);
     }
     if (epoxy_has_gl_extension("GL_ATI_meminfo")) {
         GLint info[4] = {};
         glGetIntegerv(GL_TEXTURE_FREE_MEMORY_ATI, info);
-        return static_cast<uint32_t>(info[0]) << 10;
+        return kilobytes_to_bytes(info[0]);
     }
     return ESTIMATED_TEXTURE_MEMORY;
+}
+
+void flush_gpu()
+{
+    GLsync& flush_query = device.flushFence;
+    ASSERT(flush_query);
+    issue_fence(&flush_query);
+    while (glClientWaitSync(flush_query, GL_SYNC_FLUSH_COMMANDS_BIT, 0) == GL_TIMEOUT_EXPIRED) { }
 }

@@ -1,23 +1,49 @@
-// d3d_render.h - the graphics device: creation, reset and frame pacing.
+// d3d_render.h - the graphics device: creation, reset, scene target and frame pacing.
 //
-// One OpenGL context on the game's window. screen_width, screen_height and
-// display_fullscreen (app/display.h) describe its back buffer.
+// One OpenGL context on the game's window stands in for the Direct3D 9
+// device. screen_width, screen_height and display_fullscreen (app/display.h)
+// describe its back buffer. The scene is drawn into an off-screen target
+// (multisampled when anti-aliasing is on) and copied to a texture, from which
+// the post-effect draws the back buffer.
 #pragma once
 
 #include <stdint.h>
 
 #include "../app/display.h"
 
+struct Texture;
+
 // The display mode the window starts in; set before the window is created.
 void set_display_fullscreen(bool fullscreen);
 
+// Creates the device for the window at the given size (full screen takes the
+// desktop's); false when no device could be made, see d3d_failure.
 bool init_d3d(int width, int height);
+// Why the last init_d3d failed ("" after a success).
+const char* d3d_failure();
+// Releases everything of the device layer; safe at any time.
 void close_d3d();
-// A width or height of 0 keeps the current one.
+// Resets the device to a new size or display mode; a width or height of 0
+// keeps the current one. Every table handle stays valid.
 bool resize_d3d(int width, int height, bool fullscreen);
-// Draws one frame through game_draw; true when it must be presented.
+
+// Draws one frame through game_draw; true when it must be presented. Declines
+// while the GPU is still two frames behind.
 bool render_frame(float lag_seconds);
 void present_frame();
+// Draws and presents one frame of the loading screen at once.
+void draw_loading_frame();
+
+// Render target 0 and depth: the scene targets, or the back buffer without depth.
+void set_scene_target();
+void set_backbuffer_target();
+// Copies the whole scene colour target into level 0 of the texture, point filtered.
+void resolve_scene_to(Texture* texture);
+// Samples per pixel of the scene targets; 0 when they are not multisampled.
+int scene_samples();
+
 // Bytes of texture memory the device reports as free (an estimate where the
 // driver does not say).
 uint32_t available_texture_memory();
+// Waits until the GPU has finished everything issued so far.
+void flush_gpu();

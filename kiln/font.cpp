@@ -1,7 +1,11 @@
 // font.cpp - the game's bitmap font, text and rectangle batch, loading screen.
 #include "font.h"
 
+#include "../device/d3d_misc.h"
+#include "../device/d3d_render.h"
 #include "../libs/inc/misc/zu_utils.h"
+
+static const uint32_t LOADING_BACKGROUND = 0xff000a28;
 
 static struct {
     ShortText status; // the loading screen's text
@@ -25,4 +29,11 @@ void set_loading_status(const char* text, float progress)
 {
     copy_text(loading.status, text);
     loading.progress = progress;
+    draw_loading_frame();
+}
+
+void draw_loading_screen()
+{
+    // The status text and the progress bar come with the font batch.
+    clear_color(LOADING_BACKGROUND);
 }

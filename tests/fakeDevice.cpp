@@ -1,5 +1,11 @@
 // fakeDevice.cpp - a graphics device that only keeps its size and mode.
+//
+// Stands in for the whole device layer as far as the game's logic calls it;
+// draws, targets and resources do nothing.
+#include "device/d3d_misc.h"
 #include "device/d3d_render.h"
+#include "device/d3d_shaders.h"
+#include "device/d3d_textures.h"
 #include "fakeFrame.h"
 #include "fakePlatform.h"
 
@@ -73,4 +79,85 @@ void present_frame()
 uint32_t available_texture_memory()
 {
     return 256u << 20;
+}
+
+const char* d3d_failure()
+{
+    return "";
+}
+
+void draw_loading_frame()
+{
+    ++fake_device.presents;
+}
+
+void set_scene_target()
+{
+}
+
+void set_backbuffer_target()
+{
+}
+
+void resolve_scene_to(Texture*)
+{
+}
+
+int scene_samples()
+{
+    return 0;
+}
+
+void flush_gpu()
+{
+}
+
+// The scene's resources: handles that are never looked into.
+static Texture fake_texture;
+static Shader fake_shader;
+
+Texture* create_screen_texture()
+{
+    return &fake_texture;
+}
+
+void destroy_texture(Texture*)
+{
+}
+
+void set_texture(int, Texture*)
+{
+}
+
+Shader* load_shader(const char*, const char*)
+{
+    return &fake_shader;
+}
+
+void free_shader(Shader*)
+{
+}
+
+void set_shader(Shader*)
+{
+}
+
+void set_vs_constants(int, const float*, int)
+{
+}
+
+void clear_all(uint32_t)
+{
+}
+
+void clear_color(uint32_t)
+{
+}
+
+void set_wireframe(bool)
+{
+}
+
+void draw_fullscreen_quad()
+{
 }

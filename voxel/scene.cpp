@@ -8,6 +8,10 @@
 #include "../app/mainLoop.h"
 #include "../app/screenshot.h"
 #include "../app/window.h"
+#include "../device/d3d_misc.h"
+#include "../device/d3d_render.h"
+#include "../device/d3d_shaders.h"
+#include "../device/d3d_textures.h"
 #include "../game/gameMode.h"
 #include "../gen/levelGen.h"
 #include "../kiln/debugVis.h"
@@ -19,6 +23,8 @@ static struct {
     int pixelScale = 1; // recomputed after every device reset
     bool perfOverlay;   // F1
     bool debugShapes;   // F4
+    Texture* image;     // the scene drawn each frame; from game_init to game_shutdown
+    Shader* postEffect; // copies image to the back buffer; likewise
 } scene;
 
 void compute_pixel_scale()
@@ -46,6 +52,11 @@ bool debug_shapes_on()
 void game_init()
 {
     set_update_rate(20, 5);
+    scene.image = create_screen_texture();
+    if (!scene.image)
+        fatal_error("can't create scene image texture");
+    set_loading_status("Compiling post-effect shaders", -1.0f);
+    scene.postEffect = load_shader("postfx_none.sh", nullptr);
     debug_vis_init();
     compute_pixel_scale();
     cube_renderer_init();
@@ -63,6 +74,10 @@ void game_shutdown()
     free_level_data();
     cube_renderer_shutdown();
     debug_vis_shutdown();
+    free_shader(scene.postEffect);
+    scene.postEffect = nullptr;
+    destroy_texture(scene.image);
+    scene.image = nullptr;
 }
 
 void game_resized()
@@ -104,11 +119,29 @@ void game_update(float seconds)
     end_update_timing();
 }
 
+// The scene image to the back buffer through the post-effect shader.
+static void draw_post_effect()
+{
+    set_wireframe(false);
+    set_backbuffer_target();
+    set_shader(scene.postEffect);
+    set_texture(0, scene.image);
+    // Clip space to texture coordinates, with the half-texel offset.
+    float w = static_cast<float>(screen_width()), h = static_cast<float>(screen_height());
+    const float mapping[4] = {0.5f, -0.5f, 0.5f / w + 0.5f, 0.5f / h + 0.5f};
+    set_vs_constants(16, mapping, 1);
+    draw_fullscreen_quad();
+}
+
 void game_draw(float seconds)
 {
     GameMode* mode = current_mode();
     if (!mode)
         return;
+    set_scene_target();
+    clear_all(0);
     mode->render(seconds);
+    resolve_scene_to(scene.image);
+    draw_post_effect();
     mode->render_overlay(seconds);
 }

@@ -1,0 +1,282 @@
+// d3d_shaders.cpp - shader pairs loaded from the shader cache, and the vertex constants.
+#include "d3d_shaders.h"
+
+#include <epoxy/gl.h>
+#include <stdio.h>
+#include <stdlib.h>
+
+#include "../app/log.h"
+#include "../app/paths.h"
+#include "../app/stream.h"
+#include "d3d_internal.h"
+
+static_assert(sizeof(uint32_t[4]) == 16, "the cache header is four 32-bit values");
+
+enum { MAX_SAMPLER_STAGES = 16 };
+
+static struct {
+    Shader slots[MAX_SHADERS];        // filled by load_shader, emptied by free_shader and at close
+    Shader* current;                  // set_shader; cleared when its slot is freed
+    float constants[VS_CONSTANTS][4]; // the registers; kept for the whole run
+    int constantsVersion;             // raised by every set_vs_constants
+} shaders;
+
+static bool plain_character(char c)
+{
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9');
+}
+
+const char* shader_cache_name(PathText& out, const char* name, const char* definitions)
+{
+    // Room for any name and suffix that can fit the result; a longer one is
+    // cut here and then fails copy_text's assertion instead of overrunning.
+    char text[4 * PathText::capacity()];
+    const int room = static_cast<int>(sizeof text) - 8;
+    int n = snprintf(text, room, "cache/%s", name);
+    n = n < room ? n : room - 1;
+    for (const char* d = definitions; d && *d; d += strlen(d) + 1) {
+        if (n < room)
+            text[n++] = '@';
+        for (const char* c = d; *c && n < room; ++c)
+            text[n++] = plain_character(*c) ? *c : '_';
+    }
+    snprintf(text + n, sizeof text - n, ".cache");
+    copy_text(out, text);
+    return out.s;
+}
+
+// Copies a definitions list (null: empty) with its closing empty text.
+static void copy_definitions(LongText& out, const char* definitions)
+{
+    int len = 0;
+    if (definitions)
+        while (definitions[len])
+            len += static_cast<int>(strlen(definitions + len)) + 1;
+    ASSERT(len < LongText::capacity());
+    if (len)
+        memcpy(out.s, definitions, len);
+    out.s[len] = 0;
+}
+
+void Shader::release()
+{
+    dependencies = DynArray<ShaderDependency>();
+    if (program)
+        glDeleteProgram(program);
+    if (vs)
+        glDeleteShader(vs);
+    if (ps)
+        glDeleteShader(ps);
+    program = vs = ps = 0;
+    ASSERT(empty());
+}
+
+static uint32_t compile_stage(GLenum stage, const char* code, int length, const char* name)
+{
+    GLuint sh = glCreateShader(stage);
+    GLint len = length;
+    glShaderSource(sh, 1, &code, &len);
+    glCompileShader(sh);
+    GLint ok = GL_FALSE;
+    glGetShaderiv(sh, GL_COMPILE_STATUS, &ok);
+    if (ok)
+        return sh;
+    char info[1024] = "";
+    glGetShaderInfoLog(sh, sizeof info, nullptr, info);
+    log_message(
+        "%s stage of '%s' does not compile: %s", stage == GL_VERTEX_SHADER ? "vertex" : "pixel", name, info);
+    glDeleteShader(sh);
+    return 0;
+}
+
+// Links the two stages and ties the sampler uniforms s0..s15 to their stages.
+static bool link_pair(Shader* s)
+{
+    s->program = glCreateProgram();
+    glAttachShader(s->program, s->vs);
+    glAttachShader(s->program, s->ps);
+    glLinkProgram(s->program);
+    GLint ok = GL_FALSE;
+    glGetProgramiv(s->program, GL_LINK_STATUS, &ok);
+    if (!ok) {
+        char info[1024] = "";
+        glGetProgramInfoLog(s->program, sizeof info, nullptr, info);
+        log_message("shader '%s' does not link: %s", s->name.s, info);
+        return false;
+    }
+    s->constantsAt = glGetUniformLocation(s->program, "c");
+    s->pixelOffsetAt = glGetUniformLocation(s->program, "pixelOffset");
+    s->alphaRefAt = glGetUniformLocation(s->program, "alphaRef");
+    s->constantsSeen = -1;
+    glUseProgram(s->program);
+    for (int i = 0; i < MAX_SAMPLER_STAGES; ++i) {
+        char sampler[8];
+        snprintf(sampler, sizeof sampler, "s%d", i);
+        GLint at = glGetUniformLocation(s->program, sampler);
+        if (at >= 0)
+            glUniform1i(at, i);
+    }
+    glUseProgram(shaders.current ? shaders.current->program : 0);
+    return true;
+}
+
+// The dependency block: names each ended by a zero byte, up to an empty name
+// or the end of the block.
+static void read_dependencies(Shader* s, const char* block, int size)
+{
+    for (int at = 0; at < size && block[at];) {
+        int end = at;
+        while (end < size && block[end])
+            ++end;
+        char name[4 * PathText::capacity()];
+        int len = end - at < static_cast<int>(sizeof name) ? end - at : static_cast<int>(sizeof name) - 1;
+        memcpy(name, block + at, len);
+        name[len] = 0;
+        ShaderDependency dep;
+        copy_text(dep.name, name);
+        dep.time = file_time(dep.name.s);
+        s->dependencies.push(dep);
+        at = end + 1;
+    }
+}
+
+// Reads the file into the slot's dependency list and one buffer of both
+// stages (caller frees it); false for a foreign or short file.
+static bool read_cache_file(Shader* s, const char* path, char** code, uint32_t* vsLength, uint32_t* psLength)
+{
+    char* block = nullptr;
+    try {
+        FileInputStream in;
+        if (!in.open(path, "rb"))
+            throw InputStream::Exception("can't open file", -1);
+        uint32_t header[4];
+        in.read(header, sizeof header);
+        if (header[0] != SHADER_CACHE_MAGIC)
+            throw InputStream::Exception("not a shader cache file", 0);
+        in.seek_from_end(0);
+        uint64_t rest = static_cast<uint64_t>(in.tell()) - sizeof header;
+        // Lengths beyond the file are a truncated or hostile file; nothing
+        // that large is ever allocated.
+        if (uint64_t(header[1]) + header[2] + header[3] > rest)
+            throw InputStream::Exception("file shorter than its header says", in.tell());
+        in.seek(sizeof header);
+        block = static_cast<char*>(malloc(header[1] + 1));
+        in.read(block, header[1]);
+        read_dependencies(s, block, header[1]);
+        *code = static_cast<char*>(malloc(header[2] + header[3] + 1));
+        in.read(*code, header[2]);
+        in.read(*code + header[2], header[3]);
+        *vsLength = header[2];
+        *psLength = header[3];
+    } catch (const StreamIOException& e) {
+        log_message("can't read shader cache '%s': %s", path, e.message.s);
+        free(block);
+        free(*code);
+        *code = nullptr;
+        return false;
+    }
+    free(block);
+    return true;
+}
+
+static bool load_shader_cache(Shader* s)
+{
+    ASSERT(s);
+    PathText name, path;
+    resolve_path(path, shader_cache_name(name, s->name.s, s->definitions.s));
+    s->dependencies.clear();
+    char* code = nullptr;
+    uint32_t vsLength = 0, psLength = 0;
+    if (!read_cache_file(s, path.s, &code, &vsLength, &psLength))
+        return false;
+    int64_t cacheTime = file_time(path.s);
+    for (const ShaderDependency& dep : s->dependencies) {
+        if (dep.time > cacheTime) {
+            log_message("shader cache '%s' is older than '%s'", path.s, dep.name.s);
+            free(code);
+            return false;
+        }
+    }
+    s->vs = compile_stage(GL_VERTEX_SHADER, code, vsLength, s->name.s);
+    if (s->vs)
+        s->ps = compile_stage(GL_FRAGMENT_SHADER, code + vsLength, psLength, s->name.s);
+    free(code);
+    if (!s->vs || !s->ps || !link_pair(s))
+        return false;
+    log_message("loaded shader '%s' from cache", s->name.s);
+    return true;
+}
+
+Shader* load_shader(const char* name, const char* definitions)
+{
+    Shader* s = nullptr;
+    for (Shader& slot : shaders.slots) {
+        if (slot.empty()) {
+            s = &slot;
+            break;
+        }
+    }
+    if (!s)
+        fatal_error("reached maximum shader count!");
+    copy_text(s->name, name);
+    copy_definitions(s->definitions, definitions);
+    if (!load_shader_cache(s)) {
+        s->release();
+        fatal_error("can't create shader from cache for '%s'", name);
+    }
+    return s;
+}
+
+void set_shader(Shader* shader)
+{
+    shaders.current = shader;
+    glUseProgram(shader ? shader->program : 0);
+}
+
+void set_vs_constants(int first_register, const float* data, int count)
+{
+    ASSERT(first_register >= 0 && count >= 0 && first_register + count <= VS_CONSTANTS);
+    memcpy(shaders.constants[first_register], data, sizeof(float) * 4 * count);
+    ++shaders.constantsVersion;
+}
+
+void apply_shader_state(float alpha_ref)
+{
+    Shader* s = shaders.current;
+    if (!s)
+        return;
+    if (s->constantsSeen != shaders.constantsVersion && s->constantsAt >= 0)
+        glUniform4fv(s->constantsAt, VS_CONSTANTS, shaders.constants[0]);
+    s->constantsSeen = shaders.constantsVersion;
+    // Direct3D 9 covers and samples pixel (x, y) at the screen point (x, y),
+    // OpenGL at (x + 0.5, y + 0.5). Moving every vertex right and down by
+    // just under half a pixel gives Direct3D's picture: edges that Direct3D
+    // puts between pixel centres stay between them, and edges that it puts
+    // on a centre (where its top-left rule decides) land just before it, so
+    // OpenGL's own tie rule, which differs, never comes into play. Varyings
+    // are then read 1/64 pixel from where Direct3D reads them.
+    static const float NEAR_HALF = 0.5f - 1.0f / 64;
+    int w, h;
+    current_target_size(&w, &h);
+    if (s->pixelOffsetAt >= 0 && w > 0 && h > 0)
+        glUniform2f(s->pixelOffsetAt, 2 * NEAR_HALF / w, -2 * NEAR_HALF / h);
+    if (s->alphaRefAt >= 0)
+        glUniform1f(s->alphaRefAt, alpha_ref);
+}
+
+void free_shader(Shader* shader)
+{
+    if (!shader)
+        return;
+    if (shaders.current == shader)
+        set_shader(nullptr);
+    shader->release();
+}
+
+void release_all_shaders()
+{
+    if (shaders.current)
+        set_shader(nullptr);
+    for (Shader& s : shaders.slots)
+        s.release();
+}
