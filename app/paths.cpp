@@ -29,6 +29,11 @@ const char* app_path()
     return app_dir.s;
 }
 
+void set_app_path(const char* dir)
+{
+    copy_text(app_dir, dir);
+}
+
 // Folds "." and ".." and repeated separators of the absolute path `in` into
 // `out` (at least as large). A trailing '/' is kept; ".." at the root stays
 // at the root.

@@ -9,6 +9,9 @@
 // "app path: '%s'". Empty when the program's file name cannot be had.
 void find_app_path();
 const char* app_path();
+// Takes dir (ending in '/') as the program's directory: for tools and tests
+// that work on a program directory other than their own.
+void set_app_path(const char* dir);
 
 // Full path of a data file: a name starting with '/' is taken as it is, any
 // other name is placed under the program's directory; the result is

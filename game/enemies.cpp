@@ -40,3 +40,12 @@ void update_enemies(float)
 {
     // Robots do not walk yet.
 }
+
+void draw_enemies(float)
+{
+    // The robots' sprite is not loaded yet.
+}
+
+void draw_enemies_debug()
+{
+}

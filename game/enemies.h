@@ -28,3 +28,7 @@ Enemy& enemy(int index);
 
 // Wakes, walks and turns the robots; part of every world step.
 void update_enemies(float seconds);
+// Draws the robots (waking those that come into view); t = time since the last update.
+void draw_enemies(float t);
+// Every robot's collision box (F4).
+void draw_enemies_debug();

@@ -1,6 +1,8 @@
 // hero.cpp - the player's hero.
 #include "hero.h"
 
+#include "../voxel/scene.h"
+
 // Height of the camera centre above the hero's feet.
 static const float CAMERA_HEIGHT = 9.0f;
 // The hero walks at this depth, in the middle of the colliding layers.
@@ -34,6 +36,7 @@ void place_hero(float x, float y)
     hero.legPhase = hero.fireCooldown = hero.invulnerable = hero.exitTime = 0;
     hero.camera.current = {x, y + CAMERA_HEIGHT, 0, 1};
     hero.camera.previous = hero.camera.current;
+    set_view_centre(hero.camera.current);
 }
 
 Vec4 hero_position()
@@ -80,4 +83,13 @@ void set_fire_rate(float rate)
 void update_hero(float)
 {
     // The hero does not move yet: there is no body to step.
+}
+
+void draw_hero(float)
+{
+    // The hero's sprites are not loaded yet.
+}
+
+void draw_hero_debug()
+{
 }

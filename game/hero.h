@@ -32,3 +32,7 @@ void set_fire_rate(float rate);
 
 // The hero's two half-steps and the camera; part of every world step.
 void update_hero(float seconds);
+// Draws the hero's sprites between begin_cubes and end_cubes; t = time since the last update.
+void draw_hero(float t);
+// The hero's collision box and aim marker (F4).
+void draw_hero_debug();

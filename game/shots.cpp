@@ -18,3 +18,11 @@ void update_shots(float)
 void update_debris(float)
 {
 }
+
+void draw_shots(float)
+{
+}
+
+void draw_debris(float)
+{
+}

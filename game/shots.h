@@ -7,3 +7,6 @@ void clear_debris();
 void update_shots(float seconds);
 // Lets the debris particles fall and fade.
 void update_debris(float seconds);
+// Draw the shots and the debris as cubes; t = time since the last update.
+void draw_shots(float t);
+void draw_debris(float t);

@@ -37,3 +37,16 @@ void draw_loading_screen()
     // The status text and the progress bar come with the font batch.
     clear_color(LOADING_BACKGROUND);
 }
+
+void font_begin()
+{
+    // The batch comes with the font image and its texture.
+}
+
+void font_end()
+{
+}
+
+void font_fill_rect(int, int, int, int, uint32_t)
+{
+}

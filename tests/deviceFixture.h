@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "device/d3d_misc.h"
+#include "readBack.h"
 
 // What the device calls in the game, set by the test.
 struct TestGame {
@@ -35,9 +36,5 @@ protected:
     void TearDown() override;
 };
 
-// The back buffer now, top row first.
-std::vector<uint32_t> read_back_buffer(int width, int height);
-// Writes 0xAARRGGBB pixels (top row first) as a PNG; false on failure.
-bool write_png(const std::string& file, const std::vector<uint32_t>& pixels, int width, int height);
 // A file beside the test program.
 std::string test_file(const char* name);

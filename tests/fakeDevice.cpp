@@ -6,8 +6,11 @@
 #include "device/d3d_render.h"
 #include "device/d3d_shaders.h"
 #include "device/d3d_textures.h"
+#include "device/d3d_vbuf.h"
 #include "fakeFrame.h"
+
 #include "fakePlatform.h"
+#include <deque>
 
 FakeDevice fake_device;
 FakeGame fake_game;
@@ -142,8 +145,10 @@ void set_shader(Shader*)
 {
 }
 
-void set_vs_constants(int, const float*, int)
+void set_vs_constants(int first, const float* data, int count)
 {
+    for (int i = 0; i < 4 * count; ++i)
+        fake_device.constants[4 * first + i] = data[i];
 }
 
 void clear_all(uint32_t)
@@ -160,4 +165,118 @@ void set_wireframe(bool)
 
 void draw_fullscreen_quad()
 {
+}
+
+// Buffers: each has its own bytes, kept in fake_device; declarations are
+// handles that are never looked into.
+static std::deque<VertexBuffer> fake_vertex_buffers;
+static std::deque<IndexBuffer> fake_index_buffers;
+static VertexDeclaration fake_declaration;
+static Matrix fake_view = MATRIX_IDENTITY, fake_projection = MATRIX_IDENTITY;
+static int fake_instances;
+static const void* fake_stream1;
+
+static void* new_fake_buffer(BufferEntry* handle, int size, uint32_t flags)
+{
+    handle->size = size;
+    handle->flags = flags;
+    FakeBuffer& b = fake_device.buffers[handle];
+    b.bytes.assign(static_cast<size_t>(size), 0);
+    return handle;
+}
+
+VertexBuffer* create_vertex_buffer(int size, uint32_t flags)
+{
+    fake_vertex_buffers.emplace_back();
+    return static_cast<VertexBuffer*>(new_fake_buffer(&fake_vertex_buffers.back(), size, flags));
+}
+
+IndexBuffer* create_index_buffer(int count, uint32_t flags)
+{
+    fake_index_buffers.emplace_back();
+    return static_cast<IndexBuffer*>(new_fake_buffer(&fake_index_buffers.back(), count * 2, flags));
+}
+
+void destroy_vertex_buffer(VertexBuffer* vb)
+{
+    fake_device.buffers.erase(vb);
+}
+
+void destroy_index_buffer(IndexBuffer* ib)
+{
+    fake_device.buffers.erase(ib);
+}
+
+static void* lock_fake(const void* handle, int offset)
+{
+    auto it = fake_device.buffers.find(handle);
+    if (it == fake_device.buffers.end())
+        return nullptr;
+    ++it->second.locks;
+    return it->second.bytes.data() + offset;
+}
+
+void* lock_vertex_buffer(VertexBuffer* vb, int offset, int)
+{
+    return lock_fake(vb, offset);
+}
+
+void* lock_index_buffer(IndexBuffer* ib, int offset, int)
+{
+    return lock_fake(ib, offset);
+}
+
+void unlock_vertex_buffer(VertexBuffer*)
+{
+}
+void unlock_index_buffer(IndexBuffer*)
+{
+}
+
+void set_stream(int stream, VertexBuffer* vb, int, int)
+{
+    if (stream == 1)
+        fake_stream1 = vb;
+}
+
+void set_indices(IndexBuffer*)
+{
+}
+
+VertexDeclaration* create_vertex_declaration(const VertexElement*)
+{
+    return &fake_declaration;
+}
+
+void set_vertex_declaration(VertexDeclaration*)
+{
+}
+
+void set_instancing(int count)
+{
+    fake_instances = count;
+}
+
+void draw_indexed(PrimitiveType, int, int, int vertex_count, int, int primitive_count)
+{
+    fake_device.draws.push_back({fake_stream1, fake_instances, vertex_count, primitive_count});
+}
+
+void set_cull(bool)
+{
+}
+
+void set_view(const Matrix& view)
+{
+    fake_view = view;
+}
+
+void set_projection(const Matrix& projection)
+{
+    fake_projection = projection;
+}
+
+void get_view_projection(Matrix* out)
+{
+    multiply_matrices(fake_view, fake_projection, out);
 }

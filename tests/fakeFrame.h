@@ -5,7 +5,25 @@
 // (for tests of the main loop alone).
 #pragma once
 
+#include <stdint.h>
+
 #include <functional>
+#include <map>
+#include <vector>
+
+struct FakeBuffer {
+    std::vector<uint8_t> bytes;
+    int locks = 0;
+};
+
+// One instanced draw: the buffer on stream 1, the instance count and how
+// much of the mesh was drawn.
+struct FakeDraw {
+    const void* instances;
+    int instanceCount;
+    int vertexCount;
+    int primitiveCount;
+};
 
 struct FakeDevice {
     int width = 640, height = 360;
@@ -14,6 +32,9 @@ struct FakeDevice {
     int presents = 0;
     std::function<bool(float)> onRender; // null: render and return true
     std::function<void()> onPresent;
+    std::map<const void*, FakeBuffer> buffers; // every live vertex and index buffer
+    std::vector<FakeDraw> draws;
+    float constants[4 * 32] = {}; // the vertex-shader registers
 };
 
 struct FakeGame {

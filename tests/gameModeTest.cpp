@@ -14,6 +14,7 @@
 #include "game/hero.h"
 #include "game/upgrades.h"
 #include "game/world.h"
+#include "voxel/scene.h"
 
 // A mode that writes down what is done to it.
 class RecordingMode final : public GameMode {
@@ -213,4 +214,56 @@ TEST_F(Modes, KeysAreIgnoredWhileTheWindowIsInactive)
     step();
     EXPECT_EQ(current_mode(), play_mode());
     EXPECT_FALSE(level_complete());
+}
+
+// The pixel scale and the camera, on the fake device's back buffer.
+TEST(SceneCamera, ThePixelScaleFollowsTheBackBufferHeight)
+{
+    fake_frame_reset();
+    const int heights[][2] = {{720, 6}, {480, 4}, {360, 3}, {359, 2}, {240, 2}, {239, 1}, {100, 1}};
+    for (const auto& h : heights) {
+        fake_device.height = h[0];
+        compute_pixel_scale();
+        EXPECT_EQ(pixel_scale(), h[1]) << h[0];
+    }
+    // 1280 x 720 shows about 213 x 120 voxels.
+    fake_device.width = 1280;
+    fake_device.height = 720;
+    compute_pixel_scale();
+    EXPECT_EQ(fake_device.width / pixel_scale(), 213);
+    EXPECT_EQ(fake_device.height / pixel_scale(), 120);
+}
+
+TEST(SceneCamera, AFrameHalfWayToTheNextUpdateIsCentredHalfWay)
+{
+    fake_frame_reset();
+    place_hero(0, 0);
+    Vec4 start = camera_focus().current;
+    set_camera_focus({start.x + 20, start.y, 0, 1});
+    camera_interpolate(0.025f);
+    float x, y;
+    view_centre(&x, &y);
+    EXPECT_FLOAT_EQ(x, start.x + 10);
+    EXPECT_FLOAT_EQ(y, start.y);
+    camera_interpolate(0.0f);
+    view_centre(&x, &y);
+    EXPECT_FLOAT_EQ(x, start.x);
+}
+
+TEST(SceneCamera, TheEyeSitsOnWholeScreenPixelsPlusHalfAPixel)
+{
+    fake_frame_reset();
+    fake_device.height = 360; // 3 pixels per voxel
+    compute_pixel_scale();
+    set_view_centre({100.4f, 50.2f, 0, 1});
+    game_update(0.05f);
+    Vec4 eye = update_eye();
+    EXPECT_FLOAT_EQ(eye.x, 301.0f / 3 + 0.5f / 3); // 100.4 * 3 = 301.2 rounds to 301
+    EXPECT_FLOAT_EQ(eye.y, 151.0f / 3 + 0.5f / 3);
+    EXPECT_FLOAT_EQ(eye.z, -120.0f);
+    // The front face of the level maps one voxel to three pixels.
+    Matrix vp = update_view_projection();
+    Vec4 a = transform({eye.x, eye.y, 0, 1}, vp);
+    Vec4 b = transform({eye.x + 1, eye.y, 0, 1}, vp);
+    EXPECT_NEAR((b.x / b.w - a.x / a.w) * fake_device.width / 2, 3.0f, 1e-4);
 }

@@ -1,11 +1,14 @@
-// scene.cpp - the game's scene: set-up, pixel scale and the debug and flow keys.
+// scene.cpp - the game's scene: set-up, pixel scale, camera and the debug and flow keys.
 #include "scene.h"
+
+#include <math.h>
 
 #include "../app/display.h"
 #include "../app/gameHooks.h"
 #include "../app/input.h"
 #include "../app/log.h"
 #include "../app/mainLoop.h"
+#include "../app/perfOverlay.h"
 #include "../app/screenshot.h"
 #include "../app/window.h"
 #include "../device/d3d_misc.h"
@@ -13,30 +16,91 @@
 #include "../device/d3d_shaders.h"
 #include "../device/d3d_textures.h"
 #include "../game/gameMode.h"
+#include "../game/hero.h"
 #include "../gen/levelGen.h"
+#include "../gen/levelGrid.h"
 #include "../kiln/debugVis.h"
 #include "../kiln/font.h"
 #include "../kiln/gui.h"
 #include "dynCubeRender.h"
 
 static struct {
-    int pixelScale = 1; // recomputed after every device reset
+    int pixelScale = 1; // these three are recomputed after every device reset
+    Vec4 offset;        // (0.5/s, 0.5/s, -120, 0): half a pixel, and the eye 120 voxels in front
+    Matrix projection;
+    Vec4 viewCentre; // set by place_hero, interpolated every frame
+    Vec4 updateEye;  // taken at every update for gameplay
+    Matrix updateViewProjection;
     bool perfOverlay;   // F1
     bool debugShapes;   // F4
     Texture* image;     // the scene drawn each frame; from game_init to game_shutdown
     Shader* postEffect; // copies image to the back buffer; likewise
 } scene;
 
+enum { REG_EYE = 4, REG_LIGHT = 5, REG_DEPTH = 6, REG_POST_MAPPING = 16 };
+
 void compute_pixel_scale()
 {
-    int s = screen_height() / 120;
-    scene.pixelScale = s > 1 ? s : 1;
-    log_message("3d pixel scale: %d", scene.pixelScale);
+    int w = screen_width(), h = screen_height();
+    int s = h / 120 > 1 ? h / 120 : 1;
+    scene.pixelScale = s;
+    scene.offset = {0.5f / s, 0.5f / s, -120.0f, 0.0f};
+    scene.viewCentre = {static_cast<float>(w / 2 / s), static_cast<float>(h / 2 / s), 0.0f, 1.0f};
+    // Near plane 1, far plane about 2001, and the level's front face 120
+    // units ahead of the eye showing one voxel as s x s pixels.
+    scene.projection
+        = {{{240.0f * s / w, 0, 0, 0}, {0, 240.0f * s / h, 0, 0}, {0, 0, 1.0005f, 1}, {0, 0, -1.0005f, 0}}};
+    log_message("3d pixel scale: %d", s);
 }
 
 int pixel_scale()
 {
     return scene.pixelScale;
+}
+
+void set_view_centre(const Vec4& centre)
+{
+    scene.viewCentre = centre;
+}
+
+void view_centre(float* x, float* y)
+{
+    *x = scene.viewCentre.x;
+    *y = scene.viewCentre.y;
+}
+
+void camera_interpolate(float t)
+{
+    const CameraFocus& focus = camera_focus();
+    float f = t * 20.0f;
+    scene.viewCentre.x = focus.previous.x + (focus.current.x - focus.previous.x) * f;
+    scene.viewCentre.y = focus.previous.y + (focus.current.y - focus.previous.y) * f;
+    scene.viewCentre.z = focus.previous.z;
+    scene.viewCentre.w = focus.previous.w;
+}
+
+// The eye over the view centre, on whole screen pixels plus half a pixel,
+// and the view that looks from it along +z with +y up.
+static Vec4 eye_for(const Vec4& c, Matrix* view)
+{
+    float s = static_cast<float>(scene.pixelScale);
+    Vec4 eye = {nearbyintf(s * c.x) / s + scene.offset.x, nearbyintf(s * c.y) / s + scene.offset.y,
+        nearbyintf(c.z) + scene.offset.z, nearbyintf(c.w) + scene.offset.w};
+    *view = MATRIX_IDENTITY;
+    view->m[3][0] = -eye.x;
+    view->m[3][1] = -eye.y;
+    view->m[3][2] = -eye.z;
+    return eye;
+}
+
+Vec4 update_eye()
+{
+    return scene.updateEye;
+}
+
+Matrix update_view_projection()
+{
+    return scene.updateViewProjection;
 }
 
 bool perf_overlay_on()
@@ -61,6 +125,8 @@ void game_init()
     compute_pixel_scale();
     cube_renderer_init();
     load_level_data();
+    voxel_cache_create(level_grid(), 1, LEVEL_STRIDE_Y, LEVEL_STRIDE_Z, LEVEL_SIZE_X, LEVEL_SIZE_Y,
+        LEVEL_SIZE_Z, palette_colors());
     register_gui_behaviours();
     new_game();
     new_level();
@@ -71,6 +137,7 @@ void game_shutdown()
 {
     // The current mode leaves with no successor.
     switch_mode(nullptr);
+    voxel_cache_destroy();
     free_level_data();
     cube_renderer_shutdown();
     debug_vis_shutdown();
@@ -114,6 +181,9 @@ void game_update(float seconds)
 {
     if (window_active())
         handle_keys();
+    Matrix view;
+    scene.updateEye = eye_for(scene.viewCentre, &view);
+    multiply_matrices(view, scene.projection, &scene.updateViewProjection);
     if (GameMode* mode = current_mode())
         mode->update(seconds);
     end_update_timing();
@@ -129,8 +199,23 @@ static void draw_post_effect()
     // Clip space to texture coordinates, with the half-texel offset.
     float w = static_cast<float>(screen_width()), h = static_cast<float>(screen_height());
     const float mapping[4] = {0.5f, -0.5f, 0.5f / w + 0.5f, 0.5f / h + 0.5f};
-    set_vs_constants(16, mapping, 1);
+    set_vs_constants(REG_POST_MAPPING, mapping, 1);
     draw_fullscreen_quad();
+}
+
+void draw_crosshair(int x, int y)
+{
+    int h = screen_height();
+    int c = h / 70 > 4 ? h / 70 : 4, e = c / 2;
+    const uint32_t BLACK = 0xFF000000, WHITE = 0xFFFFFFFF;
+    font_fill_rect(x - c - e - 1, y - 1, x - c + 1, y + 2, BLACK);
+    font_fill_rect(x - c - e, y, x - c, y + 1, WHITE);
+    font_fill_rect(x + c, y - 1, x + c + e + 2, y + 2, BLACK);
+    font_fill_rect(x + c + 1, y, x + c + e + 1, y + 1, WHITE);
+    font_fill_rect(x - 1, y - c - e - 1, x + 2, y - c + 1, BLACK);
+    font_fill_rect(x, y - c - e, x + 1, y - c, WHITE);
+    font_fill_rect(x - 1, y + c, x + 2, y + c + e + 2, BLACK);
+    font_fill_rect(x, y + c + 1, x + 1, y + c + e + 1, WHITE);
 }
 
 void game_draw(float seconds)
@@ -138,10 +223,31 @@ void game_draw(float seconds)
     GameMode* mode = current_mode();
     if (!mode)
         return;
+    set_projection(scene.projection);
+    camera_interpolate(seconds);
+    Matrix view, viewProjection;
+    Vec4 eye = eye_for(scene.viewCentre, &view);
+    set_view(view);
+    get_view_projection(&viewProjection);
+    set_vs_constants(0, &viewProjection.m[0][0], 4);
+    set_vs_constants(REG_EYE, &eye.x, 1);
+    set_vs_constants(REG_LIGHT, CUBE_LIGHT_DIRECTION, 1);
+    set_vs_constants(REG_DEPTH, CUBE_DEPTH_VECTOR, 1);
+
     set_scene_target();
     clear_all(0);
     mode->render(seconds);
     resolve_scene_to(scene.image);
     draw_post_effect();
+
+    font_begin();
     mode->render_overlay(seconds);
+    if (mouse_in_window()) {
+        float mx, my;
+        mouse_pos(&mx, &my);
+        draw_crosshair(static_cast<int>(mx), screen_height() - 1 - static_cast<int>(my));
+    }
+    if (scene.perfOverlay)
+        draw_perf_overlay();
+    font_end();
 }

@@ -1,0 +1,325 @@
+// The cube renderer and the voxel cache against the recording fake device.
+#include "voxel/dynCubeRender.h"
+
+#include <gtest/gtest.h>
+#include <string.h>
+
+#include <vector>
+
+#include "deathTest.h"
+#include "device/d3d_vbuf.h"
+#include "fakeFrame.h"
+#include "fakePlatform.h"
+
+// The cubes a scan emits, as (x, y, z, value, doubled).
+struct Emitted {
+    int x, y, z;
+    uint8_t v;
+    bool doubled;
+};
+
+static std::vector<Emitted> scan(const VoxelBox& box, int column, int row)
+{
+    std::vector<Emitted> out;
+    scan_chunk(box, column, row, [&](int x, int y, int z, uint8_t v, bool d) {
+        out.push_back({x, y, z, v, d});
+    });
+    return out;
+}
+
+// A small grid of even sizes, x fastest.
+struct TestGrid {
+    TestGrid(int nx, int ny, int nz)
+        : nx(nx)
+        , ny(ny)
+        , nz(nz)
+        , bytes(static_cast<size_t>(nx) * ny * nz)
+    {
+    }
+    uint8_t& at(int x, int y, int z) { return bytes[x + nx * (y + ny * z)]; }
+    VoxelBox box() { return {bytes.data(), 1, nx, nx * ny, nx, ny, nz, palette}; }
+    void fill(int x0, int y0, int z0, int x1, int y1, int z1, uint8_t v)
+    {
+        for (int z = z0; z <= z1; ++z)
+            for (int y = y0; y <= y1; ++y)
+                for (int x = x0; x <= x1; ++x)
+                    at(x, y, z) = v;
+    }
+    int nx, ny, nz;
+    std::vector<uint8_t> bytes;
+    uint32_t palette[256] = {};
+};
+
+TEST(CubeInstance, EncodesXBeyondAShortAndNegativeOffsets)
+{
+    CubeInstance c = make_cube_instance(2048 * 16, 5 * 16, 3, 0xFF112233, false);
+    EXPECT_EQ(c.s0, 0);
+    EXPECT_EQ(c.s3, 1);
+    EXPECT_EQ(c.s1, 80);
+    EXPECT_EQ(c.s2, 3);
+    EXPECT_EQ(c.colour, 0xFF112233u);
+
+    c = make_cube_instance(-8 * 16, 0, 0, 0, false);
+    EXPECT_EQ(static_cast<uint16_t>(c.s0), 0x7F80);
+    EXPECT_EQ(c.s3, -1);
+
+    c = make_cube_instance(4095 * 16, 0, 0, 0, true); // the level's last voxel, doubled
+    EXPECT_EQ(static_cast<uint16_t>(c.s0), 0x8000 | ((4095 * 16) & 0x7FFF));
+    EXPECT_EQ((c.s0 & 0x7FFF) + 32768 * c.s3, 4095 * 16);
+}
+
+TEST(VoxelScan, AUniformBlockInOpenSpaceIsOneDoubleCube)
+{
+    TestGrid g(32, 32, 8);
+    g.fill(4, 4, 2, 5, 5, 3, 9);
+    std::vector<Emitted> cubes = scan(g.box(), 0, 0);
+    ASSERT_EQ(cubes.size(), 1u);
+    EXPECT_TRUE(cubes[0].doubled);
+    EXPECT_EQ(cubes[0].x, 4);
+    EXPECT_EQ(cubes[0].z, 2);
+    EXPECT_EQ(cubes[0].v, 9);
+    CubeInstance c = make_cube_instance(cubes[0].x * 16, 0, 0, 0, cubes[0].doubled);
+    EXPECT_NE(c.s0 & 0x8000, 0);
+}
+
+TEST(VoxelScan, ABlockWithOneDifferentVoxelEmitsItsVoxelsInOrder)
+{
+    TestGrid g(32, 32, 8);
+    g.fill(4, 4, 2, 5, 5, 3, 9);
+    g.at(5, 5, 3) = 7;
+    std::vector<Emitted> cubes = scan(g.box(), 0, 0);
+    ASSERT_EQ(cubes.size(), 8u);
+    const int order[8][3]
+        = {{4, 4, 2}, {5, 4, 2}, {5, 5, 2}, {4, 5, 2}, {4, 4, 3}, {5, 4, 3}, {5, 5, 3}, {4, 5, 3}};
+    for (int i = 0; i < 8; ++i) {
+        EXPECT_EQ(cubes[i].x, order[i][0]) << i;
+        EXPECT_EQ(cubes[i].y, order[i][1]) << i;
+        EXPECT_EQ(cubes[i].z, order[i][2]) << i;
+        EXPECT_FALSE(cubes[i].doubled);
+    }
+    EXPECT_EQ(cubes[6].v, 7);
+}
+
+TEST(VoxelScan, BlocksAreBuriedOnlyWhenEveryFaceNeighbourIsSolidAwayFromTheEdge)
+{
+    TestGrid g(32, 32, 8);
+    g.fill(2, 2, 2, 9, 9, 5, 4); // 8 x 8 x 4: every block touches z = 1 or z = 6
+    std::vector<Emitted> cubes = scan(g.box(), 0, 0);
+    EXPECT_EQ(cubes.size(), 32u);
+    for (const Emitted& e : cubes)
+        EXPECT_TRUE(e.doubled);
+
+    TestGrid full(32, 32, 6);
+    full.fill(0, 0, 0, 31, 31, 5, 4);
+    cubes = scan(full.box(), 0, 0);
+    // z = 0 and z = 4 lie on the grid's edge; at z = 2 only the blocks on
+    // the chunk's x = 0 or y = 0 edge of the grid show.
+    int middle = 0;
+    for (const Emitted& e : cubes)
+        middle += e.z == 2;
+    EXPECT_EQ(middle, 8 + 7);
+    EXPECT_EQ(cubes.size(), 64u + 15u + 64u);
+}
+
+TEST(VoxelScan, MixedBlocksSendOnlyTheirExposedVoxels)
+{
+    TestGrid g(32, 32, 8);
+    g.fill(1, 1, 1, 4, 4, 4, 2); // 4 x 4 x 4, not block aligned: its 2 x 2 x 2 core is buried
+    std::vector<Emitted> cubes = scan(g.box(), 0, 0);
+    EXPECT_EQ(cubes.size(), 56u);
+    for (const Emitted& e : cubes) {
+        EXPECT_FALSE(e.doubled);
+        bool inner = e.x >= 2 && e.x <= 3 && e.y >= 2 && e.y <= 3 && e.z >= 2 && e.z <= 3;
+        EXPECT_FALSE(inner) << e.x << "," << e.y << "," << e.z;
+    }
+}
+
+class CubeRenderer : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        fake_reset();
+        fake_frame_reset();
+        cube_renderer_init();
+    }
+    void TearDown() override
+    {
+        voxel_cache_destroy();
+        cube_renderer_shutdown();
+    }
+    static const FakeBuffer* buffer_of_size(int size)
+    {
+        for (auto& [handle, b] : fake_device.buffers)
+            if (static_cast<int>(b.bytes.size()) == size)
+                return &b;
+        return nullptr;
+    }
+};
+
+TEST_F(CubeRenderer, TheMeshAndIndicesAreTheTable)
+{
+    // Corners as (b0, b1, b2) and face codes per vertex, face by face.
+    const uint8_t table[24][6] = {{0, 0, 0, 0, 118, 118}, {0, 0, 255, 0, 118, 138}, {0, 255, 0, 0, 138, 118},
+        {0, 255, 255, 0, 138, 138}, {0, 255, 0, 118, 255, 118}, {0, 255, 255, 118, 255, 138},
+        {255, 255, 0, 138, 255, 118}, {255, 255, 255, 138, 255, 138}, {0, 0, 0, 118, 118, 0},
+        {0, 255, 0, 118, 138, 0}, {255, 0, 0, 138, 118, 0}, {255, 255, 0, 138, 138, 0},
+        {255, 0, 255, 138, 118, 255}, {255, 255, 255, 138, 138, 255}, {0, 0, 255, 118, 118, 255},
+        {0, 255, 255, 118, 138, 255}, {255, 0, 0, 138, 0, 118}, {255, 0, 255, 138, 0, 138},
+        {0, 0, 0, 118, 0, 118}, {0, 0, 255, 118, 0, 138}, {255, 255, 0, 255, 138, 118},
+        {255, 255, 255, 255, 138, 138}, {255, 0, 0, 255, 118, 118}, {255, 0, 255, 255, 118, 138}};
+    const FakeBuffer* mesh = buffer_of_size(192);
+    ASSERT_NE(mesh, nullptr);
+    for (int v = 0; v < 24; ++v) {
+        const uint8_t* b = &mesh->bytes[8 * v];
+        const uint8_t expect[8]
+            = {table[v][0], table[v][1], table[v][2], 255, table[v][3], table[v][4], table[v][5], 255};
+        EXPECT_EQ(memcmp(b, expect, 8), 0) << "vertex " << v;
+    }
+    const FakeBuffer* indices = buffer_of_size(72);
+    ASSERT_NE(indices, nullptr);
+    const uint16_t* ix = reinterpret_cast<const uint16_t*>(indices->bytes.data());
+    for (int f = 0; f < 6; ++f) {
+        const uint16_t expect[6] = {static_cast<uint16_t>(4 * f), static_cast<uint16_t>(4 * f + 2),
+            static_cast<uint16_t>(4 * f + 1), static_cast<uint16_t>(4 * f + 3),
+            static_cast<uint16_t>(4 * f + 1), static_cast<uint16_t>(4 * f + 2)};
+        EXPECT_EQ(memcmp(ix + 6 * f, expect, 12), 0) << "face " << f;
+    }
+}
+
+TEST_F(CubeRenderer, TheDynamicStreamDrawsFullBatchesOf16384)
+{
+    begin_cubes();
+    for (int i = 0; i < 16384; ++i)
+        emit_cube(i, 0, 0, 0xFFFFFFFF);
+    EXPECT_TRUE(fake_device.draws.empty());
+    emit_cube(0, 0, 0, 0xFFFFFFFF); // the 16385th starts a new batch
+    ASSERT_EQ(fake_device.draws.size(), 1u);
+    EXPECT_EQ(fake_device.draws[0].instanceCount, 16384);
+    EXPECT_EQ(fake_device.draws[0].vertexCount, 24); // sprites show all six faces
+    end_cubes();
+    ASSERT_EQ(fake_device.draws.size(), 2u);
+    EXPECT_EQ(fake_device.draws[1].instanceCount, 1);
+}
+
+TEST_F(CubeRenderer, AMirroredBoxReadsItsVoxelsBackwards)
+{
+    const uint8_t voxels[3] = {1, 2, 3};
+    const uint32_t palette[4] = {0, 0xFF0000AA, 0xFF0000BB, 0xFF0000CC};
+    begin_cubes();
+    draw_voxel_box(voxels, 1, 3, 3, 3, 1, 1, palette, 10, 0, 0, VOXEL_BOX_MIRROR_X);
+    end_cubes();
+    ASSERT_EQ(fake_device.draws.size(), 1u);
+    const CubeInstance* c = reinterpret_cast<const CubeInstance*>(
+        fake_device.buffers.at(fake_device.draws[0].instances).bytes.data());
+    EXPECT_EQ(c[0].colour, 0xFF0000CCu);
+    EXPECT_EQ(c[0].s0, 160);
+    EXPECT_EQ(c[2].colour, 0xFF0000AAu);
+    EXPECT_EQ(c[2].s0, 192);
+}
+
+TEST_F(CubeRenderer, NullVoxelsOrPaletteFailTheirAssertions)
+{
+    const uint8_t voxels[1] = {1};
+    const uint32_t palette[2] = {0, 1};
+    EXPECT_FATAL(draw_voxel_box(nullptr, 1, 1, 1, 1, 1, 1, palette, 0, 0, 0, 0), "failed ASSERT\\(data\\)");
+    EXPECT_FATAL(draw_voxel_box(voxels, 1, 1, 1, 1, 1, 1, nullptr, 0, 0, 0, 0), "failed ASSERT\\(palette\\)");
+    EXPECT_FATAL(
+        {
+            begin_cubes();
+            emit_cube(0, 0, 0, 0);
+            begin_cubes();
+        },
+        "dynCubeRender\\.cpp\\([0-9]+\\): failed ASSERT\\(!vbPtr\\)");
+}
+
+TEST_F(CubeRenderer, ATransformSetsTheObjectSpaceLightAndDepth)
+{
+    begin_cubes();
+    // A quarter turn about y, then moved to (100, 20, 8).
+    Matrix world = {{{0, 0, -1, 0}, {0, 1, 0, 0}, {1, 0, 0, 0}, {100, 20, 8, 1}}};
+    set_cube_transform(world);
+    const float* c5 = &fake_device.constants[4 * 5];
+    const float* c6 = &fake_device.constants[4 * 6];
+    // The light turned back into object space lands on the world light.
+    Vec4 light = transform({c5[0], c5[1], c5[2], 0}, world);
+    EXPECT_NEAR(light.y, CUBE_LIGHT_DIRECTION[1], 1e-6);
+    EXPECT_NEAR(light.z, CUBE_LIGHT_DIRECTION[2], 1e-6);
+    // The depth vector gives 0.05 per voxel of world depth for object points.
+    for (Vec4 p : {Vec4{0, 0, 0, 1}, Vec4{3, 1, -2, 1}}) {
+        float depth = c6[0] * p.x + c6[1] * p.y + c6[2] * p.z + c6[3];
+        EXPECT_NEAR(depth, 0.05f * transform(p, world).z, 1e-5);
+    }
+    end_cubes();
+    EXPECT_FLOAT_EQ(c6[2], 0.05f); // back to world space
+    EXPECT_FLOAT_EQ(c5[1], CUBE_LIGHT_DIRECTION[1]);
+}
+
+class VoxelCache : public CubeRenderer {
+protected:
+    void SetUp() override
+    {
+        CubeRenderer::SetUp();
+        grid.fill(0, 0, 0, 63, 3, 3, 1); // a floor along the bottom of four chunks
+        voxel_cache_create(grid.bytes.data(), 1, 64, 64 * 48, 64, 48, 4, grid.palette);
+    }
+    // Chunk builds of the last draw: locks of cache entries.
+    int builds()
+    {
+        int n = 0;
+        for (auto& [handle, b] : fake_device.buffers)
+            if (b.bytes.size() == 0x6000)
+                n += b.locks;
+        int since = n - lastBuilds;
+        lastBuilds = n;
+        return since;
+    }
+    TestGrid grid{64, 48, 4};
+    int lastBuilds = 0;
+};
+
+TEST_F(VoxelCache, OnlyChunksWithinOneVoxelOfAChangeAreRebuilt)
+{
+    voxel_cache_draw(0, 0, 63, 47);
+    EXPECT_EQ(builds(), 4); // the four floor chunks; empty chunks keep no entry
+    voxel_cache_draw(0, 0, 63, 47);
+    EXPECT_EQ(builds(), 0);
+    EXPECT_EQ(fake_device.draws.back().vertexCount, 20); // never the back face
+
+    voxel_cache_invalidate(20, 2, 21, 2); // inside chunk 1
+    voxel_cache_draw(0, 0, 63, 47);
+    EXPECT_EQ(builds(), 1);
+    voxel_cache_invalidate(16, 0, 16, 0); // on the border: widened into chunk 0
+    voxel_cache_draw(0, 0, 63, 47);
+    EXPECT_EQ(builds(), 2);
+    voxel_cache_invalidate_all();
+    voxel_cache_draw(0, 0, 63, 47);
+    EXPECT_EQ(builds(), 4);
+}
+
+TEST_F(VoxelCache, ChunksScrolledOutOfViewAreRebuiltOnReturn)
+{
+    voxel_cache_draw(0, 0, 63, 47);
+    builds();
+    voxel_cache_draw(0, 0, 31, 47); // chunks 2 and 3 leave the view
+    EXPECT_EQ(builds(), 0);
+    voxel_cache_draw(0, 0, 63, 47);
+    EXPECT_EQ(builds(), 2);
+}
+
+TEST_F(VoxelCache, AChunkWithMoreThan2048CubesUsesSeveralEntries)
+{
+    // A checkerboard of 16 x 16 x 40 voxels: 5120 single cubes, all visible.
+    TestGrid big(16, 16, 40);
+    for (int z = 0; z < 40; ++z)
+        for (int y = 0; y < 16; ++y)
+            for (int x = 0; x < 16; ++x)
+                big.at(x, y, z) = (x + y + z) % 2 ? 3 : 0;
+    voxel_cache_destroy();
+    voxel_cache_create(big.bytes.data(), 1, 16, 256, 16, 16, 40, big.palette);
+    fake_device.draws.clear();
+    voxel_cache_draw(0, 0, 15, 15);
+    ASSERT_EQ(fake_device.draws.size(), 3u); // 5120 cubes: 2048 + 2048 + 1024
+    EXPECT_EQ(fake_device.draws[0].instanceCount, 2048);
+    EXPECT_EQ(fake_device.draws[1].instanceCount, 2048);
+    EXPECT_EQ(fake_device.draws[2].instanceCount, 1024);
+}
