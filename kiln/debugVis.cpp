@@ -9,3 +9,43 @@ void debug_vis_init()
 void debug_vis_shutdown()
 {
 }
+
+void debug_vis_begin()
+{
+}
+
+void debug_vis_flush(bool)
+{
+}
+
+void debug_vis_end()
+{
+}
+
+void debug_vis_triangle(const Vec4&, const Vec4&, const Vec4&, uint32_t, uint32_t, uint32_t)
+{
+}
+
+void debug_vis_triangle(const Vec4&, const Vec4&, const Vec4&, uint32_t)
+{
+}
+
+void debug_vis_line(const Vec4&, const Vec4&, uint32_t, uint32_t)
+{
+}
+
+void debug_vis_line(const Vec4&, const Vec4&, uint32_t)
+{
+}
+
+void debug_vis_cube(const Vec4&, float, uint32_t)
+{
+}
+
+void debug_vis_box(const Vec4&, const Vec4&, uint32_t)
+{
+}
+
+void debug_vis_cross(const Vec4&, float, uint32_t)
+{
+}

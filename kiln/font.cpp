@@ -50,3 +50,46 @@ void font_end()
 void font_fill_rect(int, int, int, int, uint32_t)
 {
 }
+
+int font_cell_height()
+{
+    return 8;
+}
+
+void font_flush(bool)
+{
+}
+
+void font_frame_rect(int, int, int, int, uint32_t)
+{
+}
+
+void font_draw_text(const char*, int, int, int, int, int, uint32_t)
+{
+}
+
+void font_text_extent(const char*, int, int* w, int* h)
+{
+    *w = *h = 0;
+}
+
+void font_push_state()
+{
+}
+
+void font_pop_state()
+{
+}
+
+void font_set_scale(int)
+{
+}
+
+int font_scale()
+{
+    return 1;
+}
+
+void font_set_spacing(int, int)
+{
+}
