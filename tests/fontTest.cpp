@@ -13,6 +13,7 @@
 #include "deathTest.h"
 #include "fakeFrame.h"
 #include "fontQuads.h"
+#include "tempFile.h"
 #include "tgaWriter.h"
 
 namespace {
@@ -21,28 +22,23 @@ class Font : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        char pattern[] = "/tmp/tarnwick-font-XXXXXX";
-        dir = mkdtemp(pattern);
-        set_app_path((dir + "/").c_str());
+        set_app_path((dir.path + "/").c_str());
         fake_frame_reset();
     }
-    void TearDown() override
-    {
-        font_shutdown();
-        EXPECT_EQ(system(("rm -rf '" + dir + "'").c_str()), 0);
-    }
+    void TearDown() override { font_shutdown(); }
 
     // Writes font.tga (width x height of the test font) and loads it; the
     // log lands in `log`.
     void load(int width = 128, int height = 128)
     {
-        ASSERT_TRUE(write_test_tga(dir + "/font.tga", width, height, test_font(width, height)));
+        ASSERT_TRUE(write_test_tga(dir.path + "/font.tga", width, height, test_font(width, height)));
         ::testing::internal::CaptureStdout();
         font_init();
         log = ::testing::internal::GetCapturedStdout();
     }
 
-    std::string dir, log;
+    TempDir dir;
+    std::string log;
 };
 
 class FontDeathTest : public Font { };
@@ -92,10 +88,10 @@ TEST_F(Font, TheImageBecomesTheTextureRowForRow)
 TEST_F(FontDeathTest, LoadFailuresAreFatal)
 {
     EXPECT_FATAL(font_init(), "ERROR: can't load font.tga");
-    ASSERT_TRUE(write_test_tga(dir + "/font.tga", 250, 256, test_font(250, 256)));
+    ASSERT_TRUE(write_test_tga(dir.path + "/font.tga", 250, 256, test_font(250, 256)));
     EXPECT_FATAL(font_init(), "ERROR: expected 16x16 font grid in font.tga, got 250x256 image");
     std::vector<uint8_t> broken(18, 0);
-    FILE* f = fopen((dir + "/font.tga").c_str(), "wb");
+    FILE* f = fopen((dir.path + "/font.tga").c_str(), "wb");
     fwrite(broken.data(), 1, broken.size(), f);
     fclose(f);
     EXPECT_FATAL(font_init(), "ERROR: can't load font.tga");

@@ -15,15 +15,10 @@
 #include "fakePlatform.h"
 #include "fontQuads.h"
 #include "kiln/font.h"
+#include "tempFile.h"
 #include "tgaWriter.h"
 
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wunused-function"
-#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
-#define STB_IMAGE_IMPLEMENTATION
-#define STB_IMAGE_STATIC
-#include <stb/stb_image.h>
-#pragma GCC diagnostic pop
+#include "stbImage.h"
 
 namespace {
 
@@ -32,24 +27,18 @@ class Overlay : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        char pattern[] = "/tmp/tarnwick-overlay-XXXXXX";
-        dir = mkdtemp(pattern);
-        set_app_path((dir + "/").c_str());
+        set_app_path((dir.path + "/").c_str());
         fake_frame_reset();
         fake_reset();
         fake_device.width = 800;
         fake_device.height = 400;
-        ASSERT_TRUE(write_test_tga(dir + "/font.tga", 128, 128, test_font(128, 128)));
+        ASSERT_TRUE(write_test_tga(dir.path + "/font.tga", 128, 128, test_font(128, 128)));
         ::testing::internal::CaptureStdout();
         font_init();
         ::testing::internal::GetCapturedStdout();
         font_begin();
     }
-    void TearDown() override
-    {
-        font_shutdown();
-        EXPECT_EQ(system(("rm -rf '" + dir + "'").c_str()), 0);
-    }
+    void TearDown() override { font_shutdown(); }
 
     std::vector<FontQuad> finish()
     {
@@ -57,7 +46,7 @@ protected:
         return drawn_font_quads();
     }
 
-    std::string dir;
+    TempDir dir;
     int32_t ring[FRAME_STATS_LEN] = {};
 };
 
@@ -221,8 +210,8 @@ TEST_F(Screenshot, AWindowPartlyOffTheDesktopGivesItsVisiblePart)
 
 TEST_F(Screenshot, APictureOfTheWindowGoesIntoShots)
 {
-    char pattern[] = "/tmp/tarnwick-shots-XXXXXX";
-    std::string dir = mkdtemp(pattern);
+    TempDir temp;
+    const std::string& dir = temp.path;
     set_app_path((dir + "/").c_str());
     fake.windowRect = {10, 10, 650, 370};
 
@@ -260,5 +249,4 @@ TEST_F(Screenshot, APictureOfTheWindowGoesIntoShots)
     ::testing::internal::CaptureStdout();
     take_screenshot();
     EXPECT_EQ(::testing::internal::GetCapturedStdout(), "screenshot...\n");
-    EXPECT_EQ(system(("rm -rf '" + dir + "'").c_str()), 0);
 }

@@ -7,13 +7,7 @@
 // of pure white pixels in it. Exit code 1 when the file cannot be read.
 #include <stdio.h>
 
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wunused-function"
-#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
-#define STB_IMAGE_IMPLEMENTATION
-#define STB_IMAGE_STATIC
-#include <stb/stb_image.h>
-#pragma GCC diagnostic pop
+#include "stbImage.h"
 
 int main(int argc, char** argv)
 {

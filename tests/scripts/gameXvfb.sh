@@ -28,12 +28,8 @@ fail() {
   exit 1
 }
 
-Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
-xvfb_pid=$!
-for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
-[ -s "$work/display" ] || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
-export DISPLAY=":$(cat "$work/display")"
-export SDL_VIDEODRIVER=x11
+. "$(dirname "$0")/xvfb.sh"
+start_xvfb "$work"
 export XDG_CONFIG_HOME="$work/config"
 
 # The copy keeps the build's program directory free of test screenshots.
