@@ -12,6 +12,7 @@
 #include "../game/enemies.h"
 #include "../game/hero.h"
 #include "../game/shots.h"
+#include "../kiln/debugVis.h"
 #include "../libs/inc/cont/zu_dynArray.h"
 #include "scene.h"
 
@@ -458,7 +459,9 @@ void draw_world(float t)
     draw_debris(t);
     end_cubes();
     if (debug_shapes_on()) {
-        draw_hero_debug();
-        draw_enemies_debug();
+        debug_vis_begin();
+        draw_hero_debug(t);
+        draw_enemies_debug(t);
+        debug_vis_end();
     }
 }
