@@ -9,6 +9,8 @@
 #include <gtest/gtest.h>
 #include <string.h>
 
+#include <vector>
+
 #include "app/gameHooks.h"
 #include "app/input.h"
 #include "app/random.h"
@@ -20,6 +22,8 @@
 #include "game/shots.h"
 #include "game/world.h"
 #include "gen/levelGrid.h"
+#include "voxel/cubeInstance.h"
+#include "voxel/dynCubeRender.h"
 #include "voxel/scene.h"
 
 enum { KEY_A = 'A', KEY_D = 'D', KEY_W = 'W' };
@@ -98,6 +102,36 @@ protected:
     static Shot shot_with_velocity(float vx, float vy)
     {
         return {{0, 0, 8, 1}, {vx, vy, 0, 0}, 0xff14ff14, SHOT_HITS_ENEMIES, nullptr};
+    }
+    // The cube renderer and the level's voxel cache on the fake device, for
+    // tests that draw (after SetUp: it renews the fake device).
+    static void start_drawing()
+    {
+        cube_renderer_init();
+        voxel_cache_create(level_grid(), 1, LEVEL_STRIDE_Y, LEVEL_STRIDE_Z, LEVEL_SIZE_X, LEVEL_SIZE_Y,
+            LEVEL_SIZE_Z, palette_colors());
+    }
+    static void stop_drawing()
+    {
+        voxel_cache_destroy();
+        cube_renderer_shutdown();
+    }
+    // The cubes of the dynamic batches drawn since the draws were last cleared
+    // (sprites, shots and debris show all 24 vertices of the cube).
+    static int drawn_cubes()
+    {
+        int n = 0;
+        for (const FakeDraw& d : fake_device.draws)
+            n += d.vertexCount == 24 ? d.instanceCount : 0;
+        return n;
+    }
+    // The instances of the last dynamic batch.
+    static std::vector<CubeInstance> last_batch()
+    {
+        const FakeDraw& d = fake_device.draws.back();
+        const CubeInstance* c
+            = reinterpret_cast<const CubeInstance*>(fake_device.buffers.at(d.instances).bytes.data());
+        return std::vector<CubeInstance>(c, c + d.instanceCount);
     }
     static int debris_of_colour(uint32_t colour)
     {
