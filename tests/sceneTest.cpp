@@ -7,15 +7,11 @@
 #include <string>
 #include <vector>
 
-#include "app/gameHooks.h"
-#include "app/paths.h"
-#include "app/random.h"
-#include "app/settings.h"
 #include "device/d3d_render.h"
 #include "game/hero.h"
 #include "gen/levelGrid.h"
-#include "platform/platform.h"
 #include "readBack.h"
+#include "sceneFixture.h"
 #include "voxel/dynCubeRender.h"
 #include "voxel/scene.h"
 
@@ -40,38 +36,10 @@ static Hue hue_of(uint32_t p)
     return NONE;
 }
 
-class Scene : public ::testing::Test {
+class Scene : public SceneFixture {
 protected:
-    void SetUp() override { start(false); }
+    void SetUp() override { start(W, H, false); }
     void TearDown() override { stop(); }
-
-    void start(bool fastVoxels)
-    {
-        char dir[] = "/tmp/tarnwick-scene-XXXXXX";
-        configDir = mkdtemp(dir);
-        setenv("XDG_CONFIG_HOME", configDir.c_str(), 1);
-        if (fastVoxels)
-            settings_write_dword("flags", 8);
-        const char* args[] = {"test", "-novs", "-noaa"};
-        read_settings(3, args);
-        set_app_path(TARNWICK_BIN_DIR "/");
-        set_display_fullscreen(false);
-        ASSERT_TRUE(plat_video_init("TarnwickTest"));
-        ASSERT_TRUE(plat_create_window("scene", 0, 0, W, H, PLAT_WINDOW_OPENGL));
-        ASSERT_TRUE(init_d3d(W, H));
-        rng_seed(7);
-        game_init();
-    }
-
-    void stop()
-    {
-        game_shutdown();
-        close_d3d();
-        plat_destroy_window();
-        plat_video_shutdown();
-        std::string cmd = "rm -rf '" + configDir + "'";
-        EXPECT_EQ(system(cmd.c_str()), 0);
-    }
 
     // Replaces the level with a few test shapes around the camera: a wall of
     // alternating red and green voxels, a blue ledge below the eye and a
@@ -103,15 +71,6 @@ protected:
         voxel_cache_invalidate_all();
     }
 
-    std::vector<uint32_t> draw()
-    {
-        EXPECT_TRUE(render_frame(0.0f));
-        std::vector<uint32_t> picture = read_back_buffer(W, H);
-        present_frame();
-        return picture;
-    }
-
-    std::string configDir;
     int centreX = 0, centreY = 0;
 };
 
@@ -250,7 +209,7 @@ TEST_F(Scene, TopAndSideFacesShowBelowAndBesideTheEye)
 
 class SceneFastVoxels : public Scene {
 protected:
-    void SetUp() override { start(true); }
+    void SetUp() override { start(W, H, true); }
 };
 
 TEST_F(SceneFastVoxels, OnlyFrontFacesAreDrawn)

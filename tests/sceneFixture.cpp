@@ -1,0 +1,53 @@
+// sceneFixture.cpp - the game's real hooks on llvmpipe.
+#include "sceneFixture.h"
+
+#include <stdlib.h>
+
+#include "app/gameHooks.h"
+#include "app/paths.h"
+#include "app/random.h"
+#include "app/settings.h"
+#include "device/d3d_render.h"
+#include "kiln/font.h"
+#include "platform/platform.h"
+#include "readBack.h"
+
+void SceneFixture::start(int w, int h, bool fastVoxels)
+{
+    width = w;
+    height = h;
+    char dir[] = "/tmp/tarnwick-scene-XXXXXX";
+    configDir = mkdtemp(dir);
+    setenv("XDG_CONFIG_HOME", configDir.c_str(), 1);
+    if (fastVoxels)
+        settings_write_dword("flags", 8);
+    const char* args[] = {"test", "-novs", "-noaa"};
+    read_settings(3, args);
+    set_app_path(TARNWICK_BIN_DIR "/");
+    set_display_fullscreen(false);
+    ASSERT_TRUE(plat_video_init("TarnwickTest"));
+    ASSERT_TRUE(plat_create_window("scene", 0, 0, w, h, PLAT_WINDOW_OPENGL));
+    ASSERT_TRUE(init_d3d(w, h));
+    font_init();
+    rng_seed(7);
+    game_init();
+}
+
+void SceneFixture::stop()
+{
+    game_shutdown();
+    font_shutdown();
+    close_d3d();
+    plat_destroy_window();
+    plat_video_shutdown();
+    std::string cmd = "rm -rf '" + configDir + "'";
+    EXPECT_EQ(system(cmd.c_str()), 0);
+}
+
+std::vector<uint32_t> SceneFixture::draw()
+{
+    EXPECT_TRUE(render_frame(0.0f));
+    std::vector<uint32_t> picture = read_back_buffer(width, height);
+    present_frame();
+    return picture;
+}
