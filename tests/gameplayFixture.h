@@ -13,6 +13,7 @@
 
 #include "app/gameHooks.h"
 #include "app/input.h"
+#include "app/paths.h"
 #include "app/random.h"
 #include "fakeFrame.h"
 #include "fakePlatform.h"
@@ -44,8 +45,9 @@ protected:
         clear_debris();
         new_game();
         set_level_complete(false);
-        input_end_update();
         compute_pixel_scale();
+        mouse_at(fake_device.width / 2, fake_device.height / 2);
+        input_end_update();
         rng_seed(1);
     }
     void TearDown() override
@@ -103,10 +105,13 @@ protected:
     {
         return {{0, 0, 8, 1}, {vx, vy, 0, 0}, 0xff14ff14, SHOT_HITS_ENEMIES, nullptr};
     }
-    // The cube renderer and the level's voxel cache on the fake device, for
-    // tests that draw (after SetUp: it renews the fake device).
+    // The cube renderer, the level's voxel cache and the game's sprites on the
+    // fake device, for tests that draw (after SetUp: it renews the fake device).
     static void start_drawing()
     {
+        set_app_path(TARNWICK_BIN_DIR "/");
+        load_hero_sprites();
+        load_enemy_sprites();
         cube_renderer_init();
         voxel_cache_create(level_grid(), 1, LEVEL_STRIDE_Y, LEVEL_STRIDE_Z, LEVEL_SIZE_X, LEVEL_SIZE_Y,
             LEVEL_SIZE_Z, palette_colors());
@@ -115,6 +120,8 @@ protected:
     {
         voxel_cache_destroy();
         cube_renderer_shutdown();
+        free_hero_sprites();
+        free_enemies();
     }
     // The cubes of the dynamic batches drawn since the draws were last cleared
     // (sprites, shots and debris show all 24 vertices of the cube).

@@ -155,7 +155,7 @@ TEST_F(HeroPlay, AimsAtTheCursorButKeepsItsAimCloserThanHalfAVoxel)
 TEST_F(HeroPlay, ShotsLeaveEveryFifthHalfStepAtTenPerSecond)
 {
     take_update_eye();
-    mouse_on({300, 24, 8, 1});
+    mouse_on({300, 44, 8, 1}); // a little upwards: no shot meets the floor
     hold(VK_LBUTTON);
     update(20);
     // 1/10 s counted down in 0.025 s half-steps reaches exactly 0 only after
@@ -204,6 +204,67 @@ TEST_F(HeroPlay, TheCameraLeadsTowardsTheAimAtNoMoreThan300VoxelsPerSecond)
     float moved
         = sqrtf((after.x - before.x) * (after.x - before.x) + (after.y - before.y) * (after.y - before.y));
     EXPECT_NEAR(moved, 15, 1e-3);
+}
+
+class HeroDrawing : public HeroPlay {
+protected:
+    void SetUp() override
+    {
+        HeroPlay::SetUp();
+        start_drawing();
+    }
+    void TearDown() override
+    {
+        stop_drawing();
+        HeroPlay::TearDown();
+    }
+    // The cubes of one draw_hero t seconds after the update.
+    static int hero_cubes(float t)
+    {
+        fake_device.draws.clear();
+        begin_cubes();
+        draw_hero(t);
+        end_cubes();
+        return drawn_cubes();
+    }
+};
+
+TEST_F(HeroDrawing, OneHalfSizeHeartPerHealthPointAlongTheTop)
+{
+    int four = hero_cubes(0);
+    std::vector<CubeInstance> hearts = last_batch();
+    set_hero_health(3);
+    int three = hero_cubes(0);
+    int heart = four - three;
+    EXPECT_GT(heart, 0);
+    EXPECT_EQ(static_cast<int>(last_batch().size()), 3 * heart);
+    // In the hearts' own half-size frame: side by side from x = -160, at y = 104 and up.
+    for (const CubeInstance& c : hearts) {
+        int x = (c.s0 & 0x7fff) + 32768 * c.s3;
+        EXPECT_GE(x, -160 * 16);
+        EXPECT_LT(x, (-160 + 4 * 16) * 16);
+        EXPECT_GE(c.s1, 104 * 16);
+    }
+    set_hero_health(0);
+    EXPECT_EQ(hero_cubes(0), 0);
+}
+
+TEST_F(HeroDrawing, AnInvulnerableHeroBlinksButItsHeartsStay)
+{
+    set_hero_health(5);
+    add_enemy(109, 16);
+    hold(KEY_D);
+    update();
+    hold(KEY_D, false);
+    ASSERT_EQ(hero_health(), 4);
+    float r = hero().invulnerable; // 0.975: the blink phase r * 10 mod 1 is 0.75
+    ASSERT_GT(r, 0.9f);
+    int four = hero_cubes(0); // phase 0.75: shown
+    set_hero_health(3);
+    int heart = four - hero_cubes(0);
+    set_hero_health(4);
+    EXPECT_GT(four, 4 * heart);
+    EXPECT_EQ(hero_cubes(0.05f), 4 * heart); // phase 0.25: only the hearts
 }
 
 TEST(HeroSprites, AMissingSpriteIsFatalAfterAllFiveWereTried)
