@@ -6,6 +6,7 @@
 # hero, its shots and its hearts; Alt+F4 must then close the game in order.
 #   gameXvfb.sh <bin-dir> <xwdToPng> <pictureColours> <out-dir>
 set -u
+. "$(dirname "$0")/xvfb.sh"
 bin="$1"
 xwd_to_png="$2"
 picture_colours="$3"
@@ -21,12 +22,7 @@ cleanup() {
 trap cleanup EXIT
 fail() { echo "FAIL: $*"; [ -f "$work/log" ] && cat "$work/log"; exit 1; }
 
-Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
-xvfb_pid=$!
-for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
-[ -s "$work/display" ] || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
-export DISPLAY=":$(cat "$work/display")"
-export SDL_VIDEODRIVER=x11
+start_xvfb
 export XDG_CONFIG_HOME="$work/config"
 
 "$bin/game" -720 -win >"$work/log" 2>&1 &
