@@ -10,7 +10,6 @@
 # The window is read back into <out-dir>/launcher-menu.png and checked.
 #   launcherXvfb.sh <bin-dir> <xwdToPng> <out-dir>
 set -u
-. "$(dirname "$0")/xvfb.sh"
 bin="$1"
 xwd_to_png="$2"
 out="$3"
@@ -23,8 +22,8 @@ cleanup() {
 trap cleanup EXIT
 fail() { echo "FAIL: $*"; exit 1; }
 
-# A free display, chosen by the server itself.
-start_xvfb
+. "$(dirname "$0")/xvfb.sh"
+start_xvfb "$work"
 
 # Button centres in client pixels (see the menu's layout).
 ANTIALIAS="320 194"
