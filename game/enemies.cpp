@@ -1,12 +1,48 @@
 // enemies.cpp - the robots of the level.
 #include "enemies.h"
 
+#include <math.h>
+
+#include "../app/log.h"
+#include "../kiln/debugVis.h"
 #include "../libs/inc/cont/zu_dynArray.h"
+#include "../voxel/dynCubeRender.h"
+#include "../voxel/loadSprite.h"
+#include "hero.h"
+#include "shots.h"
+#include "world.h"
 
 // Robots stand at this depth, like the hero.
 static const float ENEMY_DEPTH = 8.0f;
+static const float GRAVITY = 500;
+static const float WALK_SPEED = 30;
+static const float ACCELERATION = 1500;
+static const float MAX_FALL_SPEED = 400;
+static const float STEP_HEIGHT = 4;
+static const float FALL_OUT_DEPTH = -400;
+static const Vec4 BOX_LO = {-6, 0, -6, 0}, BOX_HI = {6, 14, 6, 0};
+static const int SPRITE_OFFSET[3] = {-8, 0, -8};
+static const uint32_t BURST_COLOUR = 0xffc8c8c8;
+static const uint32_t DEBUG_COLOUR = 0xffff0000;
 
-static DynArray<Enemy> enemies; // filled by generation, emptied by clear_enemies
+static struct {
+    DynArray<Enemy> list; // filled by generation, emptied by clear_enemies, freed by free_enemies
+    VoxelSprite* sprite;  // from load_enemy_sprites to free_enemies
+} robots;
+
+void load_enemy_sprites()
+{
+    robots.sprite = load_voxel_sprite("robot1.png");
+    if (!robots.sprite)
+        fatal_error("can't load enemy voxel sprites");
+}
+
+void free_enemies()
+{
+    voxel_sprite_free(robots.sprite);
+    robots.sprite = nullptr;
+    robots.list.free_all();
+}
 
 void add_enemy(float x, float y)
 {
@@ -17,35 +53,108 @@ void add_enemy(float x, float y)
     e.health = 1;
     e.facingRight = false;
     e.dormant = true;
-    enemies.push(e);
+    robots.list.push(e);
 }
 
 void clear_enemies()
 {
-    enemies.clear();
+    robots.list.clear();
 }
 
 int enemy_count()
 {
-    return enemies.size();
+    return robots.list.size();
 }
 
 Enemy& enemy(int index)
 {
-    ASSERT(index >= 0 && index < enemies.size());
-    return enemies[index];
+    ASSERT(index >= 0 && index < robots.list.size());
+    return robots.list[index];
 }
 
-void update_enemies(float)
+static void half_step(Enemy& e, float dt)
 {
-    // Robots do not walk yet.
+    if (e.dormant) {
+        e.body = facing_frame(e.facingRight, e.position);
+        return;
+    }
+    e.velocityY -= GRAVITY * dt;
+    if (e.facingRight && (e.lastFlags & HIT_RIGHT))
+        e.facingRight = false;
+    else if (!e.facingRight && (e.lastFlags & HIT_LEFT))
+        e.facingRight = true;
+    e.velocityX = move_towards(e.velocityX, e.facingRight ? WALK_SPEED : -WALK_SPEED, ACCELERATION * dt);
+    e.velocityY = fmaxf(-MAX_FALL_SPEED, fminf(MAX_FALL_SPEED, e.velocityY));
+
+    const Vec4 start = e.position;
+    Vec4 target = {start.x + e.velocityX * dt, start.y + e.velocityY * dt, start.z, start.w};
+    uint32_t flags = move_and_collide(e.position, &e, target, BOX_LO, BOX_HI, STEP_HEIGHT);
+    if (flags & HIT_CEILING) {
+        e.position = start;
+        flags = move_and_collide(e.position, &e, target, BOX_LO, BOX_HI, 0);
+    }
+    if (flags & TOUCH_HERO)
+        hurt_hero();
+    if (flags & (HIT_LEFT | HIT_RIGHT))
+        e.velocityX = 0;
+    if (flags & (ON_GROUND | HIT_CEILING))
+        e.velocityY = 0;
+    e.onGround = (flags & ON_GROUND) != 0;
+    e.lastFlags = flags;
+    if (e.position.y < FALL_OUT_DEPTH)
+        e.health = 0;
+    e.body = facing_frame(e.facingRight, e.position);
 }
 
-void draw_enemies(float)
+void update_enemies(float seconds)
 {
-    // The robots' sprite is not loaded yet.
+    for (int i = 0; i < robots.list.size();) {
+        Enemy& e = robots.list[i];
+        e.previousPosition = e.position;
+        half_step(e, seconds / 2);
+        half_step(e, seconds / 2);
+        if (e.health < 1)
+            robots.list.remove_fast(i);
+        else
+            ++i;
+    }
 }
 
-void draw_enemies_debug()
+void damage_enemy(Enemy& robot, int amount)
 {
+    robot.dormant = false;
+    if (robot.health <= 0)
+        return;
+    robot.health -= amount;
+    if (robot.health > 0)
+        return;
+    emit_burst(robot.position, -BOX_LO.x, BOX_HI.y, BURST_COLOUR);
+}
+
+void draw_enemies(float t)
+{
+    int x0, y0, x1, y1;
+    visible_window(&x0, &y0, &x1, &y1);
+    for (Enemy& e : robots.list) {
+        Vec4 ip = interpolate_position(e.previousPosition, e.position, t);
+        long x = lrintf(ip.x), y = lrintf(ip.y);
+        if (x < x0 || x > x1 || y < y0 || y > y1)
+            continue;
+        e.dormant = false;
+        Matrix frame = e.body;
+        frame.m[3][0] = ip.x;
+        frame.m[3][1] = ip.y;
+        frame.m[3][2] = ip.z;
+        set_cube_transform(frame);
+        voxel_sprite_draw(robots.sprite, SPRITE_OFFSET[0], SPRITE_OFFSET[1], SPRITE_OFFSET[2], false);
+    }
+}
+
+void draw_enemies_debug(float t)
+{
+    for (const Enemy& e : robots.list) {
+        Vec4 ip = interpolate_position(e.previousPosition, e.position, t);
+        debug_vis_box({ip.x + BOX_LO.x, ip.y + BOX_LO.y, ip.z + BOX_LO.z, 1},
+            {ip.x + BOX_HI.x, ip.y + BOX_HI.y, ip.z + BOX_HI.z, 1}, DEBUG_COLOUR);
+    }
 }

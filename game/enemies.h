@@ -1,4 +1,8 @@
 // enemies.h - the robots of the level.
+//
+// A robot sleeps until it first shows in a frame or is shot; then it walks at
+// a steady pace, turns back when it walks into something, falls off ledges
+// and hurts the hero by touching it. One hit kills it.
 #pragma once
 
 #include <stdint.h>
@@ -18,6 +22,11 @@ struct Enemy {
     bool dormant; // asleep until first seen or shot
 };
 
+// Loads the robot's sprite "robot1.png"; fatal when it can't be loaded.
+void load_enemy_sprites();
+// Releases the sprite and the robot list's storage (game shutdown).
+void free_enemies();
+
 // Appends a new, dormant robot standing at (x, y) at depth 8, facing left.
 void add_enemy(float x, float y);
 // Empties the robot list (a new level starts without robots).
@@ -26,9 +35,13 @@ void clear_enemies();
 int enemy_count();
 Enemy& enemy(int index);
 
-// Wakes, walks and turns the robots; part of every world step.
+// Walks and turns the awake robots, removes the dead; first in every world step.
 void update_enemies(float seconds);
-// Draws the robots (waking those that come into view); t = time since the last update.
+// Takes `amount` of a robot's health and wakes it; a robot that runs out
+// bursts into debris and is removed by the next update_enemies.
+void damage_enemy(Enemy& robot, int amount);
+// Draws the robots within the last draw_world's visible window and wakes
+// them; t = time since the last update.
 void draw_enemies(float t);
-// Every robot's collision box (F4).
-void draw_enemies_debug();
+// Every robot's collision box in red (F4), between debug_vis_begin and debug_vis_end.
+void draw_enemies_debug(float t);

@@ -1,7 +1,33 @@
-// hero.h - the player's hero: placement, health, fire rate, the camera focus and its update.
+// hero.h - the player's hero, the camera that follows it and the row of hearts.
+//
+// The hero runs, jumps, aims at the mouse cursor and fires while a mouse
+// button is held; a robot's touch costs a health point and gives a second of
+// invulnerability; it bursts when its health runs out and finishes the level
+// by standing on exit voxels for half a second.
 #pragma once
 
+#include <stdint.h>
+
 #include "../libs/inc/misc/zu_vecmath.h"
+
+struct Hero {
+    Vec4 position;                     // x the centre of the body, y its feet
+    Vec4 previousPosition;             // the position before the current update
+    Vec4 aimDirection = {1, 0, 0, 0};  // unit length
+    Vec4 aimPoint;                     // the world point under the mouse cursor
+    Vec4 shoulderPivot = {0, 8, 2, 1}; // in the body frame; the arm turns about it
+    Matrix body = MATRIX_IDENTITY;     // facing rotation about y, position as translation
+    float velocityX;
+    float velocityY;
+    float legPhase;     // 0 to 8: which legs are drawn
+    float fireCooldown; // seconds until the next shot may leave
+    float invulnerable; // seconds left of the invulnerability after a hit
+    float exitTime;     // seconds spent on the ground touching the exit
+    int32_t health;     // 4 in a new game; carried over from level to level
+    bool facingRight;
+    bool onGround;
+    bool hurt; // set by a touching robot, cleared after each half-step
+};
 
 // The camera centre (x, y, 0, 1) as of this update and the one before; a
 // frame interpolates between them.
@@ -10,13 +36,26 @@ struct CameraFocus {
     Vec4 previous;
 };
 
+// Loads the five hero sprites (body, arm, two legs, heart); fatal when any
+// of them can't be loaded.
+void load_hero_sprites();
+void free_hero_sprites();
+
+// The hero; its address names it as a creature in the collision queries.
+const Hero& hero();
+
 // Puts the hero at a spawn point (x = its centre, y = its feet, depth 8) at
 // rest, and snaps the camera onto it. Health is kept.
 void place_hero(float x, float y);
+// Moves the hero to `position` as this update's only motion (the elevator),
+// aims again and steps the camera by `seconds`.
+void set_hero_position(const Vec4& position, float seconds);
 
 // The hero's position and its position before the current update.
 Vec4 hero_position();
 Vec4 hero_previous_position();
+// Where a frame t seconds after the last update draws the hero.
+Vec4 hero_draw_position(float t);
 
 const CameraFocus& camera_focus();
 // Moves the camera focus: the current value becomes the previous one.
@@ -25,14 +64,22 @@ void set_camera_focus(Vec4 focus);
 // 4 in a new game; carried over from level to level.
 int hero_health();
 void set_hero_health(int health);
+// A robot touched the hero; it takes the damage in its next half-step.
+void hurt_hero();
 
 // Shots per second; 10 in a new game.
 float fire_rate();
 void set_fire_rate(float rate);
 
+// The world point under the mouse cursor, on the plane of the hero's depth,
+// seen through the eye and view of the last game update.
+Vec4 aim_point();
+
 // The hero's two half-steps and the camera; part of every world step.
 void update_hero(float seconds);
-// Draws the hero's sprites between begin_cubes and end_cubes; t = time since the last update.
+// Draws the hero's sprites and the hearts between begin_cubes and end_cubes;
+// t = time since the last update.
 void draw_hero(float t);
-// The hero's collision box and aim marker (F4).
-void draw_hero_debug();
+// The hero's collision box and aim marker in green (F4), between
+// debug_vis_begin and debug_vis_end.
+void draw_hero_debug(float t);

@@ -1,7 +1,24 @@
 // world.cpp - the level world: collision queries and wall destruction.
+//
+// The queries run several times per creature and half-step, so they are plain
+// loops over the few voxels under a box and over the robot list; nothing here
+// allocates.
 #include "world.h"
 
+#include <math.h>
+
+#include "../app/random.h"
+#include "../gen/levelGrid.h"
 #include "../voxel/dynCubeRender.h"
+#include "enemies.h"
+#include "hero.h"
+#include "shots.h"
+
+// Creature boxes as other movers see them (offsets from the position).
+static const float ENEMY_HALF_WIDTH = 6, ENEMY_HEIGHT = 14;
+static const float HERO_HALF_WIDTH = 4, HERO_HEIGHT = 15;
+// Holes reach at least this deep from the front, and up to three more.
+enum { HOLE_MIN_DEPTH = 14 };
 
 static int destruction_radius; // reset by new_game through the wall upgrade
 
@@ -15,7 +32,366 @@ void set_wall_radius(int radius)
     destruction_radius = radius;
 }
 
+static float larger(float a, float b)
+{
+    return a > b ? a : b;
+}
+
+static Vec4 vec_max(const Vec4& a, const Vec4& b)
+{
+    return {larger(a.x, b.x), larger(a.y, b.y), larger(a.z, b.z), larger(a.w, b.w)};
+}
+
+static bool any_positive(const Vec4& v)
+{
+    return v.x > 0 || v.y > 0 || v.z > 0 || v.w > 0;
+}
+
+// Drops the components that exceed the half extents of the box [lo, hi].
+static Vec4 filter_push(Vec4 v, const Vec4& lo, const Vec4& hi)
+{
+    float hx = (hi.x - lo.x) * 0.5f, hy = (hi.y - lo.y) * 0.5f;
+    if (v.x > hx)
+        v.x = 0;
+    if (v.z > hx)
+        v.z = 0;
+    if (v.y > hy)
+        v.y = 0;
+    if (v.w > hy)
+        v.w = 0;
+    return v;
+}
+
+// The cells [*first, *end) that a box side range [lo, hi] covers in an axis of
+// `size` cells; halves round to even (the default rounding mode).
+static void cell_range(float lo, float hi, int size, int* first, int* end)
+{
+    *first = static_cast<int>(nearbyintf(lo - 0.49f));
+    *end = static_cast<int>(nearbyintf(hi + 0.49f));
+    if (*first < 0)
+        *first = 0;
+    if (*end > size)
+        *end = size;
+}
+
+Vec4 box_vs_world(const Vec4& lo, const Vec4& hi, uint32_t& flags)
+{
+    Vec4 result = {0, 0, 0, 0};
+    int x0, x1, y0, y1, z0, z1;
+    cell_range(lo.x, hi.x, LEVEL_SIZE_X, &x0, &x1);
+    cell_range(lo.y, hi.y, LEVEL_SIZE_Y, &y0, &y1);
+    cell_range(lo.z, hi.z, LEVEL_SIZE_Z, &z0, &z1);
+    if (x0 >= x1 || y0 >= y1 || z0 >= z1)
+        return result;
+    const float hx = (hi.x - lo.x) * 0.5f, hy = (hi.y - lo.y) * 0.5f;
+    const uint8_t* grid = level_grid();
+    // Each voxel's push is ((x + 1) - lo.x, (y + 1) - lo.y, hi.x - x, hi.y - y)
+    // with the components beyond the half extents dropped; the y pushes are
+    // the same along a row, so a row adds them once when it holds anything.
+    for (int z = z0; z < z1; ++z)
+        for (int y = y0; y < y1; ++y) {
+            const uint8_t* row = grid + level_voxel_index(0, y, z);
+            bool any = false;
+            for (int x = x0; x < x1; ++x) {
+                uint8_t v = row[x];
+                if (!v)
+                    continue;
+                any = true;
+                if (v >= VOXEL_EXIT)
+                    flags |= TOUCH_EXIT;
+                float right = (x + 1) - lo.x, left = hi.x - x;
+                if (right <= hx && right > result.x)
+                    result.x = right;
+                if (left <= hx && left > result.z)
+                    result.z = left;
+            }
+            if (!any)
+                continue;
+            float up = (y + 1) - lo.y, down = hi.y - y;
+            if (up <= hy && up > result.y)
+                result.y = up;
+            if (down <= hy && down > result.w)
+                result.w = down;
+        }
+    return result;
+}
+
+// The push of one creature box [c_lo, c_hi] (x and y) on the query box.
+static Vec4 creature_push(float cx0, float cy0, float cx1, float cy1, const Vec4& lo, const Vec4& hi)
+{
+    Vec4 v = {cx1 - lo.x, cy1 - lo.y, hi.x - cx0, hi.y - cy0};
+    if (v.x < 0 || v.y < 0 || v.z < 0 || v.w < 0)
+        return {0, 0, 0, 0};
+    return filter_push(v, lo, hi);
+}
+
+Vec4 box_vs_enemies(const void* self, const Vec4& lo, const Vec4& hi, Enemy** hit)
+{
+    Vec4 result = {0, 0, 0, 0};
+    if (hit)
+        *hit = nullptr;
+    int n = enemy_count();
+    for (int i = 0; i < n; ++i) {
+        Enemy& e = enemy(i);
+        if (&e == self)
+            continue;
+        const Vec4& p = e.position;
+        Vec4 v
+            = creature_push(p.x - ENEMY_HALF_WIDTH, p.y, p.x + ENEMY_HALF_WIDTH, p.y + ENEMY_HEIGHT, lo, hi);
+        if (!any_positive(v))
+            continue;
+        result = vec_max(result, v);
+        if (hit)
+            *hit = &e;
+    }
+    return result;
+}
+
+Vec4 box_vs_hero(const void* self, const Vec4& lo, const Vec4& hi)
+{
+    const Hero& h = hero();
+    if (self == &h || h.health <= 0)
+        return {0, 0, 0, 0};
+    const Vec4& p = h.position;
+    return creature_push(p.x - HERO_HALF_WIDTH, p.y, p.x + HERO_HALF_WIDTH, p.y + HERO_HEIGHT, lo, hi);
+}
+
+static Vec4 add(const Vec4& a, const Vec4& b)
+{
+    return {a.x + b.x, a.y + b.y, a.z + b.z, a.w + b.w};
+}
+
+static float clampf(float v, float lo, float hi)
+{
+    return v < lo ? lo : v > hi ? hi : v;
+}
+
+// Every component of v into [min(a, b), max(a', b)], a' = a lifted by `lift` in y.
+static Vec4 clamp_between(const Vec4& v, const Vec4& a, const Vec4& b, float lift)
+{
+    return {clampf(v.x, fminf(a.x, b.x), fmaxf(a.x, b.x)),
+        clampf(v.y, fminf(a.y, b.y), fmaxf(a.y + lift, b.y)), clampf(v.z, fminf(a.z, b.z), fmaxf(a.z, b.z)),
+        clampf(v.w, fminf(a.w, b.w), fmaxf(a.w, b.w))};
+}
+
+// The three queries on one box with their touch flags: the voxels' push in
+// *world, the larger of the creatures' pushes in *creatures.
+static void test_box(
+    const void* self, const Vec4& lo, const Vec4& hi, uint32_t& flags, Vec4* world, Vec4* creatures)
+{
+    *world = box_vs_world(lo, hi, flags);
+    Vec4 e = box_vs_enemies(self, lo, hi, nullptr);
+    Vec4 h = box_vs_hero(self, lo, hi);
+    if (any_positive(e))
+        flags |= TOUCH_ENEMY;
+    if (any_positive(h))
+        flags |= TOUCH_HERO;
+    *creatures = vec_max(e, h);
+}
+
+uint32_t move_and_collide(Vec4& position, const void* self, const Vec4& target, const Vec4& lo_offset,
+    const Vec4& hi_offset, float step)
+{
+    uint32_t flags = 0;
+    Vec4 world, creatures;
+
+    const Vec4 start = position;
+    Vec4 q = {target.x, start.y, start.z, start.w};
+    Vec4 lo = add(q, lo_offset), hi = add(q, hi_offset);
+    lo.y += step;
+    test_box(self, lo, hi, flags, &world, &creatures);
+    Vec4 p = world.x > 0 || world.z > 0 ? world : creatures;
+    q.x += p.x - p.z;
+    q = clamp_between(q, start, target, 0);
+    if (p.x > 0)
+        flags |= HIT_LEFT;
+    if (p.z > 0)
+        flags |= HIT_RIGHT;
+    position = q;
+
+    const Vec4 mid = position;
+    Vec4 r = {mid.x, target.y, mid.z, mid.w};
+    test_box(self, add(r, lo_offset), add(r, hi_offset), flags, &world, &creatures);
+    p = world.y > 0 || world.w > 0 ? world : creatures;
+    r.y += p.y - p.w;
+    r = clamp_between(r, mid, target, step);
+    if (p.y > 0)
+        flags |= ON_GROUND;
+    if (p.w > 0)
+        flags |= HIT_CEILING;
+    position = r;
+
+    if (step > 0) {
+        test_box(self, add(position, lo_offset), add(position, hi_offset), flags, &world, &creatures);
+        if (any_positive(vec_max(world, creatures)))
+            flags |= HIT_CEILING;
+    }
+    return flags;
+}
+
+// Per-axis state of the segment walk.
+struct SegmentAxis {
+    int cell, end, step; // current cell, the cell that ends the walk, +1 or -1
+    float next, delta;   // parameter of the next crossing, parameter per cell
+};
+
+static const float TINY_DIRECTION = 0x1p-23f;
+static const float NO_CROSSING = 1.0e30f;
+
+// The parameter at which the segment a + t d enters [0, size) on one axis;
+// false when it never does.
+static bool entry_parameter(float a, float d, int size, float* t)
+{
+    if (fabsf(d) <= TINY_DIRECTION) {
+        *t = 0;
+        return a >= 0 && a < size;
+    }
+    *t = d > 0 ? (0 - a) / d : (size - a) / d;
+    return true;
+}
+
+static void start_axis(float a, float b, float d, float t0, int size, SegmentAxis* axis)
+{
+    float at = a + t0 * d;
+    axis->cell = static_cast<int>(floorf(at));
+    bool tiny = fabsf(d) <= TINY_DIRECTION;
+    axis->delta = tiny ? NO_CROSSING : 1.0f / fabsf(d);
+    if (d >= 0 || tiny) {
+        axis->step = 1;
+        axis->end = static_cast<int>(fminf(b + 1, static_cast<float>(size)));
+        axis->next = tiny ? NO_CROSSING : t0 + ((axis->cell + 1) - at) * axis->delta;
+    } else {
+        axis->step = -1;
+        axis->end = static_cast<int>(fmaxf(b - 1, -1.0f));
+        axis->next = t0 + (at - axis->cell) * axis->delta;
+    }
+}
+
+static bool solid_near(int cx, int cy, int cz, int rx, int ry, int rz)
+{
+    const uint8_t* grid = level_grid();
+    for (int z = cz - rz; z <= cz + rz; ++z) {
+        if (z < 0 || z >= LEVEL_SIZE_Z)
+            continue;
+        for (int y = cy - ry; y <= cy + ry; ++y) {
+            if (y < 0 || y >= LEVEL_SIZE_Y)
+                continue;
+            for (int x = cx - rx; x <= cx + rx; ++x)
+                if (x >= 0 && x < LEVEL_SIZE_X && grid[level_voxel_index(x, y, z)])
+                    return true;
+        }
+    }
+    return false;
+}
+
+// Whether the walk has passed the end of an axis (a start beyond the grid
+// in the walking direction never comes back to it).
+static bool past_end(const SegmentAxis& a)
+{
+    return a.step > 0 ? a.cell >= a.end : a.cell <= a.end;
+}
+
+bool segment_vs_world(int radius, const Vec4& a, const Vec4& b, Vec4* hit_point, int hit_cell[3])
+{
+    const float d[3] = {b.x - a.x, b.y - a.y, b.z - a.z};
+    const float pa[3] = {a.x, a.y, a.z}, pb[3] = {b.x, b.y, b.z};
+    const int sizes[3] = {LEVEL_SIZE_X, LEVEL_SIZE_Y, LEVEL_SIZE_Z};
+    bool sideways = fabsf(d[1]) < fabsf(d[0]);
+    int rx = sideways ? 0 : radius, ry = sideways ? radius : 0, rz = radius;
+
+    float t0 = 0;
+    for (int i = 0; i < 3; ++i) {
+        float t;
+        if (!entry_parameter(pa[i], d[i], sizes[i], &t))
+            return false;
+        t0 = fmaxf(t0, t);
+    }
+    if (t0 >= 1)
+        return false;
+
+    SegmentAxis axes[3];
+    for (int i = 0; i < 3; ++i) {
+        start_axis(pa[i], pb[i], d[i], t0, sizes[i], &axes[i]);
+        if (past_end(axes[i]))
+            return false;
+    }
+    float t = t0;
+    for (;;) {
+        if (solid_near(axes[0].cell, axes[1].cell, axes[2].cell, rx, ry, rz)) {
+            *hit_point = {a.x + t * d[0], a.y + t * d[1], a.z + t * d[2], 1};
+            for (int i = 0; i < 3; ++i)
+                hit_cell[i] = axes[i].cell;
+            return true;
+        }
+        int i = axes[1].next <= axes[0].next ? 1 : 0;
+        if (axes[2].next <= fminf(axes[0].next, axes[1].next))
+            i = 2;
+        SegmentAxis& axis = axes[i];
+        t = axis.next;
+        axis.next += axis.delta;
+        axis.cell += axis.step;
+        if (axis.cell == axis.end)
+            return false;
+    }
+}
+
+bool clamp_to_grid(int& x0, int& y0, int& z0, int& x1, int& y1, int& z1)
+{
+    x0 = x0 > 0 ? x0 : 0;
+    y0 = y0 > 0 ? y0 : 0;
+    z0 = z0 > 0 ? z0 : 0;
+    x1 = x1 < LEVEL_SIZE_X - 1 ? x1 : LEVEL_SIZE_X - 1;
+    y1 = y1 < LEVEL_SIZE_Y - 1 ? y1 : LEVEL_SIZE_Y - 1;
+    z1 = z1 < LEVEL_SIZE_Z - 1 ? z1 : LEVEL_SIZE_Z - 1;
+    return x0 <= x1 && y0 <= y1 && z0 <= z1;
+}
+
+void fill_box(int x0, int y0, int z0, int x1, int y1, int z1, uint8_t value)
+{
+    if (!clamp_to_grid(x0, y0, z0, x1, y1, z1))
+        return;
+    uint8_t* grid = level_grid();
+    for (int z = z0; z <= z1; ++z)
+        for (int y = y0; y <= y1; ++y) {
+            uint8_t* row = grid + level_voxel_index(0, y, z);
+            for (int x = x0; x <= x1; ++x)
+                if (row[x] < VOXEL_INDESTRUCTIBLE)
+                    row[x] = value;
+        }
+}
+
 void world_changed(int x0, int y0, int, int x1, int y1, int)
 {
     voxel_cache_invalidate(x0, y0, x1, y1);
+}
+
+void punch_hole(int cell_x, int cell_y, const Shot& shot)
+{
+    int r = wall_radius();
+    int z1 = HOLE_MIN_DEPTH + static_cast<int>(rng_next() & 3);
+    emit_hole_debris(cell_x - r, cell_y - r, 0, cell_x + r, cell_y + r, z1, shot);
+    fill_box(cell_x - r, cell_y - r + 1, 0, cell_x + r, cell_y + r - 1, z1, 0);
+    fill_box(cell_x - r + 1, cell_y - r, 0, cell_x + r - 1, cell_y + r, z1, 0);
+    world_changed(cell_x - r, cell_y - r, 0, cell_x + r, cell_y + r, z1);
+}
+
+Matrix facing_frame(bool facing_right, const Vec4& position)
+{
+    // Rows (cos a, 0, sin a), (0, 1, 0), (-sin a, 0, cos a) for a = +-90 degrees.
+    float s = facing_right ? 1.0f : -1.0f;
+    return {{{0, 0, s, 0}, {0, 1, 0, 0}, {-s, 0, 0, 0}, {position.x, position.y, position.z, 1}}};
+}
+
+float move_towards(float v, float goal, float max_change)
+{
+    if (v < goal)
+        return v + max_change < goal ? v + max_change : goal;
+    return v - max_change > goal ? v - max_change : goal;
+}
+
+Vec4 interpolate_position(const Vec4& previous, const Vec4& current, float t)
+{
+    float f = t * 20;
+    const Vec4 &a = previous, &b = current;
+    return {a.x + (b.x - a.x) * f, a.y + (b.y - a.y) * f, a.z + (b.z - a.z) * f, a.w + (b.w - a.w) * f};
 }

@@ -197,9 +197,8 @@ static Options parse(int argc, char** argv)
             plain.push_back(a);
     }
     if (o.validator.empty() || plain.size() != 2)
-        fail(
-            "usage: shaderCache --glslang VALIDATOR [-I DIR]... [-D NAME]... [--depfile FILE] "
-            "[--no-dependencies] SOURCE OUTPUT");
+        fail("usage: shaderCache --glslang VALIDATOR [-I DIR]... [-D NAME]... [--depfile FILE] "
+             "[--no-dependencies] SOURCE OUTPUT");
     o.source = plain[0];
     o.output = plain[1];
     return o;

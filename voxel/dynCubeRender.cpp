@@ -461,8 +461,8 @@ void draw_world(float t)
     if (debug_shapes_on()) {
         // The hero's and the robots' shapes go into one open debug batch.
         debug_vis_begin();
-        draw_hero_debug();
-        draw_enemies_debug();
+        draw_hero_debug(t);
+        draw_enemies_debug(t);
         debug_vis_end();
     }
 }

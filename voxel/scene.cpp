@@ -15,8 +15,10 @@
 #include "../device/d3d_render.h"
 #include "../device/d3d_shaders.h"
 #include "../device/d3d_textures.h"
+#include "../game/enemies.h"
 #include "../game/gameMode.h"
 #include "../game/hero.h"
+#include "../game/shots.h"
 #include "../gen/levelGen.h"
 #include "../gen/levelGrid.h"
 #include "../kiln/debugVis.h"
@@ -127,6 +129,8 @@ void game_init()
     load_level_data();
     voxel_cache_create(level_grid(), 1, LEVEL_STRIDE_Y, LEVEL_STRIDE_Z, LEVEL_SIZE_X, LEVEL_SIZE_Y,
         LEVEL_SIZE_Z, palette_colors());
+    load_hero_sprites();
+    load_enemy_sprites();
     register_gui_behaviours();
     new_game();
     new_level();
@@ -137,6 +141,9 @@ void game_shutdown()
 {
     // The current mode leaves with no successor.
     switch_mode(nullptr);
+    free_hero_sprites();
+    free_enemies();
+    free_shots_and_debris();
     voxel_cache_destroy();
     free_level_data();
     cube_renderer_shutdown();
