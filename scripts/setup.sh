@@ -10,6 +10,7 @@ PACKAGES=(
   libsdl2-dev libepoxy-dev zlib1g-dev libpng-dev libstb-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   libgl1-mesa-dri libegl-mesa0 libegl1 xvfb xauth xdotool x11-apps glslang-tools
+  desktop-file-utils appstream
 )
 
 missing=()

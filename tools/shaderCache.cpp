@@ -1,6 +1,7 @@
 // shaderCache.cpp - builds a shader cache file from a shader source at build time.
 //
-//   shaderCache --glslang VALIDATOR [-I DIR]... [-D NAME]... [--depfile FILE] SOURCE OUTPUT
+//   shaderCache --glslang VALIDATOR [-I DIR]... [-D NAME]... [--depfile FILE] [--no-dependencies]
+//               SOURCE OUTPUT
 //
 // SOURCE holds both stages in GLSL, chosen with #ifdef VERTEX_SHADER and
 // #ifdef PIXEL_SHADER; '#include "name"' lines are replaced by the named file,
@@ -9,6 +10,8 @@
 // magic 0x20100715, the byte lengths L, V and P, the dependency block (the
 // absolute name of the source and of every included file, each ended by a
 // zero byte, then an empty name), the vertex stage and the pixel stage.
+// With --no-dependencies the block is empty (L = 0): for caches installed
+// away from the sources, which must load whatever happens to the sources.
 #include <stdint.h>
 #include <stdio.h>
 #include <stdlib.h>
@@ -28,6 +31,7 @@ enum { MAX_INCLUDE_DEPTH = 16 };
 
 struct Options {
     std::string validator, source, output, depfile;
+    bool noDependencies = false;
     std::vector<std::string> includeDirs, definitions;
 };
 
@@ -127,9 +131,11 @@ static void write_cache(
     const Options& o, const std::vector<std::string>& files, const std::string& vs, const std::string& ps)
 {
     std::string deps;
-    for (const std::string& f : files)
-        deps += f + '\0';
-    deps += '\0';
+    if (!o.noDependencies) {
+        for (const std::string& f : files)
+            deps += f + '\0';
+        deps += '\0';
+    }
     std::string data;
     put_u32(data, CACHE_MAGIC);
     put_u32(data, static_cast<uint32_t>(deps.size()));
@@ -185,12 +191,14 @@ static Options parse(int argc, char** argv)
             o.definitions.push_back(argv[++i]);
         else if (a == "--depfile")
             o.depfile = argv[++i];
+        else if (a == "--no-dependencies")
+            o.noDependencies = true;
         else
             plain.push_back(a);
     }
     if (o.validator.empty() || plain.size() != 2)
-        fail(
-            "usage: shaderCache --glslang VALIDATOR [-I DIR]... [-D NAME]... [--depfile FILE] SOURCE OUTPUT");
+        fail("usage: shaderCache --glslang VALIDATOR [-I DIR]... [-D NAME]... [--depfile FILE] "
+             "[--no-dependencies] SOURCE OUTPUT");
     o.source = plain[0];
     o.output = plain[1];
     return o;
