@@ -224,13 +224,20 @@ TEST_F(Input, AltEnterTwiceReturnsToTheSameWindowedSizeAndPlace)
 
 TEST_F(Input, LeavingAStartInFullScreenHalvesTheScreen)
 {
-    fake_device.fullscreen = true;
-    fake_device.width = 1920;
-    fake_device.height = 1080;
-    toggle_fullscreen(); // no windowed size was ever saved
-    EXPECT_FALSE(display_fullscreen());
-    EXPECT_EQ(screen_width(), 960);
-    EXPECT_EQ(screen_height(), 540);
+    // The saved windowed placement lives as long as the process, so the
+    // program that never saved one is a freshly started child.
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            fake_device.fullscreen = true;
+            fake_device.width = 1920;
+            fake_device.height = 1080;
+            toggle_fullscreen();
+            bool halved = !display_fullscreen() && screen_width() == 960 && screen_height() == 540;
+            _exit(halved ? 7 : 1);
+        },
+        ::testing::ExitedWithCode(7), "");
+    GTEST_FLAG_SET(death_test_style, "fast");
 }
 
 TEST_F(Input, AltWithOtherKeysIsAPlainKeyDownAndAltF4Closes)
