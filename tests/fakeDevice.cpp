@@ -115,21 +115,61 @@ void flush_gpu()
 {
 }
 
-// The scene's resources: handles that are never looked into.
+// The scene's resources: handles that are never looked into, except the
+// managed textures' pixels, which are kept for locking.
 static Texture fake_texture;
 static Shader fake_shader;
+static std::deque<Texture> fake_managed_textures;
+static std::map<const Texture*, std::vector<uint32_t>> fake_texture_pixels;
 
 Texture* create_screen_texture()
 {
     return &fake_texture;
 }
 
-void destroy_texture(Texture*)
+Texture* create_managed_texture(int width, int height)
+{
+    fake_managed_textures.emplace_back();
+    Texture* t = &fake_managed_textures.back();
+    t->madeWidth = width;
+    t->madeHeight = height;
+    fake_texture_pixels[t].assign(static_cast<size_t>(width) * height, 0);
+    return t;
+}
+
+void destroy_texture(Texture* t)
+{
+    fake_texture_pixels.erase(t);
+}
+
+uint32_t* lock_texture(Texture* t, int* pitch, bool)
+{
+    auto it = fake_texture_pixels.find(t);
+    if (it == fake_texture_pixels.end())
+        return nullptr;
+    *pitch = t->madeWidth * 4;
+    return it->second.data();
+}
+
+void unlock_texture(Texture*)
 {
 }
 
-void set_texture(int, Texture*)
+const std::vector<uint32_t>* fake_texture_data(const Texture* texture)
 {
+    auto it = fake_texture_pixels.find(texture);
+    return it == fake_texture_pixels.end() ? nullptr : &it->second;
+}
+
+void set_texture_filter(int, bool linear)
+{
+    fake_device.linearFilter = linear;
+}
+
+void set_texture(int stage, Texture* texture)
+{
+    if (stage == 0)
+        fake_device.stage0 = texture;
 }
 
 Shader* load_shader(const char*, const char*)
@@ -174,6 +214,8 @@ static std::deque<IndexBuffer> fake_index_buffers;
 static VertexDeclaration fake_declaration;
 static Matrix fake_view = MATRIX_IDENTITY, fake_projection = MATRIX_IDENTITY;
 static int fake_instances;
+static const void* fake_stream0;
+static int fake_stride0;
 static const void* fake_stream1;
 
 static void* new_fake_buffer(BufferEntry* handle, int size, uint32_t flags)
@@ -233,8 +275,12 @@ void unlock_index_buffer(IndexBuffer*)
 {
 }
 
-void set_stream(int stream, VertexBuffer* vb, int, int)
+void set_stream(int stream, VertexBuffer* vb, int, int stride)
 {
+    if (stream == 0) {
+        fake_stream0 = vb;
+        fake_stride0 = stride;
+    }
     if (stream == 1)
         fake_stream1 = vb;
 }
@@ -262,8 +308,44 @@ void draw_indexed(PrimitiveType, int, int, int vertex_count, int, int primitive_
     fake_device.draws.push_back({fake_stream1, fake_instances, vertex_count, primitive_count});
 }
 
-void set_cull(bool)
+void draw_prim(PrimitiveType type, int start_vertex, int primitive_count)
 {
+    int perPrimitive = type == PRIM_LINE_LIST ? 2 : 3;
+    const std::vector<uint8_t>& bytes = fake_device.buffers.at(fake_stream0).bytes;
+    size_t from = static_cast<size_t>(start_vertex) * fake_stride0;
+    size_t size = static_cast<size_t>(primitive_count) * perPrimitive * fake_stride0;
+    fake_device.primDraws.push_back(
+        {type, primitive_count, std::vector<uint8_t>(bytes.begin() + from, bytes.begin() + from + size)});
+}
+
+void set_cull(bool on)
+{
+    fake_device.culling = on;
+}
+
+void set_depth_test(bool on)
+{
+    fake_device.depthTest = on;
+}
+
+void set_depth_write(bool on)
+{
+    fake_device.depthWrite = on;
+}
+
+void blend_alpha()
+{
+    fake_device.blending = true;
+}
+
+void blend_off()
+{
+    fake_device.blending = false;
+}
+
+void alpha_test(int reference)
+{
+    fake_device.alphaRef = reference;
 }
 
 void set_view(const Matrix& view)

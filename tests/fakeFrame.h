@@ -25,6 +25,14 @@ struct FakeDraw {
     int primitiveCount;
 };
 
+// One draw without indices (the font and debug batches): the primitive type,
+// the count and a copy of the vertices drawn from stream 0.
+struct FakePrimDraw {
+    int type;
+    int primitives;
+    std::vector<uint8_t> vertices;
+};
+
 struct FakeDevice {
     int width = 640, height = 360;
     bool fullscreen = false;
@@ -34,7 +42,11 @@ struct FakeDevice {
     std::function<void()> onPresent;
     std::map<const void*, FakeBuffer> buffers; // every live vertex and index buffer
     std::vector<FakeDraw> draws;
-    float constants[4 * 32] = {}; // the vertex-shader registers
+    std::vector<FakePrimDraw> primDraws;
+    bool blending = false, depthTest = true, depthWrite = true, culling = true, linearFilter = true;
+    int alphaRef = 0;
+    const struct Texture* stage0 = nullptr; // the texture bound to stage 0
+    float constants[4 * 32] = {};           // the vertex-shader registers
 };
 
 struct FakeGame {
@@ -47,3 +59,5 @@ extern FakeDevice fake_device;
 extern FakeGame fake_game;
 
 void fake_frame_reset();
+// The pixels of a managed texture (as locked and written), or null.
+const std::vector<uint32_t>* fake_texture_data(const struct Texture* texture);
