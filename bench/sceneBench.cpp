@@ -10,6 +10,7 @@
 #include "app/settings.h"
 #include "device/d3d_render.h"
 #include "game/hero.h"
+#include "kiln/font.h"
 #include "game/world.h"
 #include "gen/levelGrid.h"
 #include "platform/platform.h"
@@ -18,6 +19,7 @@
 void shutdown_all()
 {
     game_shutdown();
+    font_shutdown();
     close_d3d();
     plat_video_shutdown();
 }
@@ -138,6 +140,7 @@ int main(int argc, char** argv)
     if (!plat_video_init("TarnwickBench") || !plat_create_window("bench", 0, 0, 1280, 720, PLAT_WINDOW_OPENGL)
         || !init_d3d(1280, 720))
         fatal_error("can't open an OpenGL window for the benchmarks");
+    font_init();
     rng_seed(7);
     game_init();
     benchmark::Initialize(&argc, argv);

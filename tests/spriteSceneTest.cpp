@@ -8,6 +8,7 @@
 
 #include "game/gameMode.h"
 #include "game/hero.h"
+#include "kiln/debugVis.h"
 #include "readBack.h"
 #include "sceneFixture.h"
 #include "voxel/dynCubeRender.h"
@@ -94,6 +95,19 @@ public:
         for (int i = 0; i < 4; ++i)
             voxel_sprite_draw(sprites.heart, -160 + 16 * i, 104, -4, false);
         end_cubes();
+        // The collision boxes over the sprites, as the debug key shows them.
+        debug_vis_begin();
+        for (int i = 0; i < 4; ++i) {
+            Vec4 at = {p.x - 40 + 20 * i, p.y, 8, 1};
+            debug_vis_box({at.x - 4, at.y, at.z - 6, 1}, {at.x + 4, at.y + 15, at.z + 6, 1}, 0xff00ff00);
+        }
+        for (int i = 0; i < 2; ++i) {
+            Vec4 at = {p.x + 45 + 20 * i, p.y, 8, 1};
+            debug_vis_box({at.x - 6, at.y, at.z - 6, 1}, {at.x + 6, at.y + 14, at.z + 6, 1}, 0xffff0000);
+        }
+        debug_vis_cross({p.x + 10, p.y + 25, 8, 1}, 2, 0xff00ff00);
+        debug_vis_cube({p.x + 10, p.y + 30, 8, 1}, 1, 0xffffff00);
+        debug_vis_end();
     }
 
     Sprites sprites = {};
@@ -204,6 +218,15 @@ TEST_F(SpriteScene, HeroesRobotsAndHeartsShowInTheLevel)
         float x0 = i == 0 ? x : x - 7 * S, x1 = i == 0 ? x + 7 * S : x;
         EXPECT_GT(count_pixels(picture, x0, y - 3 * S, x1, y + 3 * S, red), S) << "robot " << i;
     }
+    // The debug box around the third hero: its front face's left and right
+    // edges are pure green lines, 8 voxels apart in the plane z = 2.
+    float bx0, bx1, by;
+    project({p.x - 4, p.y + 8, 2, 1}, &bx0, &by);
+    project({p.x + 4, p.y + 8, 2, 1}, &bx1, &by);
+    auto green = [](uint32_t px) { return (px & 0xFFFFFF) == 0x00FF00; };
+    EXPECT_GT(count_pixels(picture, bx0 - 2, by - 2, bx0 + 2, by + 2, green), 0);
+    EXPECT_GT(count_pixels(picture, bx1 - 2, by - 2, bx1 + 2, by + 2, green), 0);
+    EXPECT_EQ(count_pixels(picture, bx0 + 4, by - 2, bx1 - 4, by + 2, green), 0);
     // Four hearts in a row at the top left, each about 7 voxels wide.
     float cx, cy;
     view_centre(&cx, &cy);

@@ -459,6 +459,7 @@ void draw_world(float t)
     draw_debris(t);
     end_cubes();
     if (debug_shapes_on()) {
+        // The hero's and the robots' shapes go into one open debug batch.
         debug_vis_begin();
         draw_hero_debug(t);
         draw_enemies_debug(t);
