@@ -10,9 +10,9 @@
 #include "app/settings.h"
 #include "device/d3d_render.h"
 #include "game/hero.h"
-#include "kiln/font.h"
 #include "game/world.h"
 #include "gen/levelGrid.h"
+#include "kiln/font.h"
 #include "platform/platform.h"
 #include "voxel/dynCubeRender.h"
 

@@ -1,0 +1,140 @@
+// screensFixture.h - the whole game on the fake device and platform, for the
+// screens between levels.
+//
+// SetUp starts the font and the game as the program does (game data from the
+// build's program directory, a generated level, the playing mode); updates
+// run through game_update with the input of each update queued before it.
+// Clicks go through the input queue to the centre of an element's box.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "app/gameHooks.h"
+#include "app/input.h"
+#include "app/paths.h"
+#include "app/random.h"
+#include "fakeFrame.h"
+#include "fakePlatform.h"
+#include "game/gameMode.h"
+#include "kiln/font.h"
+#include "kiln/gui.h"
+
+// One quad of the font batch: its lowest and highest corner, its first
+// texel column (-1 for a plain rectangle) and its colour.
+struct FontQuad {
+    int x0, y0, x1, y1;
+    int u;
+    uint32_t colour;
+};
+
+// The quads of the font batch's draws since the fake device was reset.
+inline std::vector<FontQuad> font_quads()
+{
+    struct Vertex {
+        int16_t x, y;
+        uint32_t colour;
+        int16_t u, v;
+    };
+    static_assert(sizeof(Vertex) == 12, "the font's vertex");
+    std::vector<FontQuad> quads;
+    for (const FakePrimDraw& d : fake_device.primDraws) {
+        const Vertex* v = reinterpret_cast<const Vertex*>(d.vertices.data());
+        for (int q = 0; q < d.primitives / 2; ++q, v += 6)
+            quads.push_back({v[0].x, v[0].y, v[5].x, v[5].y, v[0].u, v[0].colour});
+    }
+    return quads;
+}
+
+class ScreensTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        fake_reset();
+        fake_frame_reset();
+        fake.exePath = TARNWICK_BIN_DIR "/game";
+        find_app_path();
+        font_init();
+        rng_seed(5);
+        game_init();
+        input_end_update();
+    }
+    void TearDown() override
+    {
+        for (bool& k : fake.keyHeld)
+            k = false;
+        fake.modifiers = 0;
+        input_end_update();
+        game_shutdown();
+        font_shutdown();
+    }
+
+    // n updates of 0.05 s, the queued input consumed by the first.
+    static void step(int n = 1)
+    {
+        for (int i = 0; i < n; ++i) {
+            game_update(0.05f);
+            input_end_update();
+        }
+    }
+    static void key_down(int vk)
+    {
+        fake.keyHeld[vk] = true;
+        push_input_event(INPUT_KEY_DOWN, vk, 0, 0, 0, 0);
+    }
+    static void key_up(int vk)
+    {
+        fake.keyHeld[vk] = false;
+        push_input_event(INPUT_KEY_UP, vk, 0, 0, 0, 0);
+    }
+    // The pointer moves to (x, y) and the left button goes down there.
+    static void press_at(int x, int y)
+    {
+        push_input_event(INPUT_MOUSE_MOVE, 0, 0, 0, x, y);
+        fake.keyHeld[VK_LBUTTON] = true;
+        fake.modifiers = INPUT_LBUTTON;
+        push_input_event(INPUT_MOUSE_DOWN, VK_LBUTTON, 0, 0, x, y);
+    }
+    // The left button goes up where the pointer is.
+    static void release_left()
+    {
+        fake.keyHeld[VK_LBUTTON] = false;
+        fake.modifiers = 0;
+        push_input_event(INPUT_MOUSE_UP, VK_LBUTTON, 0, 0, 0, 0);
+    }
+    // The centre of the element's box, in client pixels.
+    static int centre_x(const GuiElement* e) { return static_cast<int>((e->box.left + e->box.right) / 2); }
+    static int centre_y(const GuiElement* e) { return static_cast<int>((e->box.top + e->box.bottom) / 2); }
+    // Pressed in one update, released in the next.
+    static void click(const GuiElement* e)
+    {
+        press_at(centre_x(e), centre_y(e));
+        step();
+        release_left();
+        step();
+    }
+
+    // The first element in pre-order whose command or text is the one asked for.
+    static GuiElement* with_command(GuiElement* e, int command)
+    {
+        if (e->commandId == command)
+            return e;
+        for (GuiElement* c : e->children)
+            if (GuiElement* found = with_command(c, command))
+                return found;
+        return nullptr;
+    }
+    static GuiElement* with_text(GuiElement* e, const char* text)
+    {
+        if (std::string(e->text.s) == text)
+            return e;
+        for (GuiElement* c : e->children)
+            if (GuiElement* found = with_text(c, text))
+                return found;
+        return nullptr;
+    }
+    // Shown by itself and its ancestors.
+    static bool shown(const GuiElement* e) { return e && e->is_shown(); }
+};
