@@ -19,7 +19,8 @@ static const uint32_t GREY = 0xffc8c8c8;     // texts and affordable rows
 static const uint32_t DARK_RED = 0xff880000; // rows the points left do not cover
 
 static struct {
-    GuiScreen* screen;                  // created by enter; deleted after GO! (or at shutdown)
+    GuiScreen* screen;                  // created by enter; deleted when the mode is left
+    bool handlingInput;                 // inside the screen's process_input, in update
     int pendingPoints;                  // the points left while choosing; set by enter
     DynArray<Upgrade*> offered;         // rebuilt by enter
     DynArray<int32_t> chosen;           // 0 or 1 per offered upgrade; zeroed by enter
@@ -173,12 +174,11 @@ public:
         ui.screen->root->add_handler(this, -1);
     }
 
-    // GO! switches the mode from inside the screen's event handling, so the
-    // screen is deleted afterwards, in update; only at shutdown (no next mode)
-    // does nothing run inside it.
-    void leave(GameMode* next) override
+    // GO! switches the mode from inside the screen's event handling, where
+    // the tree must live on: then update deletes the screen afterwards.
+    void leave(GameMode*) override
     {
-        if (!next)
+        if (!ui.handlingInput)
             delete_screen();
     }
 
@@ -186,7 +186,9 @@ public:
     {
         if (!ui.screen)
             return;
+        ui.handlingInput = true;
         ui.screen->process_input();
+        ui.handlingInput = false;
         if (current_mode() != this)
             delete_screen();
     }

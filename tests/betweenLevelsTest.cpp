@@ -177,21 +177,11 @@ protected:
         step();
         ASSERT_EQ(current_mode(), game_over_mode());
     }
-    static void mouse_down(int vk)
-    {
-        fake.keyHeld[vk] = true;
-        push_input_event(INPUT_MOUSE_DOWN, vk, 0, 0, 10, 10);
-    }
-    static void mouse_up(int vk)
-    {
-        fake.keyHeld[vk] = false;
-        push_input_event(INPUT_MOUSE_UP, vk, 0, 0, 10, 10);
-    }
     static void tap(int vk)
     {
         bool button = vk == VK_LBUTTON || vk == VK_RBUTTON;
-        button ? mouse_down(vk) : key_down(vk);
-        button ? mouse_up(vk) : key_up(vk);
+        button ? button_down(vk) : key_down(vk);
+        button ? button_up(vk) : key_up(vk);
     }
 };
 

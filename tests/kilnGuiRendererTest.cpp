@@ -17,11 +17,7 @@ class KilnRenderer : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        fake_reset();
-        fake_frame_reset();
-        fake.exePath = TARNWICK_BIN_DIR "/game";
-        find_app_path();
-        font_init();
+        start_font_on_fakes();
         font_begin();
     }
     void TearDown() override

@@ -19,6 +19,7 @@
 #include "fakeFrame.h"
 #include "fakePlatform.h"
 #include "game/gameMode.h"
+#include "guiSearch.h"
 #include "kiln/font.h"
 #include "kiln/gui.h"
 
@@ -48,15 +49,21 @@ inline std::vector<FontQuad> font_quads()
     return quads;
 }
 
+// Fresh fakes, the build's program directory and the game's font on the fake device.
+inline void start_font_on_fakes()
+{
+    fake_reset();
+    fake_frame_reset();
+    fake.exePath = TARNWICK_BIN_DIR "/game";
+    find_app_path();
+    font_init();
+}
+
 class ScreensTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        fake_reset();
-        fake_frame_reset();
-        fake.exePath = TARNWICK_BIN_DIR "/game";
-        find_app_path();
-        font_init();
+        start_font_on_fakes();
         rng_seed(5);
         game_init();
         input_end_update();
@@ -89,21 +96,27 @@ protected:
         fake.keyHeld[vk] = false;
         push_input_event(INPUT_KEY_UP, vk, 0, 0, 0, 0);
     }
+    // A mouse button goes down or up where the pointer is (the left one
+    // marks the events it is held in as the platform does).
+    static void button_down(int vk)
+    {
+        fake.keyHeld[vk] = true;
+        fake.modifiers |= vk == VK_LBUTTON ? INPUT_LBUTTON : 0;
+        push_input_event(INPUT_MOUSE_DOWN, vk, 0, 0, 0, 0);
+    }
+    static void button_up(int vk)
+    {
+        fake.keyHeld[vk] = false;
+        fake.modifiers &= vk == VK_LBUTTON ? ~INPUT_LBUTTON : ~0;
+        push_input_event(INPUT_MOUSE_UP, vk, 0, 0, 0, 0);
+    }
     // The pointer moves to (x, y) and the left button goes down there.
     static void press_at(int x, int y)
     {
         push_input_event(INPUT_MOUSE_MOVE, 0, 0, 0, x, y);
-        fake.keyHeld[VK_LBUTTON] = true;
-        fake.modifiers = INPUT_LBUTTON;
-        push_input_event(INPUT_MOUSE_DOWN, VK_LBUTTON, 0, 0, x, y);
+        button_down(VK_LBUTTON);
     }
-    // The left button goes up where the pointer is.
-    static void release_left()
-    {
-        fake.keyHeld[VK_LBUTTON] = false;
-        fake.modifiers = 0;
-        push_input_event(INPUT_MOUSE_UP, VK_LBUTTON, 0, 0, 0, 0);
-    }
+    static void release_left() { button_up(VK_LBUTTON); }
     // The centre of the element's box, in client pixels.
     static int centre_x(const GuiElement* e) { return static_cast<int>((e->box.left + e->box.right) / 2); }
     static int centre_y(const GuiElement* e) { return static_cast<int>((e->box.top + e->box.bottom) / 2); }
@@ -116,25 +129,6 @@ protected:
         step();
     }
 
-    // The first element in pre-order whose command or text is the one asked for.
-    static GuiElement* with_command(GuiElement* e, int command)
-    {
-        if (e->commandId == command)
-            return e;
-        for (GuiElement* c : e->children)
-            if (GuiElement* found = with_command(c, command))
-                return found;
-        return nullptr;
-    }
-    static GuiElement* with_text(GuiElement* e, const char* text)
-    {
-        if (std::string(e->text.s) == text)
-            return e;
-        for (GuiElement* c : e->children)
-            if (GuiElement* found = with_text(c, text))
-                return found;
-        return nullptr;
-    }
     // Shown by itself and its ancestors.
     static bool shown(const GuiElement* e) { return e && e->is_shown(); }
 };

@@ -15,6 +15,7 @@
 #include "game/hero.h"
 #include "game/upgradeMode.h"
 #include "game/upgrades.h"
+#include "guiSearch.h"
 #include "kiln/font.h"
 #include "readBack.h"
 #include "sceneFixture.h"
@@ -54,16 +55,6 @@ void shown_texts(GuiElement* e, std::vector<GuiElement*>* out)
         out->push_back(e);
     for (GuiElement* c : e->children)
         shown_texts(c, out);
-}
-
-GuiElement* with_command(GuiElement* e, int command)
-{
-    if (e->commandId == command)
-        return e;
-    for (GuiElement* c : e->children)
-        if (GuiElement* found = with_command(c, command))
-            return found;
-    return nullptr;
 }
 
 } // namespace

@@ -214,8 +214,14 @@ TEST_F(UpgradeScreen, EnteringWhileTheScreenExistsIsFatal)
     EXPECT_FATAL(upgrade_mode()->enter(play_mode()), "upgradeMode.cpp\\([0-9]+\\): failed ASSERT\\(!scr\\)");
 }
 
-TEST_F(UpgradeScreen, ShutdownDeletesTheScreenSoTheGameCanStartAgain)
+// Only GO! leaves from inside the screen's input handling; any other way out
+// (a switch from elsewhere, the shutdown) deletes the screen at once, so the
+// mode can be entered again.
+TEST_F(UpgradeScreen, LeavingFromOutsideTheScreenDeletesItAtOnce)
 {
+    open(5);
+    switch_mode(play_mode());
+    EXPECT_EQ(upgrade_screen(), nullptr);
     open(5);
     game_shutdown();
     EXPECT_EQ(upgrade_screen(), nullptr);
