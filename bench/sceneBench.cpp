@@ -1,27 +1,18 @@
 // sceneBench.cpp - the cube renderer on llvmpipe: building the level's chunks,
 // rebuilding after a hole, and whole frames.
 #include <benchmark/benchmark.h>
-#include <stdlib.h>
 
-#include "app/gameHooks.h"
-#include "app/log.h"
-#include "app/paths.h"
-#include "app/random.h"
-#include "app/settings.h"
+#include "benchGame.h"
 #include "device/d3d_render.h"
 #include "game/hero.h"
 #include "game/world.h"
 #include "gen/levelGrid.h"
-#include "kiln/font.h"
 #include "platform/platform.h"
 #include "voxel/dynCubeRender.h"
 
 void shutdown_all()
 {
-    game_shutdown();
-    font_shutdown();
-    close_d3d();
-    plat_video_shutdown();
+    close_bench_game();
 }
 
 // The view the benchmarks look at: a room in the middle of level 1 of seed 7.
@@ -131,21 +122,10 @@ BENCHMARK(BM_FrameRender)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 int main(int argc, char** argv)
 {
-    setenv("TARNWICK_NO_MSGBOX", "1", 1);
-    setenv("SDL_VIDEODRIVER", "offscreen", 0);
-    find_app_path();
-    const char* args[] = {"scene_bench", "-novs", "-noaa"};
-    read_settings(3, args);
-    set_display_fullscreen(false);
-    if (!plat_video_init("TarnwickBench") || !plat_create_window("bench", 0, 0, 1280, 720, PLAT_WINDOW_OPENGL)
-        || !init_d3d(1280, 720))
-        fatal_error("can't open an OpenGL window for the benchmarks");
-    font_init();
-    rng_seed(7);
-    game_init();
+    open_bench_game("scene_bench");
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
-    shutdown_all();
+    close_bench_game();
     return 0;
 }

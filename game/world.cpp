@@ -32,9 +32,14 @@ void set_wall_radius(int radius)
     destruction_radius = radius;
 }
 
+static float larger(float a, float b)
+{
+    return a > b ? a : b;
+}
+
 static Vec4 vec_max(const Vec4& a, const Vec4& b)
 {
-    return {fmaxf(a.x, b.x), fmaxf(a.y, b.y), fmaxf(a.z, b.z), fmaxf(a.w, b.w)};
+    return {larger(a.x, b.x), larger(a.y, b.y), larger(a.z, b.z), larger(a.w, b.w)};
 }
 
 static bool any_positive(const Vec4& v)
@@ -78,19 +83,35 @@ Vec4 box_vs_world(const Vec4& lo, const Vec4& hi, uint32_t& flags)
     cell_range(lo.z, hi.z, LEVEL_SIZE_Z, &z0, &z1);
     if (x0 >= x1 || y0 >= y1 || z0 >= z1)
         return result;
+    const float hx = (hi.x - lo.x) * 0.5f, hy = (hi.y - lo.y) * 0.5f;
     const uint8_t* grid = level_grid();
+    // Each voxel's push is ((x + 1) - lo.x, (y + 1) - lo.y, hi.x - x, hi.y - y)
+    // with the components beyond the half extents dropped; the y pushes are
+    // the same along a row, so a row adds them once when it holds anything.
     for (int z = z0; z < z1; ++z)
         for (int y = y0; y < y1; ++y) {
             const uint8_t* row = grid + level_voxel_index(0, y, z);
+            bool any = false;
             for (int x = x0; x < x1; ++x) {
                 uint8_t v = row[x];
                 if (!v)
                     continue;
+                any = true;
                 if (v >= VOXEL_EXIT)
                     flags |= TOUCH_EXIT;
-                Vec4 push = {(x + 1) - lo.x, (y + 1) - lo.y, hi.x - x, hi.y - y};
-                result = vec_max(result, filter_push(push, lo, hi));
+                float right = (x + 1) - lo.x, left = hi.x - x;
+                if (right <= hx && right > result.x)
+                    result.x = right;
+                if (left <= hx && left > result.z)
+                    result.z = left;
             }
+            if (!any)
+                continue;
+            float up = (y + 1) - lo.y, down = hi.y - y;
+            if (up <= hy && up > result.y)
+                result.y = up;
+            if (down <= hy && down > result.w)
+                result.w = down;
         }
     return result;
 }

@@ -23,6 +23,7 @@
 #include "game/shots.h"
 #include "game/world.h"
 #include "gen/levelGrid.h"
+#include "kiln/debugVis.h"
 #include "voxel/cubeInstance.h"
 #include "voxel/dynCubeRender.h"
 #include "voxel/scene.h"
@@ -113,12 +114,14 @@ protected:
         load_hero_sprites();
         load_enemy_sprites();
         cube_renderer_init();
+        debug_vis_init();
         voxel_cache_create(level_grid(), 1, LEVEL_STRIDE_Y, LEVEL_STRIDE_Z, LEVEL_SIZE_X, LEVEL_SIZE_Y,
             LEVEL_SIZE_Z, palette_colors());
     }
     static void stop_drawing()
     {
         voxel_cache_destroy();
+        debug_vis_shutdown();
         cube_renderer_shutdown();
         free_hero_sprites();
         free_enemies();

@@ -2,6 +2,7 @@
 // off ledges and out of the world, hurting the hero, bursting.
 #include "game/enemies.h"
 
+#include "app/window.h"
 #include "gameplayFixture.h"
 
 namespace {
@@ -135,6 +136,61 @@ TEST_F(Robots, OneHitBurstsARobotAndADeadRobotOnlyWakes)
     EXPECT_EQ(enemy(0).position.x, 100);
     EXPECT_EQ(enemy(1).position.x, 400);
     EXPECT_EQ(enemy(2).position.x, 300);
+}
+
+// The debug vertices of the last frame in one colour, as (x, y, z) triples.
+std::vector<Vec4> debug_points(uint32_t colour)
+{
+    struct DebugVertex {
+        float x, y, z;
+        uint32_t colour;
+    };
+    std::vector<Vec4> points;
+    for (const FakePrimDraw& d : fake_device.primDraws) {
+        const DebugVertex* v = reinterpret_cast<const DebugVertex*>(d.vertices.data());
+        for (size_t i = 0; i < d.vertices.size() / sizeof(DebugVertex); ++i)
+            if (v[i].colour == colour)
+                points.push_back({v[i].x, v[i].y, v[i].z, 1});
+    }
+    return points;
+}
+
+TEST_F(Robots, F4ShowsTheHerosBoxAndAimInGreenAndTheRobotsBoxesInRed)
+{
+    place_hero(100, 16);
+    add_enemy(150, 16);
+    add_enemy(180, 16);
+    update(); // the hero stands and aims at the cursor
+    fake.focused = true;
+    WindowMessage activate = {};
+    activate.type = WMSG_ACTIVATE;
+    window_proc(activate);
+    press(VK_F4);
+    take_update_eye();
+    input_end_update();
+    ASSERT_TRUE(debug_shapes_on());
+    fake_device.primDraws.clear();
+    draw_world(0);
+    std::vector<Vec4> green = debug_points(0xff00ff00), red = debug_points(0xffff0000);
+    EXPECT_EQ(green.size(), (12 + 3) * 2u); // the box's edges and the aim marker's three lines
+    EXPECT_EQ(red.size(), 2 * 12 * 2u);
+    // The box around the hero's feet at (100, 16), and a cross of half size 2 on the aim point.
+    const Vec4 aim = hero().aimPoint;
+    int onBox = 0, onCross = 0;
+    for (const Vec4& p : green) {
+        onBox += (p.x == 96 || p.x == 104) && (p.y == 16 || p.y == 31) && (p.z == 2 || p.z == 14);
+        onCross += fabsf(p.x - aim.x) + fabsf(p.y - aim.y) + fabsf(p.z - aim.z) == 2;
+    }
+    EXPECT_EQ(onBox, 24);
+    EXPECT_EQ(onCross, 6);
+    for (const Vec4& p : red) {
+        EXPECT_TRUE(p.x == 144 || p.x == 156 || p.x == 174 || p.x == 186) << p.x;
+        EXPECT_TRUE(p.y == 16 || p.y == 30) << p.y;
+    }
+    press(VK_F4);
+    take_update_eye();
+    input_end_update();
+    EXPECT_FALSE(debug_shapes_on());
 }
 
 } // namespace
