@@ -1,4 +1,26 @@
 // screenshot.h - saving the window's picture as a PNG file.
+//
+// Print Screen (on its release) saves what the window shows, clipped to the
+// desktop, as "shots/shot<local time>.png" beside the program. The "shots"
+// directory is made by the build; the program never creates it. Failures are
+// logged and never stop the game.
 #pragma once
 
+#include <stdint.h>
+#include <time.h>
+
+#include "../libs/inc/misc/zu_utils.h"
+
+// Captures and saves one screenshot, logging how it went.
 void take_screenshot();
+
+// The window's picture where it lies on the desktop: a pointer to the first
+// pixel (0xAARRGGBB, rows `pitch` bytes apart) of a width x height region;
+// null when there is nothing to capture. The pixels stay valid until
+// release_capture or the next capture.
+const uint32_t* capture_screen(int* width, int* height, int* pitch);
+void release_capture();
+
+// "shots/shotYYYY_MM_DD_hh_mm_ss.png" for a local time, "shots/shot.png"
+// without one; returns the name's text.
+const char* screenshot_name(PathText& name, const struct tm* local);

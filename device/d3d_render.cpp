@@ -4,6 +4,7 @@
 #include <epoxy/gl.h>
 #include <stdio.h>
 
+#include <algorithm>
 #include <initializer_list>
 
 #include "../app/gameHooks.h"
@@ -32,6 +33,11 @@ static struct {
     GLuint sceneFbo, sceneColor, sceneDepth;
     GLuint resolveFbo; // reads the scene into a texture; lives with the device
     bool sceneBound;   // the scene targets are the render target (else the back buffer)
+    // A copy of the back buffer taken at each presentation, which is what the
+    // window shows afterwards (screenshots read it); made and released with
+    // the scene targets. presented: the copy holds a frame.
+    GLuint frontFbo, frontColor;
+    bool presented;
     // Fences: the frame fences alternate, so the CPU runs at most two frames
     // ahead of the GPU. Released before every reset, made again after it.
     GLsync frameFence[2];
@@ -134,8 +140,40 @@ static void choose_presentation(int* width, int* height)
     }
 }
 
+static void release_front_copy()
+{
+    if (device.frontFbo)
+        glDeleteFramebuffers(1, &device.frontFbo);
+    if (device.frontColor)
+        glDeleteRenderbuffers(1, &device.frontColor);
+    device.frontFbo = device.frontColor = 0;
+    device.presented = false;
+}
+
+// Opaque RGB: the copy reads back with alpha 255 whatever the back buffer
+// holds in its alpha channel. Without it screenshots fail; the game goes on.
+static void create_front_copy()
+{
+    d3d_take_error();
+    glGenRenderbuffers(1, &device.frontColor);
+    glBindRenderbuffer(GL_RENDERBUFFER, device.frontColor);
+    glRenderbufferStorage(GL_RENDERBUFFER, GL_RGB8, device.width, device.height);
+    glBindRenderbuffer(GL_RENDERBUFFER, 0);
+    glGenFramebuffers(1, &device.frontFbo);
+    glBindFramebuffer(GL_FRAMEBUFFER, device.frontFbo);
+    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, device.frontColor);
+    uint32_t code = d3d_take_error();
+    GLenum status = glCheckFramebufferStatus(GL_FRAMEBUFFER);
+    glBindFramebuffer(GL_FRAMEBUFFER, device.sceneBound ? device.sceneFbo : 0);
+    if (code || status != GL_FRAMEBUFFER_COMPLETE) {
+        log_message("FAILED to create the presented-frame copy (0x%08X)", code ? code : status);
+        release_front_copy();
+    }
+}
+
 static void release_scene_targets()
 {
+    release_front_copy();
     if (device.sceneFbo)
         glDeleteFramebuffers(1, &device.sceneFbo);
     if (device.sceneDepth)
@@ -180,6 +218,7 @@ static bool create_scene_targets()
         release_scene_targets();
         return false;
     }
+    create_front_copy();
     return true;
 }
 
@@ -315,8 +354,38 @@ bool render_frame(float lag_seconds)
 
 void present_frame()
 {
-    if (device.created)
-        plat_gl_swap();
+    if (!device.created)
+        return;
+    if (device.frontFbo) {
+        glBindFramebuffer(GL_READ_FRAMEBUFFER, 0);
+        glBindFramebuffer(GL_DRAW_FRAMEBUFFER, device.frontFbo);
+        glBlitFramebuffer(0, 0, device.width, device.height, 0, 0, device.width, device.height,
+            GL_COLOR_BUFFER_BIT, GL_NEAREST);
+        glBindFramebuffer(GL_FRAMEBUFFER, device.sceneBound ? device.sceneFbo : 0);
+        device.presented = true;
+    }
+    plat_gl_swap();
+}
+
+bool read_presented_frame(uint32_t* pixels)
+{
+    if (!device.created || !device.presented)
+        return false;
+    int w = device.width, h = device.height;
+    d3d_take_error();
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, device.frontFbo);
+    glPixelStorei(GL_PACK_ALIGNMENT, 4);
+    glReadPixels(0, 0, w, h, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, pixels);
+    glBindFramebuffer(GL_FRAMEBUFFER, device.sceneBound ? device.sceneFbo : 0);
+    if (uint32_t code = d3d_take_error()) {
+        log_message("FAILED to read the presented frame (0x%08X)", code);
+        return false;
+    }
+    // The copy's rows run bottom first, as the back buffer's do.
+    for (int y = 0; y < h / 2; ++y)
+        std::swap_ranges(pixels + static_cast<size_t>(y) * w, pixels + static_cast<size_t>(y + 1) * w,
+            pixels + static_cast<size_t>(h - 1 - y) * w);
+    return true;
 }
 
 void draw_loading_frame()

@@ -33,6 +33,10 @@ bool render_frame(float lag_seconds);
 void present_frame();
 // Draws and presents one frame of the loading screen at once.
 void draw_loading_frame();
+// The last presented frame as the window shows it, screen_width x
+// screen_height opaque 0xAARRGGBB pixels, top row first; false without a
+// device or before the first presentation (since creation or a reset).
+bool read_presented_frame(uint32_t* pixels);
 
 // Render target 0 and depth: the scene targets, or the back buffer without depth.
 void set_scene_target();

@@ -94,6 +94,21 @@ void draw_loading_frame()
     ++fake_device.presents;
 }
 
+uint32_t fake_presented_pixel(int x, int y)
+{
+    return 0xFF000000u | static_cast<uint32_t>(y) << 12 | static_cast<uint32_t>(x);
+}
+
+bool read_presented_frame(uint32_t* pixels)
+{
+    if (!fake_device.framePresented)
+        return false;
+    for (int y = 0; y < fake_device.height; ++y)
+        for (int x = 0; x < fake_device.width; ++x)
+            *pixels++ = fake_presented_pixel(x, y);
+    return true;
+}
+
 void set_scene_target()
 {
 }

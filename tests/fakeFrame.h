@@ -46,6 +46,7 @@ struct FakeDevice {
     bool blending = false, depthTest = true, depthWrite = true, culling = true, linearFilter = true;
     int alphaRef = 0;
     const struct Texture* stage0 = nullptr; // the texture bound to stage 0
+    bool framePresented = true;             // read_presented_frame gives fake_presented_pixel, else fails
     float constants[4 * 32] = {};           // the vertex-shader registers
 };
 
@@ -59,5 +60,7 @@ extern FakeDevice fake_device;
 extern FakeGame fake_game;
 
 void fake_frame_reset();
+// The pixel (x, y) of the fake presented frame: 0xFF000000 | y << 12 | x.
+uint32_t fake_presented_pixel(int x, int y);
 // The pixels of a managed texture (as locked and written), or null.
 const std::vector<uint32_t>* fake_texture_data(const struct Texture* texture);

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "app/perfOverlay.h"
 #include "app/tgaImage.h"
 #include "device/d3d_misc.h"
 #include "device/d3d_render.h"
@@ -156,4 +157,32 @@ TEST_F(FontScene, ASampleOfTheFontAtEveryScale)
     for (uint32_t p : picture)
         white += (p & 0xFFFFFF) == 0xFFFFFF;
     EXPECT_GT(white, 3000);
+}
+
+TEST_F(FontScene, TheOverlayDrawsOverTheFrameAndThePresentedFrameReadsBack)
+{
+    std::vector<uint32_t> shown;
+    // Two frames: the overlay's statistics have samples of the first.
+    for (int i = 0; i < 2; ++i) {
+        ASSERT_TRUE(render_frame(0.0f));
+        font_begin();
+        draw_perf_overlay();
+        font_end();
+        shown = read_back_buffer(W, H);
+        present_frame();
+    }
+    write_png(std::string(TARNWICK_TEST_DIR) + "/perf-overlay.png", shown, W, H);
+    std::vector<uint32_t> presented(static_cast<size_t>(W) * H);
+    ASSERT_TRUE(read_presented_frame(presented.data()));
+    int different = 0;
+    for (size_t i = 0; i < presented.size(); ++i) {
+        different += (presented[i] & 0xFFFFFF) != (shown[i] & 0xFFFFFF);
+        ASSERT_EQ(presented[i] >> 24, 0xFFu) << "opaque";
+    }
+    EXPECT_EQ(different, 0);
+    // The statistics box darkens the top right corner; the graphs the bottom.
+    int lit = 0;
+    for (int y = H - 5; y < H; ++y)
+        lit += (at(shown, W - 1, y) & 0xFF) > 0x80;
+    EXPECT_EQ(lit, 0);
 }

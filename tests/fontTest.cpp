@@ -12,82 +12,33 @@
 #include "app/paths.h"
 #include "deathTest.h"
 #include "fakeFrame.h"
+#include "fontQuads.h"
+#include "tempFile.h"
 #include "tgaWriter.h"
 
 namespace {
-
-struct Vertex {
-    int16_t x, y;
-    uint32_t colour;
-    int16_t u, v;
-};
-static_assert(sizeof(Vertex) == 12, "the font's vertex");
-
-// One drawn quad: its lowest and highest corner, texels and colour.
-struct Quad {
-    int x0, y0, x1, y1;
-    int u0, v0, u1, v1;
-    uint32_t colour;
-};
-
-// Every quad of every draw since the fake device was reset, in order.
-std::vector<Quad> drawn_quads()
-{
-    std::vector<Quad> quads;
-    for (const FakePrimDraw& d : fake_device.primDraws) {
-        const Vertex* v = reinterpret_cast<const Vertex*>(d.vertices.data());
-        for (int q = 0; q < d.primitives / 2; ++q) {
-            const Vertex* c = v + 6 * q;
-            // Corners 0 and 5 are opposite: (x0, y0) and (x1, y1).
-            quads.push_back({c[0].x, c[0].y, c[5].x, c[5].y, c[0].u, c[0].v, c[5].u, c[5].v, c[0].colour});
-        }
-    }
-    return quads;
-}
-
-// A font image of the given size, bottom row first: code 'A' (column 1, row
-// 4 from the top) fully opaque over its left three columns, '!' over one.
-std::vector<uint32_t> test_font(int width, int height)
-{
-    std::vector<uint32_t> pixels(static_cast<size_t>(width) * height, 0x00FFFFFF);
-    int cellW = width / 16, cellH = height / 16;
-    auto fill = [&](int code, int columns) {
-        int x0 = (code % 16) * cellW, y0 = (15 - code / 16) * cellH;
-        for (int y = y0; y < y0 + cellH; ++y)
-            for (int x = x0; x < x0 + columns; ++x)
-                pixels[static_cast<size_t>(y) * width + x] = 0xFFFFFFFF;
-    };
-    fill('A', 3);
-    fill('!', 1);
-    return pixels;
-}
 
 class Font : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        char pattern[] = "/tmp/tarnwick-font-XXXXXX";
-        dir = mkdtemp(pattern);
-        set_app_path((dir + "/").c_str());
+        set_app_path((dir.path + "/").c_str());
         fake_frame_reset();
     }
-    void TearDown() override
-    {
-        font_shutdown();
-        EXPECT_EQ(system(("rm -rf '" + dir + "'").c_str()), 0);
-    }
+    void TearDown() override { font_shutdown(); }
 
     // Writes font.tga (width x height of the test font) and loads it; the
     // log lands in `log`.
     void load(int width = 128, int height = 128)
     {
-        ASSERT_TRUE(write_test_tga(dir + "/font.tga", width, height, test_font(width, height)));
+        ASSERT_TRUE(write_test_tga(dir.path + "/font.tga", width, height, test_font(width, height)));
         ::testing::internal::CaptureStdout();
         font_init();
         log = ::testing::internal::GetCapturedStdout();
     }
 
-    std::string dir, log;
+    TempDir dir;
+    std::string log;
 };
 
 class FontDeathTest : public Font { };
@@ -126,7 +77,7 @@ TEST_F(Font, TheImageBecomesTheTextureRowForRow)
     EXPECT_TRUE(*texture == test_font(128, 128));
     // 'A' (column 1, row 4 from the top) lies in the stored rows 88..95
     // from the bottom; its lowest row is at the baseline.
-    std::vector<Quad> quads = drawn_quads();
+    std::vector<FontQuad> quads = drawn_font_quads();
     ASSERT_EQ(quads.size(), 2u);
     EXPECT_EQ(quads[1].u0, 8);
     EXPECT_EQ(quads[1].u1, 11);
@@ -137,10 +88,10 @@ TEST_F(Font, TheImageBecomesTheTextureRowForRow)
 TEST_F(FontDeathTest, LoadFailuresAreFatal)
 {
     EXPECT_FATAL(font_init(), "ERROR: can't load font.tga");
-    ASSERT_TRUE(write_test_tga(dir + "/font.tga", 250, 256, test_font(250, 256)));
+    ASSERT_TRUE(write_test_tga(dir.path + "/font.tga", 250, 256, test_font(250, 256)));
     EXPECT_FATAL(font_init(), "ERROR: expected 16x16 font grid in font.tga, got 250x256 image");
     std::vector<uint8_t> broken(18, 0);
-    FILE* f = fopen((dir + "/font.tga").c_str(), "wb");
+    FILE* f = fopen((dir.path + "/font.tga").c_str(), "wb");
     fwrite(broken.data(), 1, broken.size(), f);
     fclose(f);
     EXPECT_FATAL(font_init(), "ERROR: can't load font.tga");
@@ -153,7 +104,7 @@ TEST_F(Font, TextIsAShadowThenTheGlyphAlongTheBaseline)
     font_begin();
     font_draw_text("A!", -1, 100, 50, -1, -1, 0xFF102030);
     font_end();
-    std::vector<Quad> q = drawn_quads();
+    std::vector<FontQuad> q = drawn_font_quads();
     ASSERT_EQ(q.size(), 4u);
     // 'A' is 3 font pixels wide, 6 display pixels at scale 2, and a cell high.
     EXPECT_EQ(q[0].colour, 0x80000000u);
@@ -195,7 +146,7 @@ TEST_F(Font, AlignmentPlacesTheTextsBoxAroundThePoint)
         font_begin();
         font_draw_text("A\nA", -1, 40, 20, c.ax, c.ay, 0xFFFFFFFF);
         font_end();
-        std::vector<Quad> q = drawn_quads();
+        std::vector<FontQuad> q = drawn_font_quads();
         ASSERT_EQ(q.size(), 4u);
         EXPECT_EQ(q[1].x0, c.left) << c.ax;
         EXPECT_EQ(q[1].y0, c.firstBottom) << c.ay;
@@ -214,7 +165,7 @@ TEST_F(Font, SpacesAndZerosOnlyAdvance)
     font_begin();
     font_draw_text(text.c_str(), static_cast<int>(text.size()), 0, 0, -1, -1, 0xFFFFFFFF);
     font_end();
-    std::vector<Quad> q = drawn_quads();
+    std::vector<FontQuad> q = drawn_font_quads();
     ASSERT_EQ(q.size(), 6u);
     // An empty cell is half a cell wide (4 + 1 columns) plus its gap.
     EXPECT_EQ(q[3].x0, 4 + 6);
@@ -228,11 +179,11 @@ TEST_F(Font, RectanglesCarryNoTexels)
     font_fill_rect(1, 2, 30, 40, 0x40000000);
     font_frame_rect(0, 0, 10, 5, 0xFFFFFFFF);
     font_end();
-    std::vector<Quad> q = drawn_quads();
+    std::vector<FontQuad> q = drawn_font_quads();
     ASSERT_EQ(q.size(), 5u);
     EXPECT_EQ(q[0].x0, 1);
     EXPECT_EQ(q[0].y1, 40);
-    for (const Quad& r : q) {
+    for (const FontQuad& r : q) {
         EXPECT_EQ(r.u0, -1);
         EXPECT_EQ(r.v1, -1);
     }
@@ -329,7 +280,7 @@ TEST_F(Font, TheLoadingScreenShowsTheStatusAndTheBar)
     set_loading_status("A", 0.5f);
     EXPECT_EQ(fake_device.presents, 1);
     draw_loading_screen();
-    std::vector<Quad> q = drawn_quads();
+    std::vector<FontQuad> q = drawn_font_quads();
     ASSERT_EQ(q.size(), 4u);
     // 'A' centred on (400, 100): 4 wide with its gap, 8 high.
     EXPECT_EQ(q[1].x0, 398);
@@ -347,7 +298,7 @@ TEST_F(Font, TheLoadingScreenShowsTheStatusAndTheBar)
     fake_device.primDraws.clear();
     set_loading_status("A", -1.0f);
     draw_loading_screen();
-    EXPECT_EQ(drawn_quads().size(), 2u);
+    EXPECT_EQ(drawn_font_quads().size(), 2u);
 }
 
 TEST_F(FontDeathTest, ALoadingStatusBeyond255CharactersFails)

@@ -16,6 +16,7 @@
 #include "fakeFrame.h"
 #include "gen/levelGrid.h"
 #include "pngWriter.h"
+#include "tempFile.h"
 #include "voxel/cubeInstance.h"
 #include "voxel/dynCubeRender.h"
 
@@ -23,18 +24,9 @@ namespace {
 
 class SpriteFiles : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        char pattern[] = "/tmp/tarnwick-sprite-XXXXXX";
-        dir = mkdtemp(pattern);
-    }
-    void TearDown() override
-    {
-        voxel_sprite_free(sprite);
-        EXPECT_EQ(system(("rm -rf '" + dir + "'").c_str()), 0);
-    }
+    void TearDown() override { voxel_sprite_free(sprite); }
 
-    std::string path(const std::string& name) const { return dir + "/" + name; }
+    std::string path(const std::string& name) const { return dir.path + "/" + name; }
 
     // Writes the image and loads it; the log lines land in `log`.
     VoxelSprite* load(const TestPng& png)
@@ -54,7 +46,8 @@ protected:
     uint8_t voxel(int x, int y, int z) const { return sprite->voxels[x + sprite->nx * (y + sprite->ny * z)]; }
     uint32_t colour(int x, int y, int z) const { return sprite->palette[voxel(x, y, z)]; }
 
-    std::string dir, log;
+    TempDir dir;
+    std::string log;
     VoxelSprite* sprite = nullptr;
     int count = 0;
 };

@@ -1,4 +1,5 @@
-// tempFile.h - a scratch file with given contents, removed at the end of its scope.
+// tempFile.h - a scratch file with given contents and a scratch directory,
+// each removed at the end of its scope.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -24,6 +25,20 @@ struct TempFile {
     ~TempFile() { unlink(path.c_str()); }
     TempFile(const TempFile&) = delete;
     TempFile& operator=(const TempFile&) = delete;
+
+    std::string path;
+};
+
+// An empty directory under /tmp, removed with everything in it.
+struct TempDir {
+    TempDir()
+    {
+        char pattern[] = "/tmp/tarnwick-test-XXXXXX";
+        path = mkdtemp(pattern);
+    }
+    ~TempDir() { EXPECT_EQ(system(("rm -rf '" + path + "'").c_str()), 0); }
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
 
     std::string path;
 };

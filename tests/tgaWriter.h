@@ -1,4 +1,4 @@
-// tgaWriter.h - writes small 32-bit TGA images for the font tests.
+// tgaWriter.h - writes small 32-bit TGA images for the font tests, and a test font.
 #pragma once
 
 #include <stdint.h>
@@ -22,4 +22,23 @@ inline bool write_test_tga(
     fwrite(header, 1, sizeof header, f);
     fwrite(pixels.data(), 4, pixels.size(), f);
     return fclose(f) == 0;
+}
+
+// A font image of the given size, bottom row first: code 'A' (column 1, row
+// 4 from the top) fully opaque over its left three columns, '3' over two and
+// '!' over one; every other cell empty.
+inline std::vector<uint32_t> test_font(int width, int height)
+{
+    std::vector<uint32_t> pixels(static_cast<size_t>(width) * height, 0x00FFFFFF);
+    int cellW = width / 16, cellH = height / 16;
+    auto fill = [&](int code, int columns) {
+        int x0 = (code % 16) * cellW, y0 = (15 - code / 16) * cellH;
+        for (int y = y0; y < y0 + cellH; ++y)
+            for (int x = x0; x < x0 + columns; ++x)
+                pixels[static_cast<size_t>(y) * width + x] = 0xFFFFFFFF;
+    };
+    fill('A', 3);
+    fill('3', 2);
+    fill('!', 1);
+    return pixels;
 }

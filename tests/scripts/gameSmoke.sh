@@ -19,6 +19,7 @@ fi
 expected=(
   "app path: '$(dirname "$(readlink -f "$game")")/'"
   "init d3d ok (640x360)"
+  "font scale: 1"
   "3d pixel scale: 3"
   "total start-up time: "
   "free video memory: "

@@ -22,13 +22,8 @@ cleanup() {
 trap cleanup EXIT
 fail() { echo "FAIL: $*"; exit 1; }
 
-# A free display, chosen by the server itself.
-Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
-xvfb_pid=$!
-for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
-[ -s "$work/display" ] || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
-export DISPLAY=":$(cat "$work/display")"
-export SDL_VIDEODRIVER=x11
+. "$(dirname "$0")/xvfb.sh"
+start_xvfb "$work"
 
 # Button centres in client pixels (see the menu's layout).
 ANTIALIAS="320 194"
