@@ -31,16 +31,6 @@ static struct {
     GuiElement* pointsLabel;            //
 } ui;
 
-static GuiLen units(float v)
-{
-    return gui_units(v);
-}
-
-static GuiLen pixels(float v)
-{
-    return gui_pixels(v);
-}
-
 // Top, left, right, bottom.
 static GuiBox margins(GuiLen top, GuiLen left, GuiLen right, GuiLen bottom)
 {
@@ -73,34 +63,34 @@ GuiElement* build_upgrade_screen()
     GuiElement* root = gui_create_element(
         REF_WIDTH, GUILEN_UNITS, REF_HEIGHT, GUILEN_UNITS, gui_box(a), NO_PADDING, nullptr);
     copy_text(root->name, "root");
-    label(root, "TARNWICK!", YELLOW, 4, 0, margins(units(1), a, a, a));
+    label(root, "TARNWICK!", YELLOW, 4, 0, margins(gui_units(1), a, a, a));
     ShortText level;
     label(root, format_short(level, "REACHED LEVEL %d", level_number()), YELLOW, 1, 0,
-        margins(units(5), a, a, a));
+        margins(gui_units(5), a, a, a));
 
     // The names end at the name column's right edge; the costs are right
     // aligned in the narrow column after it.
-    GuiElement* nameColumn = element(24, GUILEN_UNITS, margins(units(9), pixels(0), a, a), root);
-    GuiElement* names = element(0, GUILEN_AUTO, margins(pixels(0), a, pixels(0), a), nameColumn);
-    GuiElement* costs = element(3, GUILEN_UNITS, margins(units(9), units(24), a, a), root);
-    label(names, "Upgrade points:", GREY, 1, 1, margins(units(-2), a, pixels(0), a));
-    ui.pointsLabel = label(costs, "##", GREY, 1, 1, margins(units(-2), a, pixels(0), a));
+    GuiElement* nameColumn = element(24, GUILEN_UNITS, margins(gui_units(9), gui_pixels(0), a, a), root);
+    GuiElement* names = element(0, GUILEN_AUTO, margins(gui_pixels(0), a, gui_pixels(0), a), nameColumn);
+    GuiElement* costs = element(3, GUILEN_UNITS, margins(gui_units(9), gui_units(24), a, a), root);
+    label(names, "Upgrade points:", GREY, 1, 1, margins(gui_units(-2), a, gui_pixels(0), a));
+    ui.pointsLabel = label(costs, "##", GREY, 1, 1, margins(gui_units(-2), a, gui_pixels(0), a));
     copy_text(ui.pointsLabel->name, "points");
 
     // With one-font-pixel borders on both sides a small button fills one unit.
-    GuiLen small = units(1 - 2.0f / static_cast<float>(game_gui_renderer()->pixelScale()));
+    GuiLen small = gui_units(1 - 2.0f / static_cast<float>(game_gui_renderer()->pixelScale()));
     for (int i = 0; i < ui.offered.size(); ++i) {
         float row = static_cast<float>(i);
         ShortText name = ui.offered[i]->name();
-        ui.nameLabels.push(label(names, name.s, GREY, 1, -1, margins(units(row), pixels(0), a, a)));
-        ui.costLabels.push(label(costs, "##", GREY, 1, 1, margins(units(row), a, pixels(0), a)));
+        ui.nameLabels.push(label(names, name.s, GREY, 1, -1, margins(gui_units(row), gui_pixels(0), a, a)));
+        ui.costLabels.push(label(costs, "##", GREY, 1, 1, margins(gui_units(row), a, gui_pixels(0), a)));
         ui.plusButtons.push(gui_create_button(costs, UPGRADE_PLUS + 2 * i, "+", 1, small, small,
-            margins(units(row), a, units(-1.5f), a), NO_PADDING));
+            margins(gui_units(row), a, gui_units(-1.5f), a), NO_PADDING));
         ui.minusButtons.push(gui_create_button(costs, UPGRADE_MINUS + 2 * i, "-", 1, small, small,
-            margins(units(row), a, units(-2.5f), a), NO_PADDING));
+            margins(gui_units(row), a, gui_units(-2.5f), a), NO_PADDING));
     }
-    gui_create_button(
-        root, UPGRADE_GO, "GO!", 3, units(12), units(5), margins(a, a, units(5), units(1)), NO_PADDING);
+    gui_create_button(root, UPGRADE_GO, "GO!", 3, gui_units(12), gui_units(5),
+        margins(a, a, gui_units(5), gui_units(1)), NO_PADDING);
     refresh_upgrade_screen();
     return root;
 }
