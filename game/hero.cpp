@@ -46,20 +46,19 @@ enum HeroSprite { SPRITE_BODY, SPRITE_ARM, SPRITE_LEGS0, SPRITE_LEGS2, SPRITE_HE
 static const char* const SPRITE_FILES[HERO_SPRITES]
     = {"hero_body.png", "hero_arm.png", "hero_legs0.png", "hero_legs2.png", "heart.png"};
 
-static Hero the_hero; // placed by place_hero at every level start; health by new_game
-
 static struct {
+    Hero hero;                          // placed by place_hero at every level start; health by new_game
     CameraFocus camera;                 // snapped by place_hero, stepped by every update
     float fireRate = 10;                // reset by new_game through the fire-rate upgrade
     VoxelSprite* sprites[HERO_SPRITES]; // from load_hero_sprites to free_hero_sprites
-} extras;
+} player;
 
 void load_hero_sprites()
 {
     bool ok = true;
     for (int i = 0; i < HERO_SPRITES; ++i) {
-        extras.sprites[i] = load_voxel_sprite(SPRITE_FILES[i]);
-        ok = ok && extras.sprites[i];
+        player.sprites[i] = load_voxel_sprite(SPRITE_FILES[i]);
+        ok = ok && player.sprites[i];
     }
     if (!ok)
         fatal_error("can't load hero voxel sprites");
@@ -67,7 +66,7 @@ void load_hero_sprites()
 
 void free_hero_sprites()
 {
-    for (VoxelSprite*& s : extras.sprites) {
+    for (VoxelSprite*& s : player.sprites) {
         voxel_sprite_free(s);
         s = nullptr;
     }
@@ -75,12 +74,12 @@ void free_hero_sprites()
 
 const Hero& hero()
 {
-    return the_hero;
+    return player.hero;
 }
 
 void place_hero(float x, float y)
 {
-    Hero& h = the_hero;
+    Hero& h = player.hero;
     h.position = {x, y, HERO_DEPTH, 1};
     h.previousPosition = h.position;
     h.body = facing_frame(true, h.position);
@@ -89,60 +88,60 @@ void place_hero(float x, float y)
     h.hurt = false;
     h.velocityX = h.velocityY = 0;
     h.legPhase = h.fireCooldown = h.invulnerable = h.exitTime = 0;
-    extras.camera.current = {x, y + CAMERA_HEIGHT, 0, 1};
-    extras.camera.previous = extras.camera.current;
-    set_view_centre(extras.camera.current);
+    player.camera.current = {x, y + CAMERA_HEIGHT, 0, 1};
+    player.camera.previous = player.camera.current;
+    set_view_centre(player.camera.current);
 }
 
 Vec4 hero_position()
 {
-    return the_hero.position;
+    return player.hero.position;
 }
 
 Vec4 hero_previous_position()
 {
-    return the_hero.previousPosition;
+    return player.hero.previousPosition;
 }
 
 Vec4 hero_draw_position(float t)
 {
-    return interpolate_position(the_hero.previousPosition, the_hero.position, t);
+    return interpolate_position(player.hero.previousPosition, player.hero.position, t);
 }
 
 const CameraFocus& camera_focus()
 {
-    return extras.camera;
+    return player.camera;
 }
 
 void set_camera_focus(Vec4 focus)
 {
-    extras.camera.previous = extras.camera.current;
-    extras.camera.current = focus;
+    player.camera.previous = player.camera.current;
+    player.camera.current = focus;
 }
 
 int hero_health()
 {
-    return the_hero.health;
+    return player.hero.health;
 }
 
 void set_hero_health(int health)
 {
-    the_hero.health = health;
+    player.hero.health = health;
 }
 
 void hurt_hero()
 {
-    the_hero.hurt = true;
+    player.hero.hurt = true;
 }
 
 float fire_rate()
 {
-    return extras.fireRate;
+    return player.fireRate;
 }
 
 void set_fire_rate(float rate)
 {
-    extras.fireRate = rate;
+    player.fireRate = rate;
 }
 
 Vec4 aim_point()
@@ -154,23 +153,23 @@ Vec4 aim_point()
     Matrix inverse;
     // Before the first update there is no view to look through.
     if (!invert_matrix(update_view_projection(), &inverse))
-        return the_hero.aimPoint;
+        return player.hero.aimPoint;
     Vec4 p = transform(ndc, inverse);
     if (p.w == 0)
-        return the_hero.aimPoint;
+        return player.hero.aimPoint;
     Vec4 eye = update_eye();
     Vec4 ray = {p.x / p.w - eye.x, p.y / p.w - eye.y, p.z / p.w - eye.z, 0};
     if (ray.z == 0)
-        return the_hero.aimPoint;
-    float s = (the_hero.position.z - eye.z) / ray.z;
-    return {eye.x + s * ray.x, eye.y + s * ray.y, the_hero.position.z, 1};
+        return player.hero.aimPoint;
+    float s = (player.hero.position.z - eye.z) / ray.z;
+    return {eye.x + s * ray.x, eye.y + s * ray.y, player.hero.position.z, 1};
 }
 
 static void camera_step(float seconds)
 {
-    CameraFocus& c = extras.camera;
+    CameraFocus& c = player.camera;
     c.previous = c.current;
-    const Vec4 &p = the_hero.position, &a = the_hero.aimPoint;
+    const Vec4 &p = player.hero.position, &a = player.hero.aimPoint;
     const float k = CAMERA_HERO_WEIGHT, l = 1 - CAMERA_HERO_WEIGHT;
     Vec4 goal = {k * p.x + l * a.x, k * (p.y + CAMERA_HEIGHT) + l * a.y, 0, k + l * a.w};
     float dx = goal.x - c.current.x, dy = goal.y - c.current.y, dz = goal.z - c.current.z,
@@ -187,16 +186,16 @@ static void camera_step(float seconds)
 
 void set_hero_position(const Vec4& position, float seconds)
 {
-    the_hero.previousPosition = the_hero.position;
-    the_hero.position = position;
-    the_hero.aimPoint = aim_point();
+    player.hero.previousPosition = player.hero.position;
+    player.hero.position = position;
+    player.hero.aimPoint = aim_point();
     camera_step(seconds);
 }
 
 // The damage of a robot's touch; the last point lost makes the hero burst.
 static void take_hit()
 {
-    Hero& h = the_hero;
+    Hero& h = player.hero;
     if (!h.hurt || h.invulnerable > 0 || h.health <= 0)
         return;
     h.health -= 1;
@@ -207,7 +206,7 @@ static void take_hit()
 
 static void step_legs(float start_x, int direction)
 {
-    Hero& h = the_hero;
+    Hero& h = player.hero;
     float s = h.onGround ? (h.position.x - start_x) * LEG_PHASE_PER_VOXEL : 0;
     // Walking backwards runs the legs backwards.
     h.legPhase += h.facingRight ? s : -s;
@@ -220,7 +219,7 @@ static void step_legs(float start_x, int direction)
 
 static void aim_and_fire(float dt)
 {
-    Hero& h = the_hero;
+    Hero& h = player.hero;
     h.aimPoint = aim_point();
     Vec4 shoulder = transform(h.shoulderPivot, h.body);
     Vec4 v = {h.aimPoint.x - shoulder.x, h.aimPoint.y - shoulder.y, h.aimPoint.z - shoulder.z, 0};
@@ -235,15 +234,15 @@ static void aim_and_fire(float dt)
     if (h.health < 0 || level_complete() || h.fireCooldown != 0 || !trigger)
         return;
     const Vec4& d = h.aimDirection;
-    fire_shot(SHOT_HITS_ENEMIES, &the_hero,
+    fire_shot(SHOT_HITS_ENEMIES, &player.hero,
         {shoulder.x + SHOT_START * d.x, shoulder.y + SHOT_START * d.y, shoulder.z + SHOT_START * d.z, 1},
         {SHOT_SPEED * d.x, SHOT_SPEED * d.y, SHOT_SPEED * d.z, 0}, SHOT_COLOUR);
-    h.fireCooldown = 1 / extras.fireRate;
+    h.fireCooldown = 1 / player.fireRate;
 }
 
 static void hero_half_step(float dt)
 {
-    Hero& h = the_hero;
+    Hero& h = player.hero;
     if (h.health < 1)
         return;
     h.velocityY -= GRAVITY * dt;
@@ -264,10 +263,10 @@ static void hero_half_step(float dt)
 
     const Vec4 start = h.position;
     Vec4 target = {start.x + h.velocityX * dt, start.y + h.velocityY * dt, start.z, start.w};
-    uint32_t flags = move_and_collide(h.position, &the_hero, target, BOX_LO, BOX_HI, STEP_HEIGHT);
+    uint32_t flags = move_and_collide(h.position, &player.hero, target, BOX_LO, BOX_HI, STEP_HEIGHT);
     if (flags & HIT_CEILING) {
         h.position = start;
-        flags = move_and_collide(h.position, &the_hero, target, BOX_LO, BOX_HI, 0);
+        flags = move_and_collide(h.position, &player.hero, target, BOX_LO, BOX_HI, 0);
     }
     if (flags & TOUCH_ENEMY)
         h.hurt = true;
@@ -298,7 +297,7 @@ static void hero_half_step(float dt)
 
 void update_hero(float seconds)
 {
-    the_hero.previousPosition = the_hero.position;
+    player.hero.previousPosition = player.hero.position;
     hero_half_step(seconds / 2);
     hero_half_step(seconds / 2);
     camera_step(seconds);
@@ -308,7 +307,7 @@ void update_hero(float seconds)
 // that its z axis points against the aim, with the shoulder pivot in place.
 static Matrix arm_frame()
 {
-    const Hero& h = the_hero;
+    const Hero& h = player.hero;
     Matrix inverse;
     if (!invert_matrix(h.body, &inverse))
         return MATRIX_IDENTITY;
@@ -323,12 +322,12 @@ static Matrix arm_frame()
 
 static void draw_sprite(HeroSprite sprite, bool mirror)
 {
-    voxel_sprite_draw(extras.sprites[sprite], SPRITE_OFFSET[0], SPRITE_OFFSET[1], SPRITE_OFFSET[2], mirror);
+    voxel_sprite_draw(player.sprites[sprite], SPRITE_OFFSET[0], SPRITE_OFFSET[1], SPRITE_OFFSET[2], mirror);
 }
 
 static void draw_body(float t)
 {
-    const Hero& h = the_hero;
+    const Hero& h = player.hero;
     Matrix frame = h.body;
     Vec4 ip = hero_draw_position(t);
     frame.m[3][0] = ip.x;
@@ -356,13 +355,13 @@ static void draw_hearts()
     Matrix frame = {{{0.5f, 0, 0, 0}, {0, 0.5f, 0, 0}, {0, 0, 0.5f, 0},
         {nearbyintf(cx * s) / s, nearbyintf(cy * s) / s, 0, 1}}};
     set_cube_transform(frame);
-    for (int i = 0; i < the_hero.health; ++i)
-        voxel_sprite_draw(extras.sprites[SPRITE_HEART], -160 + 16 * i, 104, -4, false);
+    for (int i = 0; i < player.hero.health; ++i)
+        voxel_sprite_draw(player.sprites[SPRITE_HEART], -160 + 16 * i, 104, -4, false);
 }
 
 void draw_hero(float t)
 {
-    const Hero& h = the_hero;
+    const Hero& h = player.hero;
     if (h.health < 1)
         return;
     float r = h.invulnerable - t;
@@ -377,5 +376,5 @@ void draw_hero_debug(float t)
     Vec4 ip = hero_draw_position(t);
     debug_vis_box({ip.x + BOX_LO.x, ip.y + BOX_LO.y, ip.z + BOX_LO.z, 1},
         {ip.x + BOX_HI.x, ip.y + BOX_HI.y, ip.z + BOX_HI.z, 1}, DEBUG_COLOUR);
-    debug_vis_cross(the_hero.aimPoint, DEBUG_AIM_MARKER, DEBUG_COLOUR);
+    debug_vis_cross(player.hero.aimPoint, DEBUG_AIM_MARKER, DEBUG_COLOUR);
 }

@@ -122,13 +122,7 @@ void emit_hole_debris(int x0, int y0, int z0, int x1, int y1, int z1, const Shot
     // The number of tries comes from the box as asked for, also where it
     // reaches out of the grid.
     int tries = (x1 - x0 + 1) * (y1 - y0 + 1) * (z1 - z0 + 1) / VOXELS_PER_HOLE_TRY;
-    x0 = x0 > 0 ? x0 : 0;
-    y0 = y0 > 0 ? y0 : 0;
-    z0 = z0 > 0 ? z0 : 0;
-    x1 = x1 < LEVEL_SIZE_X - 1 ? x1 : LEVEL_SIZE_X - 1;
-    y1 = y1 < LEVEL_SIZE_Y - 1 ? y1 : LEVEL_SIZE_Y - 1;
-    z1 = z1 < LEVEL_SIZE_Z - 1 ? z1 : LEVEL_SIZE_Z - 1;
-    if (x0 > x1 || y0 > y1 || z0 > z1)
+    if (!clamp_to_grid(x0, y0, z0, x1, y1, z1))
         return;
     const uint8_t* grid = level_grid();
     const uint32_t* palette = palette_colors();

@@ -335,7 +335,7 @@ bool segment_vs_world(int radius, const Vec4& a, const Vec4& b, Vec4* hit_point,
     }
 }
 
-void fill_box(int x0, int y0, int z0, int x1, int y1, int z1, uint8_t value)
+bool clamp_to_grid(int& x0, int& y0, int& z0, int& x1, int& y1, int& z1)
 {
     x0 = x0 > 0 ? x0 : 0;
     y0 = y0 > 0 ? y0 : 0;
@@ -343,6 +343,13 @@ void fill_box(int x0, int y0, int z0, int x1, int y1, int z1, uint8_t value)
     x1 = x1 < LEVEL_SIZE_X - 1 ? x1 : LEVEL_SIZE_X - 1;
     y1 = y1 < LEVEL_SIZE_Y - 1 ? y1 : LEVEL_SIZE_Y - 1;
     z1 = z1 < LEVEL_SIZE_Z - 1 ? z1 : LEVEL_SIZE_Z - 1;
+    return x0 <= x1 && y0 <= y1 && z0 <= z1;
+}
+
+void fill_box(int x0, int y0, int z0, int x1, int y1, int z1, uint8_t value)
+{
+    if (!clamp_to_grid(x0, y0, z0, x1, y1, z1))
+        return;
     uint8_t* grid = level_grid();
     for (int z = z0; z <= z1; ++z)
         for (int y = y0; y <= y1; ++y) {

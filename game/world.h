@@ -49,6 +49,8 @@ uint32_t move_and_collide(Vec4& position, const void* self, const Vec4& target, 
 // segment misses the grid or meets nothing.
 bool segment_vs_world(int radius, const Vec4& a, const Vec4& b, Vec4* hit_point, int hit_cell[3]);
 
+// Clamps the inclusive box to the grid; false when nothing of it is left.
+bool clamp_to_grid(int& x0, int& y0, int& z0, int& x1, int& y1, int& z1);
 // Writes value into every destructible voxel of the inclusive box, clamped
 // to the grid.
 void fill_box(int x0, int y0, int z0, int x1, int y1, int z1, uint8_t value);

@@ -151,3 +151,19 @@ protected:
         return n;
     }
 };
+
+// A clean world with the cube renderer, the voxel cache, the debug batch and
+// the game's sprites on the fake device.
+class DrawingGameplayTest : public GameplayTest {
+protected:
+    void SetUp() override
+    {
+        GameplayTest::SetUp();
+        start_drawing();
+    }
+    void TearDown() override
+    {
+        stop_drawing();
+        GameplayTest::TearDown();
+    }
+};

@@ -20,15 +20,6 @@
 
 namespace {
 
-uint64_t grid_hash()
-{
-    uint64_t h = 0xcbf29ce484222325ULL;
-    const uint8_t* g = level_grid();
-    for (int i = 0; i < LEVEL_GRID_BYTES; ++i)
-        h = (h ^ g[i]) * 0x100000001b3ULL;
-    return h;
-}
-
 struct LevelSummary {
     uint64_t hash;
     float heroX, heroY;

@@ -8,8 +8,7 @@
 // left corner where the hearts sit. Exit code 1 when the file can't be read.
 #include <stdio.h>
 
-#define STB_IMAGE_IMPLEMENTATION
-#include <stb/stb_image.h>
+#include "stbImage.h"
 
 static bool shot_green(int r, int g, int b)
 {

@@ -7,19 +7,13 @@
 
 namespace {
 
-class Robots : public GameplayTest {
+class Robots : public DrawingGameplayTest {
 protected:
     void SetUp() override
     {
-        GameplayTest::SetUp();
-        start_drawing();
+        DrawingGameplayTest::SetUp();
         floor_at(16, 0, 1000);
         place_hero(900, 16); // well away, unless a test moves it
-    }
-    void TearDown() override
-    {
-        stop_drawing();
-        GameplayTest::TearDown();
     }
     static Enemy& awake_robot(float x, float y, bool facing_right)
     {

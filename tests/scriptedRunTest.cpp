@@ -10,15 +10,6 @@
 
 namespace {
 
-uint64_t grid_hash()
-{
-    uint64_t h = 0xcbf29ce484222325ULL;
-    const uint8_t* g = level_grid();
-    for (int i = 0; i < LEVEL_GRID_BYTES; ++i)
-        h = (h ^ g[i]) * 0x100000001b3ULL;
-    return h;
-}
-
 // What a run leaves behind, and what happened on the way.
 struct RunResult {
     uint64_t gridHash = 0;
@@ -32,20 +23,10 @@ struct RunResult {
     float startX = 0;
 };
 
-class ScriptedRun : public GameplayTest {
+class ScriptedRun : public DrawingGameplayTest {
 protected:
     static void SetUpTestSuite() { load_real_level_data(); }
     static void TearDownTestSuite() { free_level_data(); }
-    void SetUp() override
-    {
-        GameplayTest::SetUp();
-        start_drawing();
-    }
-    void TearDown() override
-    {
-        stop_drawing();
-        GameplayTest::TearDown();
-    }
 
     // D and the left button held throughout, Space pressed every 15th
     // update, the cursor 100 pixels right of the middle at three heights in

@@ -6,18 +6,8 @@
 
 namespace {
 
-class Shots : public GameplayTest {
+class Shots : public DrawingGameplayTest {
 protected:
-    void SetUp() override
-    {
-        GameplayTest::SetUp();
-        start_drawing();
-    }
-    void TearDown() override
-    {
-        stop_drawing();
-        GameplayTest::TearDown();
-    }
     // A shot flying right at 200 voxels/s (10 voxels per 0.05 s step).
     static void fire_right(float x, float y)
     {

@@ -1,15 +1,18 @@
 #!/usr/bin/env bash
-# Plays the real game in a window on Xvfb: xdotool puts the cursor ahead of
-# the hero at shoulder height and holds D and the left mouse button for a few
-# seconds, so the hero runs right and shoots into what stands in its way.
-# The window is read back into <out-dir>/game-play.png, which must show the
-# hero, its shots and its hearts; Alt+F4 must then close the game in order.
-#   gameXvfb.sh <bin-dir> <xwdToPng> <pictureColours> <out-dir>
+# Runs the game in a real X window on Xvfb (640 x 360) from a copy of the
+# program directory and works it with xdotool:
+#  - with the pointer in the window, Print Screen (pressed and released)
+#    writes shots/shot....png: the level with the crosshair at the pointer;
+#  - F1 turns the performance overlay on, and a second screenshot shows it;
+#  - SIGTERM ends the game in order with exit code 0 (a background job of a
+#    script ignores SIGINT).
+# The two screenshots are kept as <out-dir>/xvfb-shot-level.png and
+# <out-dir>/xvfb-shot-overlay.png.
+#   gameXvfb.sh <bin-dir> <pngPixels> <out-dir>
 set -u
 bin="$1"
-xwd_to_png="$2"
-picture_colours="$3"
-out="$4"
+png_pixels="$2"
+out="$3"
 work="$(mktemp -d)"
 xvfb_pid=""
 game_pid=""
@@ -19,44 +22,82 @@ cleanup() {
   rm -rf "$work"
 }
 trap cleanup EXIT
-fail() { echo "FAIL: $*"; [ -f "$work/log" ] && cat "$work/log"; exit 1; }
+fail() {
+  echo "FAIL: $*"
+  [ -f "$work/log" ] && cat "$work/log"
+  exit 1
+}
 
-Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
-xvfb_pid=$!
-for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
-[ -s "$work/display" ] || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
-export DISPLAY=":$(cat "$work/display")"
-export SDL_VIDEODRIVER=x11
+. "$(dirname "$0")/xvfb.sh"
+start_xvfb "$work"
 export XDG_CONFIG_HOME="$work/config"
 
-"$bin/game" -720 -win >"$work/log" 2>&1 &
+# The copy keeps the build's program directory free of test screenshots.
+cp -a "$bin" "$work/program"
+[ -d "$work/program/shots" ] || fail "the build made no shots directory"
+rm -f "$work/program/shots/"*
+"$work/program/game" -360 -win -novs >"$work/log" 2>&1 &
 game_pid=$!
 wid="$(xdotool search --sync --onlyvisible --name '^TARNWICK! DEMO$' 2>/dev/null | head -n 1)"
 [ -n "$wid" ] || fail "no game window"
-sleep 1
-# 1280 x 720 shows 6 pixels per voxel; the camera sits about 9 voxels above
-# the hero's feet, so this is a little right of and at the hero's shoulder.
-xdotool mousemove --window "$wid" 760 385
-sleep 0.2
-xdotool keydown --window "$wid" d
-xdotool mousedown --window "$wid" 1
-sleep 3
-xwd -silent -id "$wid" >"$work/play.xwd" || fail "xwd"
-xdotool mouseup --window "$wid" 1
-xdotool keyup --window "$wid" d
-"$xwd_to_png" "$work/play.xwd" "$out/game-play.png" || fail "can't read the window back"
-counts="$("$picture_colours" "$out/game-play.png")" || fail "can't count the picture's colours"
-echo "$counts"
-count_of() { echo "$counts" | awk -v k="$1" '$1 == k { print $2 }'; }
-[ "$(count_of shot)" -gt 20 ] || fail "no shots in the picture"
-[ "$(count_of hero)" -gt 500 ] || fail "no hero in the picture"
-[ "$(count_of hearts)" -gt 2000 ] || fail "no hearts in the picture"
+xdotool windowfocus --sync "$wid" 2>/dev/null
+# The pointer where the crosshair should be, in client pixels.
+MX=400
+MY=120
+xdotool mousemove --window "$wid" $MX $MY
+sleep 1.5
 
-xdotool key --window "$wid" --clearmodifiers alt+F4
-for _ in $(seq 50); do kill -0 "$game_pid" 2>/dev/null || break; sleep 0.1; done
+# shoot <name>: Print Screen down and up, then waits for the file's log line.
+shoot() {
+  local before
+  before="$(grep -c 'screenshot captured to' "$work/log")"
+  xdotool keydown Print
+  sleep 0.2
+  xdotool keyup Print
+  for _ in $(seq 50); do
+    [ "$(grep -c 'screenshot captured to' "$work/log")" -gt "$before" ] && break
+    sleep 0.1
+  done
+  local line
+  line="$(grep 'screenshot captured to' "$work/log" | tail -n 1)"
+  [ -n "$line" ] && [ "$(grep -c 'screenshot captured to' "$work/log")" -gt "$before" ] || fail "no screenshot logged"
+  local file="${line#*\'}"
+  file="${file%%\'*}"
+  [ -f "$work/program/$file" ] || fail "'$file' was not written"
+  cp "$work/program/$file" "$out/$1"
+  echo "$file -> $out/$1"
+}
+
+shoot xvfb-shot-level.png
+# The crosshair's left arm: a white line in the row of the pointer, black above and below.
+pixels="$("$png_pixels" "$out/xvfb-shot-level.png" $((MX - 6)),$MY $((MX - 6)),$((MY - 1)) \
+  $((MX - 6)),$((MY + 1)) $((MX + 6)),$MY 530,0,640,130)" || fail "can't read the screenshot"
+echo "$pixels"
+expect() { echo "$pixels" | grep -qx "$1" || fail "expected '$1'"; }
+expect "size 640x360"
+expect "$((MX - 6)),$MY FFFFFF"
+expect "$((MX - 6)),$((MY - 1)) 000000"
+expect "$((MX - 6)),$((MY + 1)) 000000"
+expect "$((MX + 6)),$MY FFFFFF"
+level_white="$(echo "$pixels" | sed -n 's/^530,0,640,130 white=//p')"
+
+# Screenshots are named by the second: the next one must not overwrite this one.
+sleep 1.1
+xdotool key F1
+sleep 0.5
+shoot xvfb-shot-overlay.png
+pixels="$("$png_pixels" "$out/xvfb-shot-overlay.png" 530,0,640,130 $((MX - 6)),$MY)" || fail "can't read the screenshot"
+echo "$pixels"
+overlay_white="$(echo "$pixels" | sed -n 's/^530,0,640,130 white=//p')"
+# The statistics box's white text in the top right corner.
+[ "$overlay_white" -gt $((level_white + 100)) ] || fail "no overlay text ($overlay_white white pixels against $level_white)"
+[ "$(ls "$work/program/shots" | wc -l)" -eq 2 ] || fail "expected two screenshot files"
+
+kill -TERM "$game_pid"
 wait "$game_pid"
 rc=$?
 game_pid=""
+cat "$work/log"
 [ $rc -eq 0 ] || fail "exit code $rc"
 [ "$(tail -n 1 "$work/log")" = "closed all systems" ] || fail "no orderly shutdown"
 echo "PASS"
