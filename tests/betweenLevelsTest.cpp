@@ -247,8 +247,8 @@ TEST_F(GameOver, TheTextIsCentredFiveTimesTheFontScaleOverItsShadow)
 
     // Glyph quads (texels >= 0) by colour: white text, black shadow text.
     int left[2] = {1 << 20, 1 << 20}, bottom[2] = {1 << 20, 1 << 20}, top[2] = {}, count[2] = {};
-    for (const FontQuad& q : font_quads()) {
-        if (q.u < 0 || (q.colour != 0xffffffff && q.colour != 0xff000000))
+    for (const FontQuad& q : drawn_font_quads()) {
+        if (q.u0 < 0 || (q.colour != 0xffffffff && q.colour != 0xff000000))
             continue;
         int k = q.colour == 0xffffffff ? 0 : 1;
         ++count[k];

@@ -19,8 +19,8 @@ namespace {
 int white_glyphs()
 {
     int n = 0;
-    for (const FontQuad& q : font_quads())
-        n += q.u >= 0 && q.colour == 0xffffffff;
+    for (const FontQuad& q : drawn_font_quads())
+        n += q.u0 >= 0 && q.colour == 0xffffffff;
     return n;
 }
 

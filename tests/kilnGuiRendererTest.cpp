@@ -31,16 +31,16 @@ protected:
     {
         font_end();
         open = false;
-        return font_quads();
+        return drawn_font_quads();
     }
     // The box of the glyph quads (not their shadows) drawn in the colour.
     static FontQuad glyph_box(const std::vector<FontQuad>& quads, uint32_t colour)
     {
-        FontQuad box = {1 << 20, 1 << 20, -(1 << 20), -(1 << 20), 0, colour};
+        FontQuad box = {1 << 20, 1 << 20, -(1 << 20), -(1 << 20), 0, 0, 0, 0, colour};
         for (const FontQuad& q : quads)
-            if (q.u >= 0 && q.colour == colour)
+            if (q.u0 >= 0 && q.colour == colour)
                 box = {std::min(box.x0, q.x0), std::min(box.y0, q.y0), std::max(box.x1, q.x1),
-                    std::max(box.y1, q.y1), q.u, colour};
+                    std::max(box.y1, q.y1), q.u0, q.v0, q.u1, q.v1, colour};
         return box;
     }
 
@@ -70,7 +70,7 @@ TEST_F(KilnRenderer, RectanglesKeepTheirRowsWhenYTurnsUpwards)
     EXPECT_EQ(q[0].x1, 31);
     EXPECT_EQ(q[0].y0, H - 25);
     EXPECT_EQ(q[0].y1, H - 21);
-    EXPECT_EQ(q[0].u, -1);
+    EXPECT_EQ(q[0].u0, -1);
     EXPECT_EQ(q[0].colour, 0xff112233u);
     EXPECT_EQ(q[1].y0, 0) << "the whole display is the whole display";
     EXPECT_EQ(q[1].y1, H);

@@ -18,36 +18,11 @@
 #include "app/random.h"
 #include "fakeFrame.h"
 #include "fakePlatform.h"
+#include "fontQuads.h"
 #include "game/gameMode.h"
 #include "guiSearch.h"
 #include "kiln/font.h"
 #include "kiln/gui.h"
-
-// One quad of the font batch: its lowest and highest corner, its first
-// texel column (-1 for a plain rectangle) and its colour.
-struct FontQuad {
-    int x0, y0, x1, y1;
-    int u;
-    uint32_t colour;
-};
-
-// The quads of the font batch's draws since the fake device was reset.
-inline std::vector<FontQuad> font_quads()
-{
-    struct Vertex {
-        int16_t x, y;
-        uint32_t colour;
-        int16_t u, v;
-    };
-    static_assert(sizeof(Vertex) == 12, "the font's vertex");
-    std::vector<FontQuad> quads;
-    for (const FakePrimDraw& d : fake_device.primDraws) {
-        const Vertex* v = reinterpret_cast<const Vertex*>(d.vertices.data());
-        for (int q = 0; q < d.primitives / 2; ++q, v += 6)
-            quads.push_back({v[0].x, v[0].y, v[5].x, v[5].y, v[0].u, v[0].colour});
-    }
-    return quads;
-}
 
 // Fresh fakes, the build's program directory and the game's font on the fake device.
 inline void start_font_on_fakes()
