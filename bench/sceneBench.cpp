@@ -7,7 +7,6 @@
 #include "game/hero.h"
 #include "game/world.h"
 #include "gen/levelGrid.h"
-#include "kiln/font.h"
 #include "platform/platform.h"
 #include "voxel/dynCubeRender.h"
 

@@ -1,14 +1,64 @@
-// gameover.cpp - GameOverMode: the world keeps running behind "GAME OVER".
+// gameover.cpp - GameOverMode: "GAME OVER" over the level, which keeps
+// running behind it (robots walk, shots fly, debris falls); after a short
+// pause a released key or mouse button starts a new game.
+#include "../app/display.h"
+#include "../app/input.h"
+#include "../gen/levelGen.h"
+#include "../kiln/font.h"
 #include "../voxel/dynCubeRender.h"
 #include "gameMode.h"
 
+enum { TEXT_MAGNIFICATION = 5, SHADOW_OFFSET = 2 };
+static const float RESTART_PAUSE = 0.5f; // seconds before a release counts
+static const uint32_t TEXT_COLOUR = 0xffffffff, SHADOW_COLOUR = 0xff000000;
+static const char GAME_OVER_TEXT[] = "GAME OVER";
+
+static struct {
+    float waitTime; // seconds until a restart key counts; set by enter
+} gameOver;
+
+// Space, Enter or a mouse button went up since the last update.
+static bool restart_released()
+{
+    return key_released(VK_SPACE) || key_released(VK_LBUTTON) || key_released(VK_RBUTTON)
+        || key_released(VK_RETURN);
+}
+
 class GameOverMode final : public GameMode {
 public:
-    void enter(GameMode*) override { }
+    void enter(GameMode*) override { gameOver.waitTime = RESTART_PAUSE; }
     void leave(GameMode*) override { }
-    void update(float seconds) override { play_world_step(seconds); }
+
+    // Keys released during the pause are not remembered: a key held through
+    // it restarts when it is released.
+    void update(float seconds) override
+    {
+        play_world_step(seconds);
+        if (gameOver.waitTime > 0) {
+            gameOver.waitTime -= seconds;
+            return;
+        }
+        if (!restart_released())
+            return;
+        new_game();
+        new_level();
+        switch_mode(play_mode());
+    }
+
     void render(float seconds) override { draw_world(seconds); }
-    void render_overlay(float) override { }
+
+    // Centred, five times the font's scale, over a black shadow two pixels
+    // right and down.
+    void render_overlay(float) override
+    {
+        font_push_state();
+        font_set_scale(font_scale() * TEXT_MAGNIFICATION);
+        int x = screen_width() / 2, y = screen_height() / 2;
+        font_draw_text(GAME_OVER_TEXT, -1, x + SHADOW_OFFSET, y - SHADOW_OFFSET, 0, 0, SHADOW_COLOUR);
+        font_draw_text(GAME_OVER_TEXT, -1, x, y, 0, 0, TEXT_COLOUR);
+        font_pop_state();
+    }
+
     void resize() override { }
 };
 

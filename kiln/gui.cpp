@@ -294,9 +294,14 @@ void GuiScreen::handle_input(GuiInputEvent* event, GuiElement* target)
 void GuiScreen::relayout()
 {
     int s = renderer->pixelScale();
-    int byHeight = renderer->height() / (s * refHeight);
-    int byWidth = renderer->width() / (s * refWidth);
-    zoom = byHeight < byWidth ? byHeight : byWidth;
+    int gridHeight = s * refHeight, gridWidth = s * refWidth;
+    zoom = 1;
+    // A renderer without a font yet has no pixel scale: zoom 1 rather than a division by zero.
+    if (gridHeight > 0 && gridWidth > 0) {
+        int byHeight = renderer->height() / gridHeight;
+        int byWidth = renderer->width() / gridWidth;
+        zoom = byHeight < byWidth ? byHeight : byWidth;
+    }
     if (zoom < 1)
         zoom = 1;
     if (root)

@@ -2,6 +2,7 @@
 #include "game/gameMode.h"
 
 #include <gtest/gtest.h>
+#include <string.h>
 
 #include <string>
 
@@ -14,6 +15,7 @@
 #include "game/hero.h"
 #include "game/upgrades.h"
 #include "game/world.h"
+#include "gen/levelGrid.h"
 #include "voxel/scene.h"
 
 // A mode that writes down what is done to it.
@@ -52,6 +54,9 @@ protected:
         new_game();
         set_level_complete(false);
         input_end_update();
+        // The elevator starts from the level's exit.
+        memset(level_grid(), 0, LEVEL_GRID_BYTES);
+        level_grid()[level_voxel_index(100, 50, 10)] = VOXEL_EXIT;
     }
     void TearDown() override { switch_mode(nullptr); }
 
