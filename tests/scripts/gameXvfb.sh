@@ -13,34 +13,8 @@ set -u
 bin="$1"
 png_pixels="$2"
 out="$3"
-work="$(mktemp -d)"
-xvfb_pid=""
-game_pid=""
-cleanup() {
-  [ -n "$game_pid" ] && kill "$game_pid" 2>/dev/null
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
-  rm -rf "$work"
-}
-trap cleanup EXIT
-fail() {
-  echo "FAIL: $*"
-  [ -f "$work/log" ] && cat "$work/log"
-  exit 1
-}
-
-. "$(dirname "$0")/xvfb.sh"
-start_xvfb "$work"
-export XDG_CONFIG_HOME="$work/config"
-
-# The copy keeps the build's program directory free of test screenshots.
-cp -a "$bin" "$work/program"
-[ -d "$work/program/shots" ] || fail "the build made no shots directory"
-rm -f "$work/program/shots/"*
-"$work/program/game" -360 -win -novs >"$work/log" 2>&1 &
-game_pid=$!
-wid="$(xdotool search --sync --onlyvisible --name '^TARNWICK! DEMO$' 2>/dev/null | head -n 1)"
-[ -n "$wid" ] || fail "no game window"
-xdotool windowfocus --sync "$wid" 2>/dev/null
+. "$(dirname "$0")/gameOnXvfb.sh"
+start_game_on_xvfb "$bin" -360 -win -novs
 # The pointer where the crosshair should be, in client pixels.
 MX=400
 MY=120
