@@ -19,11 +19,10 @@ constexpr Matrix MATRIX_IDENTITY = {{{1, 0, 0, 0}, {0, 1, 0, 0}, {0, 0, 1, 0}, {
 
 inline Vec4 transform(const Vec4& v, const Matrix& a)
 {
-    Vec4 r;
-    float* out = &r.x;
+    float out[4];
     for (int c = 0; c < 4; ++c)
         out[c] = v.x * a.m[0][c] + v.y * a.m[1][c] + v.z * a.m[2][c] + v.w * a.m[3][c];
-    return r;
+    return {out[0], out[1], out[2], out[3]};
 }
 
 // out = a * b: a is applied first. out may be a or b.
