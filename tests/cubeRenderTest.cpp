@@ -249,6 +249,13 @@ TEST_F(CubeRenderer, ATransformSetsTheObjectSpaceLightAndDepth)
         float depth = c6[0] * p.x + c6[1] * p.y + c6[2] * p.z + c6[3];
         EXPECT_NEAR(depth, 0.05f * transform(p, world).z, 1e-5);
     }
+    // A matrix without an inverse (flattened in z) keeps the world-space
+    // shading rather than reading an inverse that was never computed.
+    Matrix flat = {{{1, 0, 0, 0}, {0, 1, 0, 0}, {0, 0, 0, 0}, {5, 6, 7, 1}}};
+    set_cube_transform(flat);
+    EXPECT_FLOAT_EQ(c6[2], 0.05f);
+    EXPECT_FLOAT_EQ(c5[1], CUBE_LIGHT_DIRECTION[1]);
+    EXPECT_FLOAT_EQ(c5[2], CUBE_LIGHT_DIRECTION[2]);
     end_cubes();
     EXPECT_FLOAT_EQ(c6[2], 0.05f); // back to world space
     EXPECT_FLOAT_EQ(c5[1], CUBE_LIGHT_DIRECTION[1]);

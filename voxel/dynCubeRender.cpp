@@ -152,13 +152,14 @@ static void set_world_constants(const Matrix& world)
     Matrix wvp;
     multiply_matrices(world, cubes.viewProjection, &wvp);
     set_vs_constants(REG_WORLD_VIEW_PROJECTION, &wvp.m[0][0], 4);
-    if (same_matrix(world, IDENTITY)) {
+    // A singular matrix squashes every cube flat; the world-space shading
+    // is as good as any for what little of them shows.
+    Matrix inv;
+    if (same_matrix(world, IDENTITY) || !invert_matrix(world, &inv)) {
         set_vs_constants(REG_LIGHT, CUBE_LIGHT_DIRECTION, 1);
         set_vs_constants(REG_DEPTH, CUBE_DEPTH_VECTOR, 1);
         return;
     }
-    Matrix inv;
-    invert_matrix(world, &inv);
     float light[4];
     for (int c = 0; c < 4; ++c)
         light[c] = CUBE_LIGHT_DIRECTION[0] * inv.m[0][c] + CUBE_LIGHT_DIRECTION[1] * inv.m[1][c]
