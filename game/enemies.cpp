@@ -20,7 +20,6 @@ static const float ACCELERATION = 1500;
 static const float MAX_FALL_SPEED = 400;
 static const float STEP_HEIGHT = 4;
 static const float FALL_OUT_DEPTH = -400;
-static const Vec4 BOX_LO = {-6, 0, -6, 0}, BOX_HI = {6, 14, 6, 0};
 static const int SPRITE_OFFSET[3] = {-8, 0, -8};
 static const uint32_t BURST_COLOUR = 0xffc8c8c8;
 static const uint32_t DEBUG_COLOUR = 0xffff0000;
@@ -88,11 +87,7 @@ static void half_step(Enemy& e, float dt)
 
     const Vec4 start = e.position;
     Vec4 target = {start.x + e.velocityX * dt, start.y + e.velocityY * dt, start.z, start.w};
-    uint32_t flags = move_and_collide(e.position, &e, target, BOX_LO, BOX_HI, STEP_HEIGHT);
-    if (flags & HIT_CEILING) {
-        e.position = start;
-        flags = move_and_collide(e.position, &e, target, BOX_LO, BOX_HI, 0);
-    }
+    uint32_t flags = move_with_step(e.position, &e, target, ENEMY_BOX_LO, ENEMY_BOX_HI, STEP_HEIGHT);
     if (flags & TOUCH_HERO)
         hurt_hero();
     if (flags & (HIT_LEFT | HIT_RIGHT))
@@ -128,7 +123,7 @@ void damage_enemy(Enemy& robot, int amount)
     robot.health -= amount;
     if (robot.health > 0)
         return;
-    emit_burst(robot.position, -BOX_LO.x, BOX_HI.y, BURST_COLOUR);
+    emit_burst(robot.position, -ENEMY_BOX_LO.x, ENEMY_BOX_HI.y, BURST_COLOUR);
 }
 
 void draw_enemies(float t)
@@ -154,7 +149,7 @@ void draw_enemies_debug(float t)
 {
     for (const Enemy& e : robots.list) {
         Vec4 ip = interpolate_position(e.previousPosition, e.position, t);
-        debug_vis_box({ip.x + BOX_LO.x, ip.y + BOX_LO.y, ip.z + BOX_LO.z, 1},
-            {ip.x + BOX_HI.x, ip.y + BOX_HI.y, ip.z + BOX_HI.z, 1}, DEBUG_COLOUR);
+        debug_vis_box({ip.x + ENEMY_BOX_LO.x, ip.y + ENEMY_BOX_LO.y, ip.z + ENEMY_BOX_LO.z, 1},
+            {ip.x + ENEMY_BOX_HI.x, ip.y + ENEMY_BOX_HI.y, ip.z + ENEMY_BOX_HI.z, 1}, DEBUG_COLOUR);
     }
 }

@@ -22,6 +22,10 @@ struct Enemy {
     bool dormant; // asleep until first seen or shot
 };
 
+// A robot's collision box, as offsets from its position; the hero and shots
+// meet the same box.
+constexpr Vec4 ENEMY_BOX_LO = {-6, 0, -6, 0}, ENEMY_BOX_HI = {6, 14, 6, 0};
+
 // Loads the robot's sprite "robot1.png"; fatal when it can't be loaded.
 void load_enemy_sprites();
 // Releases the sprite and the robot list's storage (game shutdown).

@@ -35,7 +35,6 @@ static const float LEG_PHASE_PER_VOXEL = 0.35f;
 static const float MIN_AIM_DISTANCE = 0.5f;
 static const float CAMERA_HERO_WEIGHT = 0.7f;
 static const float CAMERA_SPEED = 300;
-static const Vec4 BOX_LO = {-4, 0, -6, 0}, BOX_HI = {4, 15, 6, 0};
 static const int SPRITE_OFFSET[3] = {-8, 0, -7};
 static const uint32_t DEBUG_COLOUR = 0xff00ff00;
 static const float DEBUG_AIM_MARKER = 2;
@@ -201,7 +200,7 @@ static void take_hit()
     h.health -= 1;
     h.invulnerable = INVULNERABILITY;
     if (h.health <= 0)
-        emit_burst(h.position, -BOX_LO.x, BOX_HI.y, BURST_COLOUR);
+        emit_burst(h.position, -HERO_BOX_LO.x, HERO_BOX_HI.y, BURST_COLOUR);
 }
 
 static void step_legs(float start_x, int direction)
@@ -249,7 +248,7 @@ static void hero_half_step(float dt)
 
     int direction = 0;
     bool jump = false;
-    if (h.health > 0 && !level_complete()) {
+    if (!level_complete()) {
         if (is_key_down(KEY_A) || is_key_down(VK_LEFT))
             direction = -1;
         if (is_key_down(KEY_D) || is_key_down(VK_RIGHT))
@@ -263,11 +262,7 @@ static void hero_half_step(float dt)
 
     const Vec4 start = h.position;
     Vec4 target = {start.x + h.velocityX * dt, start.y + h.velocityY * dt, start.z, start.w};
-    uint32_t flags = move_and_collide(h.position, &player.hero, target, BOX_LO, BOX_HI, STEP_HEIGHT);
-    if (flags & HIT_CEILING) {
-        h.position = start;
-        flags = move_and_collide(h.position, &player.hero, target, BOX_LO, BOX_HI, 0);
-    }
+    uint32_t flags = move_with_step(h.position, &player.hero, target, HERO_BOX_LO, HERO_BOX_HI, STEP_HEIGHT);
     if (flags & TOUCH_ENEMY)
         h.hurt = true;
     take_hit();
@@ -374,7 +369,7 @@ void draw_hero(float t)
 void draw_hero_debug(float t)
 {
     Vec4 ip = hero_draw_position(t);
-    debug_vis_box({ip.x + BOX_LO.x, ip.y + BOX_LO.y, ip.z + BOX_LO.z, 1},
-        {ip.x + BOX_HI.x, ip.y + BOX_HI.y, ip.z + BOX_HI.z, 1}, DEBUG_COLOUR);
+    debug_vis_box({ip.x + HERO_BOX_LO.x, ip.y + HERO_BOX_LO.y, ip.z + HERO_BOX_LO.z, 1},
+        {ip.x + HERO_BOX_HI.x, ip.y + HERO_BOX_HI.y, ip.z + HERO_BOX_HI.z, 1}, DEBUG_COLOUR);
     debug_vis_cross(player.hero.aimPoint, DEBUG_AIM_MARKER, DEBUG_COLOUR);
 }

@@ -29,6 +29,10 @@ struct Hero {
     bool hurt; // set by a touching robot, cleared after each half-step
 };
 
+// The hero's collision box, as offsets from its position; robots and shots
+// meet the same box.
+constexpr Vec4 HERO_BOX_LO = {-4, 0, -6, 0}, HERO_BOX_HI = {4, 15, 6, 0};
+
 // The camera centre (x, y, 0, 1) as of this update and the one before; a
 // frame interpolates between them.
 struct CameraFocus {

@@ -14,9 +14,6 @@
 #include "hero.h"
 #include "shots.h"
 
-// Creature boxes as other movers see them (offsets from the position).
-static const float ENEMY_HALF_WIDTH = 6, ENEMY_HEIGHT = 14;
-static const float HERO_HALF_WIDTH = 4, HERO_HEIGHT = 15;
 // Holes reach at least this deep from the front, and up to three more.
 enum { HOLE_MIN_DEPTH = 14 };
 
@@ -136,8 +133,8 @@ Vec4 box_vs_enemies(const void* self, const Vec4& lo, const Vec4& hi, Enemy** hi
         if (&e == self)
             continue;
         const Vec4& p = e.position;
-        Vec4 v
-            = creature_push(p.x - ENEMY_HALF_WIDTH, p.y, p.x + ENEMY_HALF_WIDTH, p.y + ENEMY_HEIGHT, lo, hi);
+        Vec4 v = creature_push(
+            p.x + ENEMY_BOX_LO.x, p.y + ENEMY_BOX_LO.y, p.x + ENEMY_BOX_HI.x, p.y + ENEMY_BOX_HI.y, lo, hi);
         if (!any_positive(v))
             continue;
         result = vec_max(result, v);
@@ -153,7 +150,8 @@ Vec4 box_vs_hero(const void* self, const Vec4& lo, const Vec4& hi)
     if (self == &h || h.health <= 0)
         return {0, 0, 0, 0};
     const Vec4& p = h.position;
-    return creature_push(p.x - HERO_HALF_WIDTH, p.y, p.x + HERO_HALF_WIDTH, p.y + HERO_HEIGHT, lo, hi);
+    return creature_push(
+        p.x + HERO_BOX_LO.x, p.y + HERO_BOX_LO.y, p.x + HERO_BOX_HI.x, p.y + HERO_BOX_HI.y, lo, hi);
 }
 
 static Vec4 add(const Vec4& a, const Vec4& b)
@@ -227,6 +225,17 @@ uint32_t move_and_collide(Vec4& position, const void* self, const Vec4& target, 
             flags |= HIT_CEILING;
     }
     return flags;
+}
+
+uint32_t move_with_step(Vec4& position, const void* self, const Vec4& target, const Vec4& lo_offset,
+    const Vec4& hi_offset, float step)
+{
+    const Vec4 start = position;
+    uint32_t flags = move_and_collide(position, self, target, lo_offset, hi_offset, step);
+    if (!(flags & HIT_CEILING))
+        return flags;
+    position = start;
+    return move_and_collide(position, self, target, lo_offset, hi_offset, 0);
 }
 
 // Per-axis state of the segment walk.

@@ -38,9 +38,14 @@ Vec4 box_vs_hero(const void* self, const Vec4& lo, const Vec4& hi);
 // Moves the box [position + lo_offset, position + hi_offset] towards target,
 // first along x with its bottom raised by `step`, then along y, where it may
 // rise by up to `step` (walking up ledges). Voxels win over creatures on an
-// axis. Never ends behind the start or past the target. Callers that get
-// HIT_CEILING after a move with a step go back and move again with step 0.
+// axis. Never ends behind the start or past the target. One pass only: see
+// move_with_step for how creatures walk.
 uint32_t move_and_collide(Vec4& position, const void* self, const Vec4& target, const Vec4& lo_offset,
+    const Vec4& hi_offset, float step);
+// How creatures walk: move_and_collide with the step, and when that meets a
+// ceiling, again from the start without one (a step-up under a low ceiling
+// would wedge the box). The flags are those of the last move.
+uint32_t move_with_step(Vec4& position, const void* self, const Vec4& target, const Vec4& lo_offset,
     const Vec4& hi_offset, float step);
 
 // The first cell along the segment a..b whose neighbourhood (radius across

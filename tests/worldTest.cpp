@@ -6,20 +6,14 @@
 
 namespace {
 
-const Vec4 HERO_LO = {-4, 0, -6, 0}, HERO_HI = {4, 15, 6, 0};
+const Vec4 HERO_LO = HERO_BOX_LO, HERO_HI = HERO_BOX_HI;
 
 class World : public GameplayTest {
 protected:
-    // One move of a hero-sized box from `from` towards `to` with the step-up fallback.
+    // One move of a hero-sized box from `from` towards `to` as creatures walk.
     static uint32_t walk(Vec4& position, const Vec4& to)
     {
-        Vec4 start = position;
-        uint32_t flags = move_and_collide(position, nullptr, to, HERO_LO, HERO_HI, 4);
-        if (flags & HIT_CEILING) {
-            position = start;
-            flags = move_and_collide(position, nullptr, to, HERO_LO, HERO_HI, 0);
-        }
-        return flags;
+        return move_with_step(position, nullptr, to, HERO_LO, HERO_HI, 4);
     }
     static int count_layer(int x0, int y0, int x1, int y1, int z, uint8_t value)
     {
