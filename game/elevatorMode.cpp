@@ -6,6 +6,7 @@
 // is cut out of the level as a sprite and the shaft above it is cleared. The
 // cut-out cab stays where it stood in the grid; copies of the sprite fill the
 // shaft between it and the rising top, on which the hero stands.
+#include <algorithm>
 #include <math.h>
 #include <string.h>
 
@@ -35,16 +36,6 @@ static struct {
     VoxelSprite* cabSprite;     // cut out by enter, freed by leave (or the next enter)
 } elevator;
 
-static int min_of(int a, int b)
-{
-    return a < b ? a : b;
-}
-
-static int max_of(int a, int b)
-{
-    return a > b ? a : b;
-}
-
 // The exit voxel at EXIT_DEPTH farthest right, lowest in its column; x is -1
 // when the level has none.
 static void find_exit(int* x, int* y)
@@ -63,8 +54,8 @@ static void find_exit(int* x, int* y)
 // The box of every exit voxel (any depth) within EXIT_REACH of (xe, ye).
 static void bound_exit(int xe, int ye)
 {
-    int x0 = max_of(xe - EXIT_REACH, 0), x1 = min_of(xe + EXIT_REACH, LEVEL_SIZE_X - 1);
-    int y0 = max_of(ye - EXIT_REACH, 0), y1 = min_of(ye + EXIT_REACH, TOP);
+    int x0 = std::max(xe - EXIT_REACH, 0), x1 = std::min(xe + EXIT_REACH, LEVEL_SIZE_X - 1);
+    int y0 = std::max(ye - EXIT_REACH, 0), y1 = std::min<int>(ye + EXIT_REACH, TOP);
     elevator.minX = x1;
     elevator.maxX = x0;
     elevator.minY = y1;
@@ -75,10 +66,10 @@ static void bound_exit(int xe, int ye)
             for (int z = 0; z < LEVEL_SIZE_Z; ++z) {
                 if (grid[level_voxel_index(x, y, z)] < VOXEL_EXIT)
                     continue;
-                elevator.minX = min_of(elevator.minX, x);
-                elevator.maxX = max_of(elevator.maxX, x);
-                elevator.minY = min_of(elevator.minY, y);
-                elevator.maxY = max_of(elevator.maxY, y);
+                elevator.minX = std::min(elevator.minX, x);
+                elevator.maxX = std::max(elevator.maxX, x);
+                elevator.minY = std::min(elevator.minY, y);
+                elevator.maxY = std::max(elevator.maxY, y);
             }
 }
 
@@ -125,7 +116,7 @@ public:
             switch_mode(upgrade_mode());
             return;
         }
-        elevator.maxY = min_of(elevator.maxY + elevator.speed, TOP);
+        elevator.maxY = std::min<int>(elevator.maxY + elevator.speed, TOP);
         Vec4 at = {(static_cast<float>(elevator.minX) + static_cast<float>(elevator.maxX)) * 0.5f,
             static_cast<float>(elevator.maxY), hero_position().z, 1};
         set_hero_position(at, seconds);

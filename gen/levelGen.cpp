@@ -9,6 +9,8 @@
 
 #include <string.h>
 
+#include <algorithm>
+
 #include "../app/log.h"
 #include "../app/random.h"
 #include "../game/enemies.h"
@@ -92,16 +94,6 @@ static uint32_t pack_cell(int column, int row)
     return static_cast<uint32_t>(column) | static_cast<uint32_t>(row) << 16;
 }
 
-static int min_of(int a, int b)
-{
-    return a < b ? a : b;
-}
-
-static int max_of(int a, int b)
-{
-    return a > b ? a : b;
-}
-
 // Free cells take over the openings that their neighbours require of them.
 static void propagate_openings()
 {
@@ -133,8 +125,8 @@ static void walk_column(int c)
         left += (cell & ROOM_LEFT) != 0;
         right += (cell & ROOM_RIGHT) != 0;
         if (cell & (ROOM_LEFT | ROOM_RIGHT)) {
-            low = min_of(low, m);
-            high = max_of(high, m);
+            low = std::min(low, m);
+            high = std::max(high, m);
         }
     }
     if (left == 0 && right == 0)
@@ -150,8 +142,8 @@ static void walk_column(int c)
         int h = rows[rng_choice(static_cast<uint32_t>(n))];
         room_cell(c, h) |= ROOM_RIGHT;
         room_cell(c + 1, h) |= ROOM_LEFT;
-        low = min_of(low, h);
-        high = max_of(high, h);
+        low = std::min(low, h);
+        high = std::max(high, h);
     }
     if (high > low) {
         room_cell(c, low) |= ROOM_UP;
