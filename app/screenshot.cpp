@@ -23,11 +23,6 @@ static struct {
     DynArray<uint32_t> frame; // the presented frame of the last capture; freed by release_capture
 } capture;
 
-static int clamp_int(int v, int lo, int hi)
-{
-    return v < lo ? lo : v > hi ? hi : v;
-}
-
 const uint32_t* capture_screen(int* width, int* height, int* pitch)
 {
     release_capture();

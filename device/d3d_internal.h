@@ -20,6 +20,10 @@ void create_vertex_input();
 void release_vertex_input();
 void set_default_states();
 
+// Texture stages: set_texture's range, and the shaders' samplers s0..s15
+// are tied to the stages of the same number.
+enum { SAMPLER_STAGES = 16 };
+
 // Samplers (d3d_textures): one per stage, back to linear and clamped.
 void set_sampler_defaults();
 void release_samplers();

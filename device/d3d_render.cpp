@@ -45,6 +45,13 @@ static struct {
     GLsync flushFence;
 } device;
 
+// Work on other framebuffers binds them for a moment; this puts the render
+// target back as it was.
+static void rebind_current_target()
+{
+    glBindFramebuffer(GL_FRAMEBUFFER, device.sceneBound ? device.sceneFbo : 0);
+}
+
 int screen_width()
 {
     return device.width;
@@ -164,7 +171,7 @@ static void create_front_copy()
     glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, device.frontColor);
     uint32_t code = d3d_take_error();
     GLenum status = glCheckFramebufferStatus(GL_FRAMEBUFFER);
-    glBindFramebuffer(GL_FRAMEBUFFER, device.sceneBound ? device.sceneFbo : 0);
+    rebind_current_target();
     if (code || status != GL_FRAMEBUFFER_COMPLETE) {
         log_message("FAILED to create the presented-frame copy (0x%08X)", code ? code : status);
         release_front_copy();
@@ -361,7 +368,7 @@ void present_frame()
         glBindFramebuffer(GL_DRAW_FRAMEBUFFER, device.frontFbo);
         glBlitFramebuffer(0, 0, device.width, device.height, 0, 0, device.width, device.height,
             GL_COLOR_BUFFER_BIT, GL_NEAREST);
-        glBindFramebuffer(GL_FRAMEBUFFER, device.sceneBound ? device.sceneFbo : 0);
+        rebind_current_target();
         device.presented = true;
     }
     plat_gl_swap();
@@ -376,7 +383,7 @@ bool read_presented_frame(uint32_t* pixels)
     glBindFramebuffer(GL_READ_FRAMEBUFFER, device.frontFbo);
     glPixelStorei(GL_PACK_ALIGNMENT, 4);
     glReadPixels(0, 0, w, h, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, pixels);
-    glBindFramebuffer(GL_FRAMEBUFFER, device.sceneBound ? device.sceneFbo : 0);
+    rebind_current_target();
     if (uint32_t code = d3d_take_error()) {
         log_message("FAILED to read the presented frame (0x%08X)", code);
         return false;
@@ -431,7 +438,7 @@ void resolve_scene_to(Texture* texture)
     int h = texture->madeHeight < device.height ? texture->madeHeight : device.height;
     glBlitFramebuffer(0, 0, w, h, 0, 0, w, h, GL_COLOR_BUFFER_BIT, GL_NEAREST);
     glFramebufferTexture2D(GL_DRAW_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, 0, 0);
-    glBindFramebuffer(GL_FRAMEBUFFER, device.sceneBound ? device.sceneFbo : 0);
+    rebind_current_target();
 }
 
 // Saturates at 4 GB, the most the 32-bit result can tell.

@@ -12,8 +12,6 @@
 
 static_assert(sizeof(uint32_t[4]) == 16, "the cache header is four 32-bit values");
 
-enum { MAX_SAMPLER_STAGES = 16 };
-
 static struct {
     Shader slots[MAX_SHADERS];        // filled by load_shader, emptied by free_shader and at close
     Shader* current;                  // set_shader; cleared when its slot is freed
@@ -109,7 +107,7 @@ static bool link_pair(Shader* s)
     s->alphaRefAt = glGetUniformLocation(s->program, "alphaRef");
     s->constantsSeen = -1;
     glUseProgram(s->program);
-    for (int i = 0; i < MAX_SAMPLER_STAGES; ++i) {
+    for (int i = 0; i < SAMPLER_STAGES; ++i) {
         char sampler[8];
         snprintf(sampler, sizeof sampler, "s%d", i);
         GLint at = glGetUniformLocation(s->program, sampler);

@@ -9,7 +9,6 @@
 #include "d3d_internal.h"
 
 enum {
-    SAMPLER_STAGES = 16,
     UNBOUND_STAGES = 32, // stages a reset unbinds
     // Creation and uploads bind here, so the stages' bindings stay as set.
     SCRATCH_UNIT = 31,

@@ -25,9 +25,6 @@ enum {
     CHUNK_SIZE = 16,           // voxels per chunk in x and y
     CUBE_MESH_VERTICES = 24,
     CUBE_MESH_INDICES = 36,
-    REG_WORLD_VIEW_PROJECTION = 0, // c0..c3
-    REG_LIGHT = 5,
-    REG_DEPTH = 6,
 };
 
 // The cube mesh: per vertex the corner and the face code, each as the four
@@ -101,8 +98,6 @@ static struct {
     int view[4];               // draw_world's window before clamping
 } cache;
 
-static const Matrix IDENTITY = {{{1, 0, 0, 0}, {0, 1, 0, 0}, {0, 0, 1, 0}, {0, 0, 0, 1}}};
-
 void cube_renderer_init()
 {
     cubes.decl = create_vertex_declaration(CUBE_ELEMENTS);
@@ -125,7 +120,7 @@ void cube_renderer_init()
         for (int i = 0; i < 6; ++i)
             ip[6 * f + i] = static_cast<uint16_t>(4 * f + FACE[i]);
     unlock_index_buffer(cubes.indices);
-    cubes.world = IDENTITY;
+    cubes.world = MATRIX_IDENTITY;
 }
 
 void cube_renderer_shutdown()
@@ -155,20 +150,18 @@ static void set_world_constants(const Matrix& world)
     // A singular matrix squashes every cube flat; the world-space shading
     // is as good as any for what little of them shows.
     Matrix inv;
-    if (same_matrix(world, IDENTITY) || !invert_matrix(world, &inv)) {
+    if (same_matrix(world, MATRIX_IDENTITY) || !invert_matrix(world, &inv)) {
         set_vs_constants(REG_LIGHT, CUBE_LIGHT_DIRECTION, 1);
         set_vs_constants(REG_DEPTH, CUBE_DEPTH_VECTOR, 1);
         return;
     }
-    float light[4];
-    for (int c = 0; c < 4; ++c)
-        light[c] = CUBE_LIGHT_DIRECTION[0] * inv.m[0][c] + CUBE_LIGHT_DIRECTION[1] * inv.m[1][c]
-            + CUBE_LIGHT_DIRECTION[2] * inv.m[2][c] + CUBE_LIGHT_DIRECTION[3] * inv.m[3][c];
+    const float* l = CUBE_LIGHT_DIRECTION;
+    Vec4 light = transform({l[0], l[1], l[2], l[3]}, inv);
     float depth[4];
     for (int c = 0; c < 3; ++c)
         depth[c] = 0.05f * inv.m[2][c];
     depth[3] = -(depth[0] * inv.m[3][0] + depth[1] * inv.m[3][1] + depth[2] * inv.m[3][2]);
-    set_vs_constants(REG_LIGHT, light, 1);
+    set_vs_constants(REG_LIGHT, &light.x, 1);
     set_vs_constants(REG_DEPTH, depth, 1);
 }
 
@@ -177,7 +170,7 @@ void begin_cubes()
     const CubeInstance* vbPtr = cubes.vbPtr;
     ASSERT(!vbPtr);
     get_view_projection(&cubes.viewProjection);
-    cubes.world = IDENTITY;
+    cubes.world = MATRIX_IDENTITY;
     set_vertex_declaration(cubes.decl);
     set_stream(0, cubes.mesh, 0, 8);
     set_indices(cubes.indices);
@@ -204,8 +197,8 @@ void end_cubes()
 {
     flush_cubes(false);
     set_instancing(0);
-    if (!same_matrix(cubes.world, IDENTITY))
-        set_world_constants(IDENTITY);
+    if (!same_matrix(cubes.world, MATRIX_IDENTITY))
+        set_world_constants(MATRIX_IDENTITY);
 }
 
 void set_cube_transform(const Matrix& world)
@@ -266,11 +259,6 @@ void voxel_cache_destroy()
     cache.entries.free_all();
     cache.present.free_all();
     cache.box.voxels = nullptr;
-}
-
-static int clamp_int(int v, int lo, int hi)
-{
-    return v < lo ? lo : v > hi ? hi : v;
 }
 
 void voxel_cache_invalidate(int x0, int y0, int x1, int y1)

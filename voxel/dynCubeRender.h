@@ -12,6 +12,12 @@
 #include "../libs/inc/misc/zu_vecmath.h"
 #include "cubeInstance.h"
 
+// The cube shader's constant registers that the scene sets too.
+enum {
+    REG_WORLD_VIEW_PROJECTION = 0, // c0..c3
+    REG_LIGHT = 5,
+    REG_DEPTH = 6,
+};
 // Light direction in world space, along (0, 2, -1): from above and in front.
 extern const float CUBE_LIGHT_DIRECTION[4];
 // Depth shading for the identity world matrix: 0.05 per voxel of depth.

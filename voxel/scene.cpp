@@ -39,7 +39,7 @@ static struct {
     Shader* postEffect; // copies image to the back buffer; likewise
 } scene;
 
-enum { REG_EYE = 4, REG_LIGHT = 5, REG_DEPTH = 6, REG_POST_MAPPING = 16 };
+enum { REG_EYE = 4, REG_POST_MAPPING = 16 };
 
 void compute_pixel_scale()
 {
@@ -236,7 +236,7 @@ void game_draw(float seconds)
     Vec4 eye = eye_for(scene.viewCentre, &view);
     set_view(view);
     get_view_projection(&viewProjection);
-    set_vs_constants(0, &viewProjection.m[0][0], 4);
+    set_vs_constants(REG_WORLD_VIEW_PROJECTION, &viewProjection.m[0][0], 4);
     set_vs_constants(REG_EYE, &eye.x, 1);
     set_vs_constants(REG_LIGHT, CUBE_LIGHT_DIRECTION, 1);
     set_vs_constants(REG_DEPTH, CUBE_DEPTH_VECTOR, 1);

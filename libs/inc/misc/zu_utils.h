@@ -1,4 +1,5 @@
-// zu_utils.h - assertions, the fatal-error entry and bounded text buffers.
+// zu_utils.h - assertions, the fatal-error entry, bounded text buffers and
+// small helpers.
 //
 // Shared by the game and the launcher. fatal_error itself lives with the
 // logging code (app/log.cpp); it is declared here so that every header that
@@ -41,6 +42,12 @@ constexpr const char* zu_base_name(const char* path)
         if (!(expr))                                                                                         \
             assert_failed(zu_base_name(__FILE__), __LINE__, #expr);                                          \
     } while (0)
+
+// v limited to [lo, hi], for lo <= hi.
+constexpr int clamp_int(int v, int lo, int hi)
+{
+    return v < lo ? lo : v > hi ? hi : v;
+}
 
 // A fixed character buffer of BS bytes; the size is part of the type so that
 // copy_text can check every copy against it.
