@@ -32,18 +32,12 @@ bool create_main_window(const Settings& s, int* client_width, int* client_height
         if (!plat_create_window(WINDOW_TITLE, 0, 0, 0, 0, PLAT_WINDOW_FULLSCREEN | PLAT_WINDOW_OPENGL))
             return false;
     } else {
-        PlatRect area;
-        if (!plat_work_area(&area)) {
-            area = {0, 0, 0, 0};
-            plat_desktop_size(&area.right, &area.bottom);
-        }
         bool sized = s.window_width >= 1;
         int w = sized ? s.window_width : DEFAULT_WIDTH;
         int h = s.window_height >= 1 ? s.window_height : DEFAULT_HEIGHT;
-        int left = area.left + (area.right - area.left - w) / 2;
-        int top = area.top + (area.bottom - area.top - h) / 2;
+        PlatRect r = centred_in_work_area(w, h);
         int flags = PLAT_WINDOW_OPENGL | PLAT_WINDOW_RESIZABLE | (sized ? 0 : PLAT_WINDOW_MAXIMISED);
-        if (!plat_create_window(WINDOW_TITLE, left, top, w, h, flags))
+        if (!plat_create_window(WINDOW_TITLE, r.left, r.top, w, h, flags))
             return false;
     }
     plat_client_size(client_width, client_height);

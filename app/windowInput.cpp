@@ -1,4 +1,5 @@
-// windowInput.cpp - turning window messages into input events.
+// windowInput.cpp - turning window messages into input events, and placing a
+// new window.
 #include "windowInput.h"
 
 #include "input.h"
@@ -33,4 +34,19 @@ bool queue_input_message(const WindowMessage& msg)
     default:
         return false;
     }
+}
+
+PlatRect centred_in_work_area(int w, int h)
+{
+    PlatRect area;
+    if (!plat_work_area(&area)) {
+        area = {0, 0, 0, 0};
+        plat_desktop_size(&area.right, &area.bottom);
+    }
+    PlatRect r;
+    r.left = area.left + (area.right - area.left - w) / 2;
+    r.top = area.top + (area.bottom - area.top - h) / 2;
+    r.right = r.left + w;
+    r.bottom = r.top + h;
+    return r;
 }

@@ -32,7 +32,6 @@ static struct {
     SoftwareGuiRenderer* renderer; // made at set-up, lives until the process ends
     GuiScreen* screen;             // made at set-up, deleted by shutdown_all
     ScreenBuffer buffer;           // sized by the first paint; freed by shutdown_all
-    bool active;                   // focused and not minimised
     bool messageArrived;           // reset before each drain: a message other than paint came
 } app;
 
@@ -88,12 +87,8 @@ static void launcher_window_proc(const WindowMessage& msg)
         break;
     case WMSG_SIZE:
         break;
-    case WMSG_ACTIVATE:
-        app.active = plat_window_focused() && !plat_window_minimised();
-        break;
     case WMSG_SYSKEY_DOWN:
         if (msg.key == VK_F4) {
-            app.active = false;
             launcher_request_quit();
             break;
         }
@@ -101,7 +96,6 @@ static void launcher_window_proc(const WindowMessage& msg)
         break;
     case WMSG_CLOSE:
     case WMSG_QUIT:
-        app.active = false;
         launcher_request_quit();
         break;
     default:
@@ -138,19 +132,6 @@ static void main_loop()
     }
 }
 
-static void centre_window(PlatRect* r)
-{
-    PlatRect area;
-    if (!plat_work_area(&area)) {
-        area = {0, 0, 0, 0};
-        plat_desktop_size(&area.right, &area.bottom);
-    }
-    r->left = area.left + (area.right - CLIENT_WIDTH - area.left) / 2;
-    r->top = area.top + (area.bottom - CLIENT_HEIGHT - area.top) / 2;
-    r->right = r->left + CLIENT_WIDTH;
-    r->bottom = r->top + CLIENT_HEIGHT;
-}
-
 static void set_up_menu()
 {
     launcher_read_settings();
@@ -173,8 +154,7 @@ int main()
     if (!plat_video_init(WINDOW_CLASS))
         return 0;
 
-    PlatRect r;
-    centre_window(&r);
+    PlatRect r = centred_in_work_area(CLIENT_WIDTH, CLIENT_HEIGHT);
     log_message("wr: %d %d %d %d", r.left, r.top, r.right, r.bottom);
     if (!plat_create_window(WINDOW_TITLE, r.left, r.top, CLIENT_WIDTH, CLIENT_HEIGHT, PLAT_WINDOW_RESIZABLE))
         fatal_error("can't create the launcher window");
