@@ -31,12 +31,6 @@ static struct {
     GuiElement* pointsLabel;            //
 } ui;
 
-// Top, left, right, bottom.
-static GuiBox margins(GuiLen top, GuiLen left, GuiLen right, GuiLen bottom)
-{
-    return {top, left, right, bottom};
-}
-
 static const GuiBox NO_PADDING = gui_box(gui_units(0));
 
 // A label as large as its text, vertically centred.
@@ -63,18 +57,18 @@ GuiElement* build_upgrade_screen()
     GuiElement* root = gui_create_element(
         REF_WIDTH, GUILEN_UNITS, REF_HEIGHT, GUILEN_UNITS, gui_box(a), NO_PADDING, nullptr);
     copy_text(root->name, "root");
-    label(root, "TARNWICK!", YELLOW, 4, 0, margins(gui_units(1), a, a, a));
+    label(root, "TARNWICK!", YELLOW, 4, 0, gui_box(gui_units(1), a, a, a));
     ShortText level;
     label(root, format_short(level, "REACHED LEVEL %d", level_number()), YELLOW, 1, 0,
-        margins(gui_units(5), a, a, a));
+        gui_box(gui_units(5), a, a, a));
 
     // The names end at the name column's right edge; the costs are right
     // aligned in the narrow column after it.
-    GuiElement* nameColumn = element(24, GUILEN_UNITS, margins(gui_units(9), gui_pixels(0), a, a), root);
-    GuiElement* names = element(0, GUILEN_AUTO, margins(gui_pixels(0), a, gui_pixels(0), a), nameColumn);
-    GuiElement* costs = element(3, GUILEN_UNITS, margins(gui_units(9), gui_units(24), a, a), root);
-    label(names, "Upgrade points:", GREY, 1, 1, margins(gui_units(-2), a, gui_pixels(0), a));
-    ui.pointsLabel = label(costs, "##", GREY, 1, 1, margins(gui_units(-2), a, gui_pixels(0), a));
+    GuiElement* nameColumn = element(24, GUILEN_UNITS, gui_box(gui_units(9), gui_pixels(0), a, a), root);
+    GuiElement* names = element(0, GUILEN_AUTO, gui_box(gui_pixels(0), a, gui_pixels(0), a), nameColumn);
+    GuiElement* costs = element(3, GUILEN_UNITS, gui_box(gui_units(9), gui_units(24), a, a), root);
+    label(names, "Upgrade points:", GREY, 1, 1, gui_box(gui_units(-2), a, gui_pixels(0), a));
+    ui.pointsLabel = label(costs, "##", GREY, 1, 1, gui_box(gui_units(-2), a, gui_pixels(0), a));
     copy_text(ui.pointsLabel->name, "points");
 
     // With one-font-pixel borders on both sides a small button fills one unit.
@@ -82,15 +76,15 @@ GuiElement* build_upgrade_screen()
     for (int i = 0; i < ui.offered.size(); ++i) {
         float row = static_cast<float>(i);
         ShortText name = ui.offered[i]->name();
-        ui.nameLabels.push(label(names, name.s, GREY, 1, -1, margins(gui_units(row), gui_pixels(0), a, a)));
-        ui.costLabels.push(label(costs, "##", GREY, 1, 1, margins(gui_units(row), a, gui_pixels(0), a)));
+        ui.nameLabels.push(label(names, name.s, GREY, 1, -1, gui_box(gui_units(row), gui_pixels(0), a, a)));
+        ui.costLabels.push(label(costs, "##", GREY, 1, 1, gui_box(gui_units(row), a, gui_pixels(0), a)));
         ui.plusButtons.push(gui_create_button(costs, UPGRADE_PLUS + 2 * i, "+", 1, small, small,
-            margins(gui_units(row), a, gui_units(-1.5f), a), NO_PADDING));
+            gui_box(gui_units(row), a, gui_units(-1.5f), a), NO_PADDING));
         ui.minusButtons.push(gui_create_button(costs, UPGRADE_MINUS + 2 * i, "-", 1, small, small,
-            margins(gui_units(row), a, gui_units(-2.5f), a), NO_PADDING));
+            gui_box(gui_units(row), a, gui_units(-2.5f), a), NO_PADDING));
     }
     gui_create_button(root, UPGRADE_GO, "GO!", 3, gui_units(12), gui_units(5),
-        margins(a, a, gui_units(5), gui_units(1)), NO_PADDING);
+        gui_box(a, a, gui_units(5), gui_units(1)), NO_PADDING);
     refresh_upgrade_screen();
     return root;
 }

@@ -49,6 +49,11 @@ inline GuiBox gui_box(GuiLen all)
 {
     return {all, all, all, all};
 }
+// Each side its own length, in the box's order.
+inline GuiBox gui_box(GuiLen top, GuiLen left, GuiLen right, GuiLen bottom)
+{
+    return {top, left, right, bottom};
+}
 
 // Display pixels, origin top-left, y down.
 struct GuiRect {

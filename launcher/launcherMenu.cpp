@@ -77,11 +77,6 @@ const char* launcher_toggle_text(int command)
     return launcher.toggles[i]->find_by_name(".normal")->text.s;
 }
 
-static GuiBox margins(GuiLen top, GuiLen left, GuiLen right, GuiLen bottom)
-{
-    return {top, left, right, bottom};
-}
-
 GuiElement* build_launcher_menu()
 {
     const GuiBox none = gui_box(gui_units(0));
@@ -90,22 +85,22 @@ GuiElement* build_launcher_menu()
     root->background = 0xff101010;
     copy_text(root->name, "root");
 
-    gui_create_label(root, "TARNWICK!", 0xfffff000, 4, 0, 0, margins(gui_units(1), a, a, a), none, 0,
+    gui_create_label(root, "TARNWICK!", 0xfffff000, 4, 0, 0, gui_box(gui_units(1), a, a, a), none, 0,
         GUILEN_AUTO, 0, GUILEN_AUTO);
-    gui_create_label(root, VERSION_LINE, 0xfffff000, 1, 0, 0, margins(gui_units(5), a, a, a), none, 0,
+    gui_create_label(root, VERSION_LINE, 0xfffff000, 1, 0, 0, gui_box(gui_units(5), a, a, a), none, 0,
         GUILEN_AUTO, 0, GUILEN_AUTO);
     static const float TOGGLE_TOPS[TOGGLE_COUNT] = {6.5f, 10.5f, 14.5f, 18.5f};
     for (int i = 0; i < TOGGLE_COUNT; ++i)
         launcher.toggles[i] = gui_create_button(root, LAUNCHER_TOGGLE_WINDOW + i, "", 2, gui_units(25),
-            gui_units(3), margins(gui_units(TOGGLE_TOPS[i]), a, a, a), none);
-    gui_create_label(root, MAKER_LINE, 0xff808080, 1, 0, 0, margins(a, a, a, gui_units(0.5f)), none, 0,
+            gui_units(3), gui_box(gui_units(TOGGLE_TOPS[i]), a, a, a), none);
+    gui_create_label(root, MAKER_LINE, 0xff808080, 1, 0, 0, gui_box(a, a, a, gui_units(0.5f)), none, 0,
         GUILEN_AUTO, 0, GUILEN_AUTO);
     gui_create_button(root, LAUNCHER_PLAY, "Play", 3, gui_units(11), gui_units(5),
-        margins(a, a, gui_units(1), gui_units(2)), none);
+        gui_box(a, a, gui_units(1), gui_units(2)), none);
     gui_create_button(root, LAUNCHER_QUIT, "Quit", 3, gui_units(11), gui_units(5),
-        margins(a, gui_units(1), a, gui_units(2)), none);
+        gui_box(a, gui_units(1), a, gui_units(2)), none);
     gui_create_button(root, LAUNCHER_VISIT_SITE, "Visit site", 2, gui_units(13), gui_units(5),
-        margins(a, a, a, gui_units(2)), none);
+        gui_box(a, a, a, gui_units(2)), none);
     refresh_toggles();
     launcher.quit = false;
     return root;
