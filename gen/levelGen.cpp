@@ -94,6 +94,25 @@ static uint32_t pack_cell(int column, int row)
     return static_cast<uint32_t>(column) | static_cast<uint32_t>(row) << 16;
 }
 
+struct Step {
+    int dc, dr;
+    uint8_t bit, opposite;
+};
+
+// The four directions between neighbouring cells, in the order a branch walk
+// offers them.
+static const Step BRANCH_STEPS[] = {
+    {-1, 0, ROOM_LEFT, ROOM_RIGHT},
+    {1, 0, ROOM_RIGHT, ROOM_LEFT},
+    {0, -1, ROOM_DOWN, ROOM_UP},
+    {0, 1, ROOM_UP, ROOM_DOWN},
+};
+
+static bool inside_map(int column, int row)
+{
+    return column >= 0 && column < ROOM_COLUMNS && row >= 0 && row < ROOM_ROWS;
+}
+
 // Free cells take over the openings that their neighbours require of them.
 static void propagate_openings()
 {
@@ -101,15 +120,9 @@ static void propagate_openings()
         for (int c = 0; c < ROOM_COLUMNS; ++c) {
             if (!is_free(c, r))
                 continue;
-            uint8_t& cell = room_cell(c, r);
-            if (c > 0 && (room_cell(c - 1, r) & ROOM_RIGHT))
-                cell |= ROOM_LEFT;
-            if (c < ROOM_COLUMNS - 1 && (room_cell(c + 1, r) & ROOM_LEFT))
-                cell |= ROOM_RIGHT;
-            if (r > 0 && (room_cell(c, r - 1) & ROOM_UP))
-                cell |= ROOM_DOWN;
-            if (r < ROOM_ROWS - 1 && (room_cell(c, r + 1) & ROOM_DOWN))
-                cell |= ROOM_UP;
+            for (const Step& s : BRANCH_STEPS)
+                if (inside_map(c + s.dc, r + s.dr) && (room_cell(c + s.dc, r + s.dr) & s.opposite))
+                    room_cell(c, r) |= s.bit;
         }
 }
 
@@ -161,24 +174,6 @@ void make_path()
     while (grow_branch()) { }
     log_message("final path:");
     log_room_map();
-}
-
-struct Step {
-    int dc, dr;
-    uint8_t bit, opposite;
-};
-
-// The directions of a branch walk, in the order they are offered.
-static const Step BRANCH_STEPS[] = {
-    {-1, 0, ROOM_LEFT, ROOM_RIGHT},
-    {1, 0, ROOM_RIGHT, ROOM_LEFT},
-    {0, -1, ROOM_DOWN, ROOM_UP},
-    {0, 1, ROOM_UP, ROOM_DOWN},
-};
-
-static bool inside_map(int column, int row)
-{
-    return column >= 0 && column < ROOM_COLUMNS && row >= 0 && row < ROOM_ROWS;
 }
 
 // The directions from (c, r) to untouched neighbours; returns how many.

@@ -131,11 +131,11 @@ void read_legend(Source& s, const Palette& palette, std::map<char, uint8_t>& leg
 {
     while (s.at < s.lines.size()) {
         const std::string& line = s.lines[s.at];
-        if (is_blank_or_comment(line) && line.find_first_not_of(" \t") == std::string::npos) {
+        size_t p = line.find_first_not_of(" \t");
+        if (p == std::string::npos) {
             ++s.at;
             continue;
         }
-        size_t p = line.find_first_not_of(" \t");
         if (p == 0) // keywords start at the left margin, legend entries are indented
             return;
         ++s.at;

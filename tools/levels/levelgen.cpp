@@ -21,7 +21,6 @@
 #include "game/hero.h"
 #include "gen/levelGen.h"
 #include "gen/levelGrid.h"
-#include "gen/levelTiles.h"
 #include "libs/inc/cont/zu_dynArray.h"
 
 #define STB_IMAGE_WRITE_STATIC
@@ -127,7 +126,7 @@ double median_of(DynArray<double>& values)
 
 void shutdown_all()
 {
-    free_level_tiles();
+    free_level_data();
 }
 
 int main(int argc, char** argv)
