@@ -87,6 +87,15 @@ void FileInputStream::seek_from_end(int32_t offset)
     seek_file<Exception>(file, offset, SEEK_END);
 }
 
+int64_t FileInputStream::bytes_left()
+{
+    int32_t start = tell();
+    seek_from_end(0);
+    int64_t end = tell();
+    seek(start);
+    return end - start;
+}
+
 bool FileOutputStream::open(const char* name, const char* mode)
 {
     return open_file(file, name, mode) != nullptr;

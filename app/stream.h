@@ -71,6 +71,9 @@ public:
     void seek(int32_t position) override;
     void seek_relative(int32_t offset) override;
     void seek_from_end(int32_t offset) override;
+    // Bytes from the current position to the end of the file; the position
+    // stays. Readers check sizes a header claims against it before allocating.
+    int64_t bytes_left();
 
 private:
     FILE* file = nullptr;

@@ -26,12 +26,8 @@ static void check_pixel_bytes(FileInputStream& in, int64_t bytes)
 {
     if (bytes > INT32_MAX)
         throw InputStream::Exception("TGA image too large", in.tell());
-    int32_t start = in.tell();
-    in.seek_from_end(0);
-    int64_t available = static_cast<int64_t>(in.tell()) - start;
-    in.seek(start);
-    if (available < bytes)
-        throw InputStream::Exception("TGA file too short", start);
+    if (in.bytes_left() < bytes)
+        throw InputStream::Exception("TGA file too short", in.tell());
 }
 
 bool load_tga(const char* name, int* width, int* height, DynArray<uint32_t>* pixels)
@@ -56,9 +52,7 @@ bool load_tga(const char* name, int* width, int* height, DynArray<uint32_t>* pix
         *width = w;
         *height = h;
     } catch (const StreamIOException&) {
-        in.close();
         return false;
     }
-    in.close();
     return true;
 }

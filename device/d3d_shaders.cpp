@@ -151,13 +151,10 @@ static bool read_cache_file(Shader* s, const char* path, char** code, uint32_t* 
         in.read(header, sizeof header);
         if (header[0] != SHADER_CACHE_MAGIC)
             throw InputStream::Exception("not a shader cache file", 0);
-        in.seek_from_end(0);
-        uint64_t rest = static_cast<uint64_t>(in.tell()) - sizeof header;
         // Lengths beyond the file are a truncated or hostile file; nothing
         // that large is ever allocated.
-        if (uint64_t(header[1]) + header[2] + header[3] > rest)
+        if (uint64_t(header[1]) + header[2] + header[3] > uint64_t(in.bytes_left()))
             throw InputStream::Exception("file shorter than its header says", in.tell());
-        in.seek(sizeof header);
         block = static_cast<char*>(malloc(header[1] + 1));
         in.read(block, header[1]);
         read_dependencies(s, block, header[1]);

@@ -41,6 +41,8 @@ TEST(FileInputStream, ReadsExactSizesAndReportsShortReadsWithTheirPosition)
     in.seek(2);
     in.seek_relative(3);
     EXPECT_EQ(in.tell(), 5);
+    EXPECT_EQ(in.bytes_left(), 5);
+    EXPECT_EQ(in.tell(), 5); // measuring does not move the stream
     in.seek_from_end(-1);
     EXPECT_EQ(in.read_some(buf, 8), 1);
     EXPECT_EQ(buf[0], '9');
@@ -66,6 +68,7 @@ TEST(FileInputStream, EveryOperationOfAClosedStreamSaysFileNotOpened)
         [&] { in.seek(0); },
         [&] { in.seek_relative(1); },
         [&] { in.seek_from_end(0); },
+        [&] { in.bytes_left(); },
     };
     for (const auto& op : ops) {
         StreamIOException e = caught(op);
