@@ -103,27 +103,28 @@ int scene_samples()
 
 // The sample counts both scene formats support, as quality levels: level q
 // is the q-th smallest count. Returns the number of levels.
+// Without the format query every power of two up to the maximum is taken.
 static int multisample_levels(int* counts, int max_counts)
 {
     GLint maxSamples = 0;
     glGetIntegerv(GL_MAX_SAMPLES, &maxSamples);
-    int n = 0;
-    for (int samples = 2; samples <= maxSamples && n < max_counts; samples *= 2) {
-        bool ok = true;
-        if (epoxy_gl_version() >= 42 || epoxy_has_gl_extension("GL_ARB_internalformat_query")) {
-            for (GLenum format : {GL_RGBA8, GL_DEPTH24_STENCIL8}) {
-                GLint num = 0, list[16] = {};
-                glGetInternalformativ(GL_RENDERBUFFER, format, GL_NUM_SAMPLE_COUNTS, 1, &num);
-                glGetInternalformativ(GL_RENDERBUFFER, format, GL_SAMPLES, 16, list);
-                bool listed = false;
-                for (int i = 0; i < num && i < 16; ++i)
-                    listed = listed || list[i] == samples;
-                ok = ok && listed;
-            }
-        }
-        if (ok)
-            counts[n++] = samples;
+    const GLenum formats[2] = {GL_RGBA8, GL_DEPTH24_STENCIL8};
+    const bool query = epoxy_gl_version() >= 42 || epoxy_has_gl_extension("GL_ARB_internalformat_query");
+    GLint listed[2] = {}, lists[2][16] = {};
+    for (int f = 0; query && f < 2; ++f) {
+        glGetInternalformativ(GL_RENDERBUFFER, formats[f], GL_NUM_SAMPLE_COUNTS, 1, &listed[f]);
+        glGetInternalformativ(GL_RENDERBUFFER, formats[f], GL_SAMPLES, 16, lists[f]);
     }
+    auto supported = [&](int f, int samples) {
+        for (int i = 0; i < listed[f] && i < 16; ++i)
+            if (lists[f][i] == samples)
+                return true;
+        return false;
+    };
+    int n = 0;
+    for (int samples = 2; samples <= maxSamples && n < max_counts; samples *= 2)
+        if (!query || (supported(0, samples) && supported(1, samples)))
+            counts[n++] = samples;
     return n;
 }
 
@@ -319,7 +320,8 @@ bool resize_d3d(int width, int height, bool fullscreen)
         height = device.height;
     if (width == device.width && height == device.height && fullscreen == device.fullscreen)
         return true;
-    log_message("=== resizing d3d to %dx%d %s", width, height, fullscreen ? "fullscreen" : "windowed");
+    const char* mode = fullscreen ? "fullscreen" : "windowed";
+    log_message("=== resizing d3d to %dx%d %s", width, height, mode);
     release_default_pool_buffers();
     release_default_pool_textures();
     release_fences();
@@ -338,7 +340,7 @@ bool resize_d3d(int width, int height, bool fullscreen)
     }
     create_fences();
     set_sampler_defaults();
-    log_message("resized d3d to %dx%d %s", width, height, fullscreen ? "fullscreen" : "windowed");
+    log_message("resized d3d to %dx%d %s", width, height, mode);
     game_resized();
     return true;
 }
