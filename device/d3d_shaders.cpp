@@ -139,10 +139,10 @@ static void read_dependencies(Shader* s, const char* block, int size)
 }
 
 // Reads the file into the slot's dependency list and one buffer of both
-// stages (caller frees it); false for a foreign or short file.
-static bool read_cache_file(Shader* s, const char* path, char** code, uint32_t* vsLength, uint32_t* psLength)
+// stages; false for a foreign or short file.
+static bool read_cache_file(
+    Shader* s, const char* path, DynArray<char>* code, uint32_t* vsLength, uint32_t* psLength)
 {
-    char* block = nullptr;
     try {
         FileInputStream in;
         if (!in.open(path, "rb"))
@@ -155,22 +155,20 @@ static bool read_cache_file(Shader* s, const char* path, char** code, uint32_t* 
         // that large is ever allocated.
         if (uint64_t(header[1]) + header[2] + header[3] > uint64_t(in.bytes_left()))
             throw InputStream::Exception("file shorter than its header says", in.tell());
-        block = static_cast<char*>(malloc(header[1] + 1));
-        in.read(block, header[1]);
-        read_dependencies(s, block, header[1]);
-        *code = static_cast<char*>(malloc(header[2] + header[3] + 1));
-        in.read(*code, header[2]);
-        in.read(*code + header[2], header[3]);
+        // The file's size fits 32 bits, so these counts do too.
+        DynArray<char> block;
+        block.resize(static_cast<int>(header[1]) + 1);
+        in.read(block.data(), header[1]);
+        read_dependencies(s, block.data(), header[1]);
+        code->resize(static_cast<int>(header[2] + header[3]) + 1);
+        in.read(code->data(), header[2]);
+        in.read(code->data() + header[2], header[3]);
         *vsLength = header[2];
         *psLength = header[3];
     } catch (const StreamIOException& e) {
         log_message("can't read shader cache '%s': %s", path, e.message.s);
-        free(block);
-        free(*code);
-        *code = nullptr;
         return false;
     }
-    free(block);
     return true;
 }
 
@@ -180,7 +178,7 @@ static bool load_shader_cache(Shader* s)
     PathText name, path;
     resolve_path(path, shader_cache_name(name, s->name.s, s->definitions.s));
     s->dependencies.clear();
-    char* code = nullptr;
+    DynArray<char> code;
     uint32_t vsLength = 0, psLength = 0;
     if (!read_cache_file(s, path.s, &code, &vsLength, &psLength))
         return false;
@@ -188,14 +186,12 @@ static bool load_shader_cache(Shader* s)
     for (const ShaderDependency& dep : s->dependencies) {
         if (dep.time > cacheTime) {
             log_message("shader cache '%s' is older than '%s'", path.s, dep.name.s);
-            free(code);
             return false;
         }
     }
-    s->vs = compile_stage(GL_VERTEX_SHADER, code, vsLength, s->name.s);
+    s->vs = compile_stage(GL_VERTEX_SHADER, code.data(), vsLength, s->name.s);
     if (s->vs)
-        s->ps = compile_stage(GL_FRAGMENT_SHADER, code + vsLength, psLength, s->name.s);
-    free(code);
+        s->ps = compile_stage(GL_FRAGMENT_SHADER, code.data() + vsLength, psLength, s->name.s);
     if (!s->vs || !s->ps || !link_pair(s))
         return false;
     log_message("loaded shader '%s' from cache", s->name.s);
