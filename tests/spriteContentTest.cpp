@@ -6,6 +6,7 @@
 #include <string>
 
 #include "app/paths.h"
+#include "game/world.h"
 #include "libs/inc/misc/zu_vecmath.h"
 #include "voxel/loadSprite.h"
 
@@ -57,14 +58,6 @@ Bounds world_bounds(
     return b;
 }
 
-// The body frame of the hero and the robots: turned +90 degrees about y when
-// facing right, -90 when facing left, standing at `at`.
-Matrix body_frame(bool facingRight, const Vec4& at)
-{
-    float s = facingRight ? 1.0f : -1.0f;
-    return {{{0, 0, s, 0}, {0, 1, 0, 0}, {-s, 0, 0, 0}, {at.x, at.y, at.z, 1}}};
-}
-
 class GameSprites : public ::testing::Test {
 protected:
     static void SetUpTestSuite()
@@ -113,7 +106,7 @@ TEST_F(GameSprites, TheHerosBodyAndLegsStayInItsBoxAndStandOnItsFeet)
     const float lo[3] = {-4, 0, -6}, hi[3] = {4, 15, 6};
     const Vec4 at = {300, 100, 8, 1};
     for (bool right : {true, false}) {
-        Matrix frame = body_frame(right, at);
+        Matrix frame = facing_frame(right, at);
         Bounds body = world_bounds(sprites[BODY], frame, -8, 0, -7, false);
         expect_within(body, at, lo, hi, "body");
         for (int legs : {LEGS0, LEGS2})
@@ -131,8 +124,8 @@ TEST_F(GameSprites, TheHerosBodyAndLegsStayInItsBoxAndStandOnItsFeet)
 TEST_F(GameSprites, TheHeroLooksTheWayItWalks)
 {
     const Vec4 at = {300, 100, 8, 1};
-    Bounds right = world_bounds(sprites[BODY], body_frame(true, at), -8, 0, -7, false, HERO_VISOR);
-    Bounds left = world_bounds(sprites[BODY], body_frame(false, at), -8, 0, -7, false, HERO_VISOR);
+    Bounds right = world_bounds(sprites[BODY], facing_frame(true, at), -8, 0, -7, false, HERO_VISOR);
+    Bounds left = world_bounds(sprites[BODY], facing_frame(false, at), -8, 0, -7, false, HERO_VISOR);
     ASSERT_GT(right.count, 0);
     EXPECT_GT(right.centre(0), at.x + 1);
     EXPECT_LT(left.centre(0), at.x - 1);
@@ -164,7 +157,7 @@ TEST_F(GameSprites, TheRobotStaysInItsBoxAndLooksTheWayItWalks)
     const float lo[3] = {-6, 0, -6}, hi[3] = {6, 14, 6};
     const Vec4 at = {500, 40, 8, 1};
     for (bool right : {true, false}) {
-        Matrix frame = body_frame(right, at);
+        Matrix frame = facing_frame(right, at);
         Bounds robot = world_bounds(sprites[ROBOT], frame, -8, 0, -8, false);
         expect_within(robot, at, lo, hi, "robot");
         EXPECT_EQ(robot.lo[1], at.y) << "the robot stands on the floor";

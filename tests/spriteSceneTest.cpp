@@ -8,6 +8,7 @@
 
 #include "game/gameMode.h"
 #include "game/hero.h"
+#include "game/world.h"
 #include "kiln/debugVis.h"
 #include "readBack.h"
 #include "sceneFixture.h"
@@ -22,13 +23,6 @@ enum { W = 1280, H = 720, S = 6 };
 struct Sprites {
     VoxelSprite *body, *arm, *legs0, *legs2, *heart, *robot;
 };
-
-// The body frame: turned about y by +90 degrees facing right, -90 facing left.
-Matrix body_frame(bool facingRight, const Vec4& at)
-{
-    float s = facingRight ? 1.0f : -1.0f;
-    return {{{0, 0, s, 0}, {0, 1, 0, 0}, {-s, 0, 0, 0}, {at.x, at.y, at.z, 1}}};
-}
 
 // The arm's frame inside the body frame for an aim direction given in body
 // coordinates: its z axis points away from the aim, and the shoulder pivot
@@ -50,7 +44,7 @@ Matrix arm_frame(const Vec4& aim)
 void draw_hero_at(const Sprites& s, const Vec4& at, Vec4 aim, int legPose)
 {
     bool right = aim.x > 0;
-    Matrix body = body_frame(right, at);
+    Matrix body = facing_frame(right, at);
     set_cube_transform(body);
     voxel_sprite_draw(s.body, -8, 0, -7, false);
     VoxelSprite* legs = legPose % 2 ? s.legs2 : s.legs0;
@@ -82,9 +76,9 @@ public:
         draw_hero_at(sprites, {p.x - 20, p.y, 8, 1}, {d, d, 0, 0}, 1);
         draw_hero_at(sprites, {p.x, p.y, 8, 1}, {-1, 0, 0, 0}, 2);
         draw_hero_at(sprites, {p.x + 20, p.y, 8, 1}, {-d, -d, 0, 0}, 3);
-        set_cube_transform(body_frame(true, {p.x + 45, p.y, 8, 1}));
+        set_cube_transform(facing_frame(true, {p.x + 45, p.y, 8, 1}));
         voxel_sprite_draw(sprites.robot, -8, 0, -8, false);
-        set_cube_transform(body_frame(false, {p.x + 65, p.y, 8, 1}));
+        set_cube_transform(facing_frame(false, {p.x + 65, p.y, 8, 1}));
         voxel_sprite_draw(sprites.robot, -8, 0, -8, false);
         float cx, cy;
         view_centre(&cx, &cy);
