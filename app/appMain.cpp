@@ -1,19 +1,31 @@
 // appMain.cpp - the game program's start-up and shutdown.
 #include "appMain.h"
 
+#include "../core/input.h"
+#include "../core/log.h"
+#include "../core/paths.h"
+#include "../core/random.h"
+#include "../core/settings.h"
+#include "../core/timer.h"
 #include "../device/d3d_render.h"
+#include "../game/gameHooks.h"
 #include "../kiln/font.h"
 #include "../platform/platform.h"
-#include "gameHooks.h"
 #include "gpuLoad.h"
-#include "input.h"
-#include "log.h"
 #include "mainLoop.h"
-#include "paths.h"
-#include "random.h"
-#include "settings.h"
-#include "timer.h"
+#include "perfOverlay.h"
 #include "window.h"
+
+// One frame: the game's picture, then the performance overlay over it.
+static void draw_frame(float lag_seconds)
+{
+    game_draw(lag_seconds);
+    if (!perf_overlay_on())
+        return;
+    font_begin();
+    draw_perf_overlay();
+    font_end();
+}
 
 int app_main(int argc, const char* const* argv)
 {
@@ -31,6 +43,7 @@ int app_main(int argc, const char* const* argv)
     if (!create_main_window(settings(), &width, &height))
         fatal_error("can't create the game window");
     input_init();
+    set_device_hooks({draw_frame, game_resized});
     if (!init_d3d(width, height))
         fatal_error("can't create the graphics device: %s", d3d_failure());
     gpu_load_start();

@@ -7,7 +7,7 @@
 
 #include <string>
 
-#include "log.h"
+#include "../core/log.h"
 
 // The few NVML entry points used, declared here from their documented C ABI.
 struct NvmlUtilization {

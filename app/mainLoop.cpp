@@ -3,19 +3,20 @@
 
 #include <string.h>
 
+#include "../core/input.h"
+#include "../core/timer.h"
 #include "../device/d3d_render.h"
-#include "gameHooks.h"
+#include "../game/gameHooks.h"
 #include "gpuLoad.h"
-#include "input.h"
-#include "timer.h"
+#include "perfOverlay.h"
+#include "screenshot.h"
 #include "window.h"
 
 static struct {
     int64_t updatePeriod = 1; // ticks; set by set_update_rate
     int maxUpdates = 5;       // catch-up updates allowed before a frame
     int64_t simTime;          // counter value up to which game time has run
-    int64_t updateStart;      // taken just before each game_update
-    int64_t lastUpdateTicks;  // written by end_update_timing
+    int64_t lastUpdateTicks;  // how long the last update took
     int64_t renderStart;      // just before the last frame actually rendered
     FrameStats stats;         // zeroed when the loop starts
     int fps;                  // frames in the last completed second
@@ -39,11 +40,6 @@ void set_update_rate(int updates_per_second, int max_consecutive)
 int64_t update_period_us()
 {
     return ticks_to_us(loop.updatePeriod);
-}
-
-void end_update_timing()
-{
-    loop.lastUpdateTicks = timer_now() - loop.updateStart;
 }
 
 const FrameStats& frame_stats()
@@ -71,6 +67,18 @@ static int next_index(int i)
     return i + 1 == FRAME_STATS_LEN ? 0 : i + 1;
 }
 
+// The frame's own keys, read only while the window is active: F1 shows the
+// performance overlay, releasing Print Screen saves a screenshot.
+static void handle_frame_keys()
+{
+    if (!window_active())
+        return;
+    if (key_pressed(VK_F1))
+        toggle_perf_overlay();
+    if (key_released(VK_SNAPSHOT))
+        take_screenshot();
+}
+
 // One update: the duration of the previous update goes into its ring first.
 static void run_update()
 {
@@ -78,8 +86,10 @@ static void run_update()
     s.updateUs[s.updateIndex] = static_cast<int32_t>(ticks_to_us(loop.lastUpdateTicks));
     s.updateIndex = next_index(s.updateIndex);
     pump_window_messages();
-    loop.updateStart = timer_now();
+    int64_t start = timer_now();
+    handle_frame_keys();
     game_update(static_cast<float>(ticks_to_seconds(loop.updatePeriod)));
+    loop.lastUpdateTicks = timer_now() - start;
     input_end_update();
 }
 

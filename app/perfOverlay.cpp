@@ -10,6 +10,18 @@ static const uint32_t BACKDROP = 0x40000000;    // black at alpha 64
 static const uint32_t BUDGET_BAND = 0x20008000; // dark green at alpha 32
 static const uint32_t TEXT = 0xffffffff;
 
+static bool shown; // toggled by F1
+
+bool perf_overlay_on()
+{
+    return shown;
+}
+
+void toggle_perf_overlay()
+{
+    shown = !shown;
+}
+
 RingSummary summarize_ring(const int32_t ring[FRAME_STATS_LEN])
 {
     int32_t hi = ring[0], lo = ring[0];

@@ -8,7 +8,11 @@
 
 #include "mainLoop.h"
 
-// Draws the overlay with the font batch; called inside game_draw.
+// Whether the overlay is shown: off at start, F1 toggles it.
+bool perf_overlay_on();
+void toggle_perf_overlay();
+
+// Draws the overlay into the open font batch.
 void draw_perf_overlay();
 
 // One ring of 200 samples as a bar graph a quarter of the screen high at

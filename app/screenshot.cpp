@@ -3,12 +3,12 @@
 
 #include <stdio.h>
 
+#include "../core/log.h"
+#include "../core/paths.h"
+#include "../core/timer.h"
 #include "../device/d3d_render.h"
 #include "../libs/inc/cont/zu_dynArray.h"
 #include "../platform/platform.h"
-#include "log.h"
-#include "paths.h"
-#include "timer.h"
 
 // This file is the program's one PNG writer; its functions stay private to it.
 #pragma GCC diagnostic push

@@ -1,12 +1,13 @@
 // window.cpp - the game's window and its messages.
 #include "window.h"
 
+#include "../core/display.h"
+#include "../core/input.h"
+#include "../core/log.h"
+#include "../core/settings.h"
+#include "../core/windowInput.h"
 #include "../device/d3d_render.h"
-#include "display.h"
-#include "input.h"
 #include "mainLoop.h"
-#include "settings.h"
-#include "windowInput.h"
 
 static const char* const WINDOW_CLASS = "TarnwickWindow";
 static const char* const WINDOW_TITLE = "TARNWICK! DEMO";
@@ -14,7 +15,6 @@ static const char* const WINDOW_TITLE = "TARNWICK! DEMO";
 enum { DEFAULT_WIDTH = 1280, DEFAULT_HEIGHT = 720 };
 
 static struct {
-    bool active;     // focused and not minimised
     bool hideCursor; // set by game_init
     // Windowed placement saved by Alt+Enter; zero until the first switch.
     int savedWidth, savedHeight;
@@ -28,17 +28,20 @@ bool register_window_class()
 
 bool create_main_window(const Settings& s, int* client_width, int* client_height)
 {
+    bool created;
     if (s.fullscreen) {
-        if (!plat_create_window(WINDOW_TITLE, 0, 0, 0, 0, PLAT_WINDOW_FULLSCREEN | PLAT_WINDOW_OPENGL))
-            return false;
+        created = plat_create_window(WINDOW_TITLE, 0, 0, 0, 0, PLAT_WINDOW_FULLSCREEN | PLAT_WINDOW_OPENGL);
     } else {
         bool sized = s.window_width >= 1;
         int w = sized ? s.window_width : DEFAULT_WIDTH;
         int h = s.window_height >= 1 ? s.window_height : DEFAULT_HEIGHT;
         PlatRect r = centred_in_work_area(w, h);
         int flags = PLAT_WINDOW_OPENGL | PLAT_WINDOW_RESIZABLE | (sized ? 0 : PLAT_WINDOW_MAXIMISED);
-        if (!plat_create_window(WINDOW_TITLE, r.left, r.top, w, h, flags))
-            return false;
+        created = plat_create_window(WINDOW_TITLE, r.left, r.top, w, h, flags);
+    }
+    if (!created) {
+        log_message("can't create window: %s", plat_last_error());
+        return false;
     }
     plat_client_size(client_width, client_height);
     if (s.window_width >= 1 && !s.fullscreen)
@@ -50,7 +53,7 @@ bool create_main_window(const Settings& s, int* client_width, int* client_height
 
 static void update_cursor()
 {
-    plat_show_cursor(!(window.active && window.hideCursor));
+    plat_show_cursor(!(window_active() && window.hideCursor));
 }
 
 void set_hide_cursor(bool hide)
@@ -59,15 +62,10 @@ void set_hide_cursor(bool hide)
     update_cursor();
 }
 
-bool window_active()
-{
-    return window.active;
-}
-
 // Closing destroys the window: it goes inactive and the quit request follows.
 static void close_window()
 {
-    window.active = false;
+    set_window_active(false);
     request_quit();
 }
 
@@ -82,7 +80,7 @@ void window_proc(const WindowMessage& msg)
         }
         break;
     case WMSG_ACTIVATE:
-        window.active = plat_window_focused() && !plat_window_minimised();
+        set_window_active(plat_window_focused() && !plat_window_minimised());
         update_cursor();
         break;
     case WMSG_SYSKEY_DOWN:

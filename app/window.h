@@ -19,6 +19,5 @@ void window_proc(const WindowMessage& msg);
 void pump_window_messages();
 void toggle_fullscreen();
 
-bool window_active();
 // Hides the system cursor over the client area while the window is active.
 void set_hide_cursor(bool hide);

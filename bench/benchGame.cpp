@@ -3,12 +3,12 @@
 
 #include <stdlib.h>
 
-#include "app/gameHooks.h"
-#include "app/log.h"
-#include "app/paths.h"
-#include "app/random.h"
-#include "app/settings.h"
+#include "core/log.h"
+#include "core/paths.h"
+#include "core/random.h"
+#include "core/settings.h"
 #include "device/d3d_render.h"
+#include "game/gameHooks.h"
 #include "kiln/font.h"
 #include "platform/platform.h"
 
@@ -20,6 +20,7 @@ void open_bench_game(const char* name)
     const char* args[] = {name, "-novs", "-noaa"};
     read_settings(3, args);
     set_display_fullscreen(false);
+    set_device_hooks({game_draw, game_resized});
     if (!plat_video_init("TarnwickBench") || !plat_create_window(name, 0, 0, 1280, 720, PLAT_WINDOW_OPENGL)
         || !init_d3d(1280, 720))
         fatal_error("can't open an OpenGL window for the benchmarks");

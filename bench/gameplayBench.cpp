@@ -8,10 +8,11 @@
 #include "game/enemies.h"
 #include "game/gameMode.h"
 #include "game/hero.h"
+#include "game/scene.h"
 #include "game/shots.h"
 #include "game/world.h"
-#include "gen/levelGrid.h"
 #include "voxel/dynCubeRender.h"
+#include "voxel/levelGrid.h"
 
 void shutdown_all()
 {

@@ -2,12 +2,12 @@
 #include <benchmark/benchmark.h>
 #include <stdlib.h>
 
-#include "app/log.h"
-#include "app/paths.h"
-#include "app/random.h"
+#include "core/log.h"
+#include "core/paths.h"
+#include "core/random.h"
 #include "game/enemies.h"
 #include "gen/levelGen.h"
-#include "gen/levelGrid.h"
+#include "voxel/levelGrid.h"
 
 void shutdown_all()
 {

@@ -5,10 +5,11 @@
 #include "benchGame.h"
 #include "device/d3d_render.h"
 #include "game/hero.h"
+#include "game/scene.h"
 #include "game/world.h"
-#include "gen/levelGrid.h"
 #include "platform/platform.h"
 #include "voxel/dynCubeRender.h"
+#include "voxel/levelGrid.h"
 
 void shutdown_all()
 {

@@ -4,7 +4,7 @@
 #include <epoxy/gl.h>
 #include <stdint.h>
 
-#include "../app/log.h"
+#include "../core/log.h"
 #include "d3d_internal.h"
 #include "d3d_vbuf.h"
 #include "vertexAttribs.h"

@@ -7,10 +7,8 @@
 #include <algorithm>
 #include <initializer_list>
 
-#include "../app/gameHooks.h"
-#include "../app/log.h"
-#include "../app/settings.h"
-#include "../kiln/font.h"
+#include "../core/log.h"
+#include "../core/settings.h"
 #include "../platform/platform.h"
 #include "d3d_internal.h"
 #include "d3d_misc.h"
@@ -44,6 +42,19 @@ static struct {
     int currentFence;
     GLsync flushFence;
 } device;
+
+// Set once by the program before the device is created; lives for the run.
+static DeviceHooks hooks;
+
+void set_device_hooks(const DeviceHooks& h)
+{
+    hooks = h;
+}
+
+bool d3d_created()
+{
+    return device.created;
+}
 
 // Work on other framebuffers binds them for a moment; this puts the render
 // target back as it was.
@@ -267,6 +278,7 @@ bool init_d3d(int width, int height)
     close_d3d();
     copy_text(device.failure, "");
     if (!plat_gl_create_context(settings().vsync)) {
+        log_message("can't create OpenGL context: %s", plat_last_error());
         copy_text(device.failure, "no OpenGL 3.3 core context on the window");
         return false;
     }
@@ -341,7 +353,8 @@ bool resize_d3d(int width, int height, bool fullscreen)
     create_fences();
     set_sampler_defaults();
     log_message("resized d3d to %dx%d %s", width, height, mode);
-    game_resized();
+    if (hooks.resized)
+        hooks.resized();
     return true;
 }
 
@@ -355,7 +368,8 @@ bool render_frame(float lag_seconds)
             return false;
     }
     set_cull(true);
-    game_draw(lag_seconds);
+    if (hooks.draw)
+        hooks.draw(lag_seconds);
     issue_fence(&device.frameFence[device.currentFence]);
     device.currentFence ^= 1;
     return true;
@@ -395,16 +409,6 @@ bool read_presented_frame(uint32_t* pixels)
         std::swap_ranges(pixels + static_cast<size_t>(y) * w, pixels + static_cast<size_t>(y + 1) * w,
             pixels + static_cast<size_t>(h - 1 - y) * w);
     return true;
-}
-
-void draw_loading_frame()
-{
-    if (device.created) {
-        set_backbuffer_target();
-        set_cull(true);
-        draw_loading_screen();
-    }
-    present_frame();
 }
 
 // The origin follows the target: rows top first in the scene targets (and so

@@ -1,7 +1,7 @@
 // d3d_render.h - the graphics device: creation, reset, scene target and frame pacing.
 //
 // One OpenGL context on the game's window stands in for the Direct3D 9
-// device. screen_width, screen_height and display_fullscreen (app/display.h)
+// device. screen_width, screen_height and display_fullscreen (core/display.h)
 // describe its back buffer. The scene is drawn into an off-screen target
 // (multisampled when anti-aliasing is on) and copied to a texture, from which
 // the post-effect draws the back buffer.
@@ -9,9 +9,18 @@
 
 #include <stdint.h>
 
-#include "../app/display.h"
+#include "../core/display.h"
 
 struct Texture;
+
+// What the device calls in the program above it, set once at start-up: draw
+// fills one frame (render_frame's lag), resized follows every successful
+// reset. A null hook is skipped.
+struct DeviceHooks {
+    void (*draw)(float lag_seconds);
+    void (*resized)();
+};
+void set_device_hooks(const DeviceHooks& hooks);
 
 // The display mode the window starts in; set before the window is created.
 void set_display_fullscreen(bool fullscreen);
@@ -27,12 +36,12 @@ void close_d3d();
 // keeps the current one. Every table handle stays valid.
 bool resize_d3d(int width, int height, bool fullscreen);
 
-// Draws one frame through game_draw; true when it must be presented. Declines
+// Draws one frame through the draw hook; true when it must be presented. Declines
 // while the GPU is still two frames behind.
 bool render_frame(float lag_seconds);
 void present_frame();
-// Draws and presents one frame of the loading screen at once.
-void draw_loading_frame();
+// The device exists: init_d3d succeeded and close_d3d has not run since.
+bool d3d_created();
 // The last presented frame as the window shows it, screen_width x
 // screen_height opaque 0xAARRGGBB pixels, top row first; false without a
 // device or before the first presentation (since creation or a reset).

@@ -5,9 +5,9 @@
 #include <stdio.h>
 #include <stdlib.h>
 
-#include "../app/log.h"
-#include "../app/paths.h"
-#include "../app/stream.h"
+#include "../core/log.h"
+#include "../core/paths.h"
+#include "../core/stream.h"
 #include "d3d_internal.h"
 
 static_assert(sizeof(uint32_t[4]) == 16, "the cache header is four 32-bit values");

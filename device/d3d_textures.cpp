@@ -4,8 +4,8 @@
 #include <epoxy/gl.h>
 #include <stdlib.h>
 
-#include "../app/display.h"
-#include "../app/log.h"
+#include "../core/display.h"
+#include "../core/log.h"
 #include "d3d_internal.h"
 
 enum {

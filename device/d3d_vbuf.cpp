@@ -3,7 +3,7 @@
 
 #include <epoxy/gl.h>
 
-#include "../app/log.h"
+#include "../core/log.h"
 #include "d3d_internal.h"
 
 // A table slot: the entry that handles point at, and whether a caller owns it.

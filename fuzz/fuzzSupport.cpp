@@ -5,7 +5,7 @@
 #include <stdio.h>
 #include <unistd.h>
 
-#include "app/log.h"
+#include "core/log.h"
 #include "platform/platform.h"
 
 void log_message(const char*, ...)

@@ -10,12 +10,13 @@
 #include <math.h>
 #include <string.h>
 
-#include "../gen/levelGrid.h"
 #include "../voxel/dynCubeRender.h"
+#include "../voxel/levelGrid.h"
 #include "../voxel/loadSprite.h"
 #include "enemies.h"
 #include "gameMode.h"
 #include "hero.h"
+#include "scene.h"
 #include "shots.h"
 #include "world.h"
 

@@ -3,12 +3,13 @@
 
 #include <math.h>
 
-#include "../app/log.h"
+#include "../core/log.h"
 #include "../kiln/debugVis.h"
 #include "../libs/inc/cont/zu_dynArray.h"
 #include "../voxel/dynCubeRender.h"
 #include "../voxel/loadSprite.h"
 #include "hero.h"
+#include "scene.h"
 #include "shots.h"
 #include "world.h"
 

@@ -1,6 +1,9 @@
 // gameMode.cpp - the mode switch and the game flow shared by the modes.
 #include "gameMode.h"
 
+#include "../gen/levelGen.h"
+#include "../gen/levelGenRuntime.h"
+#include "../voxel/dynCubeRender.h"
 #include "enemies.h"
 #include "hero.h"
 #include "shots.h"
@@ -44,6 +47,26 @@ void new_game()
     set_upgrade_points(0);
     for (Upgrade* const* u = upgrades; *u; ++u)
         (*u)->reset();
+}
+
+void new_level()
+{
+    set_level_complete(false);
+    clear_enemies();
+    clear_shots();
+    clear_debris();
+    generate_level();
+    place_spawns();
+    voxel_cache_invalidate_all();
+}
+
+void place_spawns()
+{
+    const LevelSpawns& spawns = level_spawns();
+    if (spawns.heroPlaced)
+        place_hero(spawns.hero.x, spawns.hero.y);
+    for (int i = 0; i < spawns.robots.size(); ++i)
+        add_enemy(spawns.robots[i].x, spawns.robots[i].y);
 }
 
 void advance_level()

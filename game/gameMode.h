@@ -44,6 +44,14 @@ void set_level_complete(bool complete);
 
 // Level 1, no points, every upgrade at its start value.
 void new_game();
+// A fresh level: level_complete cleared, robots, shots and debris dropped, a
+// new level generated into the level grid with the hero and the robots at its
+// spawns, and the voxel cache emptied. The hero's health, the level number
+// and the points stay.
+void new_level();
+// Puts the hero and the robots at the spawns of the last generation run
+// (robots are added to those already there).
+void place_spawns();
 // One finished level: the level number rises and five points are granted.
 void advance_level();
 // One step of the running level: robots, hero and camera, shots, debris.

@@ -1,12 +1,12 @@
 // gameover.cpp - GameOverMode: "GAME OVER" over the level, which keeps
 // running behind it (robots walk, shots fly, debris falls); after a short
 // pause a released key or mouse button starts a new game.
-#include "../app/display.h"
-#include "../app/input.h"
-#include "../gen/levelGen.h"
+#include "../core/display.h"
+#include "../core/input.h"
 #include "../kiln/font.h"
 #include "../voxel/dynCubeRender.h"
 #include "gameMode.h"
+#include "scene.h"
 
 enum { TEXT_MAGNIFICATION = 5, SHADOW_OFFSET = 2 };
 static const float RESTART_PAUSE = 0.5f; // seconds before a release counts

@@ -3,14 +3,14 @@
 
 #include <math.h>
 
-#include "../app/display.h"
-#include "../app/input.h"
-#include "../app/log.h"
+#include "../core/display.h"
+#include "../core/input.h"
+#include "../core/log.h"
 #include "../kiln/debugVis.h"
 #include "../voxel/dynCubeRender.h"
 #include "../voxel/loadSprite.h"
-#include "../voxel/scene.h"
 #include "gameMode.h"
+#include "scene.h"
 #include "shots.h"
 #include "world.h"
 

@@ -1,6 +1,7 @@
 // playMode.cpp - PlayGameMode: the running level.
 #include "../voxel/dynCubeRender.h"
 #include "gameMode.h"
+#include "scene.h"
 
 class PlayGameMode final : public GameMode {
 public:

@@ -3,10 +3,10 @@
 
 #include <math.h>
 
-#include "../app/random.h"
-#include "../gen/levelGrid.h"
+#include "../core/random.h"
 #include "../libs/inc/cont/zu_dynArray.h"
 #include "../voxel/dynCubeRender.h"
+#include "../voxel/levelGrid.h"
 #include "enemies.h"
 #include "world.h"
 

@@ -6,7 +6,6 @@
 // negative right margins.
 #include "upgradeMode.h"
 
-#include "../gen/levelGen.h"
 #include "../kiln/guiBehaviours.h"
 #include "../kiln/kilnGuiRenderer.h"
 #include "gameMode.h"

@@ -7,9 +7,9 @@
 
 #include <math.h>
 
-#include "../app/random.h"
-#include "../gen/levelGrid.h"
+#include "../core/random.h"
 #include "../voxel/dynCubeRender.h"
+#include "../voxel/levelGrid.h"
 #include "enemies.h"
 #include "hero.h"
 #include "shots.h"

@@ -11,15 +11,11 @@
 
 #include <algorithm>
 
-#include "../app/log.h"
-#include "../app/random.h"
-#include "../game/enemies.h"
-#include "../game/gameMode.h"
-#include "../game/shots.h"
+#include "../core/log.h"
+#include "../core/random.h"
 #include "../libs/inc/cont/zu_dynArray.h"
-#include "../voxel/dynCubeRender.h"
+#include "../voxel/levelGrid.h"
 #include "levelGenRuntime.h"
-#include "levelGrid.h"
 #include "levelTemplates.h"
 
 // The ceiling: wall tiles over the top tile row of the level.
@@ -44,20 +40,11 @@ void free_level_data()
     free_level_tiles();
 }
 
-void new_level()
-{
-    set_level_complete(false);
-    clear_enemies();
-    clear_shots();
-    clear_debris();
-    generate_level();
-    voxel_cache_invalidate_all();
-}
-
 void generate_level()
 {
     memset(room_map(), ROOM_FREE, MAX_ROOM_CELLS);
     memset(level_grid(), 0, LEVEL_GRID_BYTES);
+    clear_level_spawns();
     place_template(ROOT_TEMPLATE, 0, 0);
 }
 

@@ -10,12 +10,8 @@ void load_level_data();
 // Frees what load_level_data loaded; safe when nothing is loaded.
 void free_level_data();
 
-// A fresh level: level_complete cleared, robots, shots and debris dropped, a
-// new level generated into the level grid and the voxel cache emptied. The
-// hero's health, the level number and the points stay.
-void new_level();
-// Clears the room map and the level grid and builds a new level into them.
-// The tile library and the tile groups must be loaded.
+// Clears the room map, the level grid and the spawns and builds a new level
+// into them. The tile library and the tile groups must be loaded.
 void generate_level();
 
 // The steps of a generation run, on the room map as it stands:

@@ -4,11 +4,9 @@
 #include <stdlib.h>
 #include <string.h>
 
-#include "../app/random.h"
-#include "../game/enemies.h"
-#include "../game/hero.h"
+#include "../core/random.h"
 #include "../libs/inc/cont/zu_dynArray.h"
-#include "levelGrid.h"
+#include "../voxel/levelGrid.h"
 
 // Each group as its entries in order; "name*N" lists a tile N times in a row.
 static const struct {
@@ -38,6 +36,7 @@ static struct {
     TileGroup groups[TILE_GROUP_COUNT];        // empty until load_tile_groups
     int stairsLoweredAt;                       // the library load whose stairs were lowered; 0 for none
     uint8_t roomMap[ROOM_COLUMNS * ROOM_ROWS]; // reset by each generation run
+    LevelSpawns spawns;                        // likewise
 } runtime;
 
 LevelGenCoord LevelGenCoordList::get(int i) const
@@ -259,7 +258,8 @@ void spawn_enemies(int n, const ILevelGenCoords& coords)
         taken[k] = 1;
         ++placed;
         LevelGenCoord c = coords.get(k);
-        add_enemy(static_cast<float>(c.x * TILE_CELL + 8), static_cast<float>(c.y * TILE_CELL));
+        runtime.spawns.robots.push(
+            {static_cast<float>(c.x * TILE_CELL + 8), static_cast<float>(c.y * TILE_CELL)});
     }
 }
 
@@ -268,7 +268,19 @@ void place_hero_at_random(const ILevelGenCoords& coords)
     int count = coords.count();
     int k = count <= 1 ? 0 : static_cast<int>(rng_choice(static_cast<uint32_t>(count)));
     LevelGenCoord c = coords.get(k);
-    place_hero(static_cast<float>(c.x * TILE_CELL + 8), static_cast<float>(c.y * TILE_CELL));
+    runtime.spawns.heroPlaced = true;
+    runtime.spawns.hero = {static_cast<float>(c.x * TILE_CELL + 8), static_cast<float>(c.y * TILE_CELL)};
+}
+
+const LevelSpawns& level_spawns()
+{
+    return runtime.spawns;
+}
+
+void clear_level_spawns()
+{
+    runtime.spawns.heroPlaced = false;
+    runtime.spawns.robots.clear();
 }
 
 void place_floor(const ILevelGenCoords& coords)

@@ -1,6 +1,6 @@
 // levelGenRuntime.h - what room templates are written against: coordinate
-// sets, tile groups, stamping tiles into the level grid, placing the hero and
-// the robots, and the room map that templates are placed on.
+// sets, tile groups, stamping tiles into the level grid, choosing where the
+// hero and the robots start, and the room map that templates are placed on.
 //
 // Coordinates here are tile cells of 16 x 16 level voxels, y up. Every random
 // choice draws from rng_state in a fixed order, so one seed gives one level.
@@ -8,6 +8,7 @@
 
 #include <stdint.h>
 
+#include "../libs/inc/cont/zu_dynArray.h"
 #include "levelTiles.h"
 
 enum {
@@ -109,9 +110,24 @@ void place_tiles(TileGroupId id, const ILevelGenCoords& coords);
 // outside the grid is dropped. A null tile stamps nothing.
 void stamp_tile(const LevelTile* tile, int x, int y);
 
-// Spawns min(n, count) robots at distinct random cells of the set.
+// Where a generation run wants the hero and the robots, in level voxels, in
+// the order it chose them. Generation owns no game objects: the game reads
+// these after generate_level and puts its hero and robots there.
+struct LevelSpawn {
+    float x, y;
+};
+struct LevelSpawns {
+    bool heroPlaced; // the hero's start; the last one chosen wins
+    LevelSpawn hero;
+    DynArray<LevelSpawn> robots;
+};
+const LevelSpawns& level_spawns();
+// Forgets every spawn; each generation run starts with it.
+void clear_level_spawns();
+
+// Adds min(n, count) robot spawns at distinct random cells of the set.
 void spawn_enemies(int n, const ILevelGenCoords& coords);
-// Places the hero at a random cell of the set (the only one without a draw).
+// Sets the hero's start at a random cell of the set (the only one without a draw).
 void place_hero_at_random(const ILevelGenCoords& coords);
 
 // The composite steps of the templates, each on one set of cells.

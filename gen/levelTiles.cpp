@@ -7,9 +7,9 @@
 
 #include <memory>
 
-#include "../app/log.h"
-#include "../app/paths.h"
-#include "../app/stream.h"
+#include "../core/log.h"
+#include "../core/paths.h"
+#include "../core/stream.h"
 #include "../libs/inc/cont/zu_dynArray.h"
 
 // Deflate cannot expand data by much more than 1032:1, so an unpacked size

@@ -4,9 +4,9 @@
 #include <math.h>
 #include <string.h>
 
-#include "../app/display.h"
-#include "../app/log.h"
-#include "../app/tgaImage.h"
+#include "../core/display.h"
+#include "../core/log.h"
+#include "../core/tgaImage.h"
 #include "../device/d3d_misc.h"
 #include "../device/d3d_render.h"
 #include "../device/d3d_shaders.h"
@@ -154,7 +154,12 @@ void set_loading_status(const char* text, float progress)
 {
     copy_text(loading.status, text);
     loading.progress = progress;
-    draw_loading_frame();
+    if (!d3d_created())
+        return;
+    set_backbuffer_target();
+    set_cull(true);
+    draw_loading_screen();
+    present_frame();
 }
 
 void draw_loading_screen()

@@ -18,7 +18,7 @@ int font_cell_height();
 
 // Shows `text` (and a progress bar when progress >= 0) on the loading screen at once.
 void set_loading_status(const char* text, float progress);
-// Draws the loading screen into the back buffer (the device's draw_loading_frame calls it).
+// Draws the loading screen into the back buffer (set_loading_status presents it).
 void draw_loading_screen();
 
 void font_begin();

@@ -8,7 +8,7 @@
 
 #include <stdint.h>
 
-#include "../app/input.h"
+#include "../core/input.h"
 
 struct GuiElement;
 

@@ -1,7 +1,7 @@
 // kilnGuiRenderer.cpp - the game's GUI renderer over its font batch.
 #include "kilnGuiRenderer.h"
 
-#include "../app/display.h"
+#include "../core/display.h"
 #include "font.h"
 
 // A GUI edge (y down from the top) as the font's edge (y up from the bottom).

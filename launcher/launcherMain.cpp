@@ -6,12 +6,12 @@
 // it sleeps in the event wait instead of spinning.
 #include <stdint.h>
 
-#include "../app/display.h"
-#include "../app/input.h"
-#include "../app/log.h"
-#include "../app/paths.h"
-#include "../app/timer.h"
-#include "../app/windowInput.h"
+#include "../core/display.h"
+#include "../core/input.h"
+#include "../core/log.h"
+#include "../core/paths.h"
+#include "../core/timer.h"
+#include "../core/windowInput.h"
 #include "../kiln/guiBehaviours.h"
 #include "../platform/platform.h"
 #include "launcherMenu.h"
@@ -156,8 +156,11 @@ int main()
 
     PlatRect r = centred_in_work_area(CLIENT_WIDTH, CLIENT_HEIGHT);
     log_message("wr: %d %d %d %d", r.left, r.top, r.right, r.bottom);
-    if (!plat_create_window(WINDOW_TITLE, r.left, r.top, CLIENT_WIDTH, CLIENT_HEIGHT, PLAT_WINDOW_RESIZABLE))
+    if (!plat_create_window(
+            WINDOW_TITLE, r.left, r.top, CLIENT_WIDTH, CLIENT_HEIGHT, PLAT_WINDOW_RESIZABLE)) {
+        log_message("can't create window: %s", plat_last_error());
         fatal_error("can't create the launcher window");
+    }
     input_init();
     set_up_menu();
     log_message("total start-up time: %d ms", static_cast<int>(ticks_to_ms(timer_now() - start)));

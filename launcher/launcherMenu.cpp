@@ -3,9 +3,9 @@
 
 #include <initializer_list>
 
-#include "../app/log.h"
-#include "../app/paths.h"
-#include "../app/settings.h"
+#include "../core/log.h"
+#include "../core/paths.h"
+#include "../core/settings.h"
 #include "../kiln/guiBehaviours.h"
 #include "../platform/platform.h"
 

@@ -3,8 +3,8 @@
 
 #include <string.h>
 
-#include "../app/log.h"
-#include "../app/tgaImage.h"
+#include "../core/log.h"
+#include "../core/tgaImage.h"
 
 uint32_t blend_pixel(uint32_t d, uint32_t c)
 {

@@ -61,6 +61,9 @@ bool plat_exe_path(char* buffer, int size);
 // driver, no display, or TARNWICK_NO_MSGBOX set), so it can never block one.
 void plat_error_box(const char* title, const char* text);
 
+// Why the last window or context creation failed, for the caller's log.
+const char* plat_last_error();
+
 // Video subsystem and the one window.
 bool plat_video_init(const char* window_class);
 void plat_video_shutdown();

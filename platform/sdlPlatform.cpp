@@ -10,7 +10,6 @@
 #include <string.h>
 #include <unistd.h>
 
-#include "../app/log.h"
 #include "platform.h"
 
 static struct {
@@ -141,6 +140,11 @@ void plat_error_box(const char* title, const char* text)
         SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, title, text, nullptr);
 }
 
+const char* plat_last_error()
+{
+    return SDL_GetError();
+}
+
 bool plat_video_init(const char* window_class)
 {
     // The X11 class names the window for the desktop's task list and launchers.
@@ -205,8 +209,6 @@ bool plat_create_window(const char* title, int x, int y, int width, int height, 
         SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 0);
     }
     sdl.window = SDL_CreateWindow(title, x, y, width, height, sdlFlags);
-    if (!sdl.window)
-        log_message("can't create window: %s", SDL_GetError());
     return sdl.window != nullptr;
 }
 
@@ -526,10 +528,8 @@ bool plat_gl_create_context(bool vsync)
         if (sdl.gl)
             break;
     }
-    if (!sdl.gl) {
-        log_message("can't create OpenGL context: %s", SDL_GetError());
+    if (!sdl.gl)
         return false;
-    }
     plat_gl_set_vsync(vsync);
     dl_iterate_phdr(pin_gl_driver, nullptr);
     return true;

@@ -11,11 +11,12 @@
 #include "deathTest.h"
 #include "game/enemies.h"
 #include "game/hero.h"
+#include "game/scene.h"
 #include "game/shots.h"
 #include "game/upgrades.h"
-#include "gen/levelGrid.h"
 #include "screensFixture.h"
 #include "voxel/dynCubeRender.h"
+#include "voxel/levelGrid.h"
 
 namespace {
 

@@ -1,13 +1,11 @@
-// deviceFixture.cpp - the real device on llvmpipe for tests, with game hooks they drive.
+// deviceFixture.cpp - the real device on llvmpipe for tests, with hooks they drive.
 #include "deviceFixture.h"
 
 #include <stdlib.h>
 
-#include "app/gameHooks.h"
-#include "app/paths.h"
-#include "app/settings.h"
+#include "core/paths.h"
+#include "core/settings.h"
 #include "device/d3d_render.h"
-#include "kiln/font.h"
 #include "platform/platform.h"
 
 TestGame test_game;
@@ -20,32 +18,16 @@ const VertexElement CUBE_ELEMENTS[5] = {
     VDECL_END,
 };
 
-void game_init()
-{
-}
-
-void game_update(float)
-{
-}
-
-void game_shutdown()
-{
-}
-
-void game_draw(float seconds)
+// The device's hooks, as a program sets them: the test's draw and a reset count.
+static void draw_test_frame(float seconds)
 {
     if (test_game.onDraw)
         test_game.onDraw(seconds);
 }
 
-void game_resized()
+static void count_reset()
 {
     ++test_game.resizes;
-}
-
-void draw_loading_screen()
-{
-    ++test_game.loadingScreens;
 }
 
 bool open_test_device(int width, int height, bool antialias)
@@ -57,6 +39,7 @@ bool open_test_device(int width, int height, bool antialias)
     read_settings(3, args);
     find_app_path();
     set_display_fullscreen(false);
+    set_device_hooks({draw_test_frame, count_reset});
     return plat_video_init("TarnwickTest")
         && plat_create_window("test", 0, 0, width, height, PLAT_WINDOW_OPENGL) && init_d3d(width, height);
 }

@@ -1,4 +1,4 @@
-// deviceFixture.h - the real device on llvmpipe for tests, with game hooks they drive.
+// deviceFixture.h - the real device on llvmpipe for tests, with hooks they drive.
 //
 // Each test gets a fresh offscreen window and device; pictures are read back
 // from the back buffer as 0xAARRGGBB values, top row first.
@@ -14,11 +14,10 @@
 #include "device/d3d_misc.h"
 #include "readBack.h"
 
-// What the device calls in the game, set by the test.
+// What the device's hooks do, set by the test.
 struct TestGame {
     std::function<void(float)> onDraw;
-    int resizes = 0;        // game_resized calls
-    int loadingScreens = 0; // draw_loading_screen calls
+    int resizes = 0; // resized hook calls
 };
 extern TestGame test_game;
 

@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/log.h"
+#include "core/log.h"
 #include "deathTest.h"
 
 TEST(DynArray, GrowsByDoublingOrToNeedPlusEightNeverBelowEight)

@@ -3,7 +3,7 @@
 
 #include <algorithm>
 
-#include "gen/levelGrid.h"
+#include "voxel/levelGrid.h"
 
 // The box of the exit voxels at the exit's depth (10); x1 < 0 when there are none.
 struct ExitBox {

@@ -59,6 +59,11 @@ bool plat_desktop_size(int* width, int* height)
     return true;
 }
 
+const char* plat_last_error()
+{
+    return "fake platform";
+}
+
 bool plat_create_window(const char*, int x, int y, int width, int height, int flags)
 {
     fake.windowFullscreen = (flags & PLAT_WINDOW_FULLSCREEN) != 0;

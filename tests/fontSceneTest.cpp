@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "app/perfOverlay.h"
-#include "app/tgaImage.h"
+#include "core/tgaImage.h"
 #include "device/d3d_misc.h"
 #include "device/d3d_render.h"
 #include "kiln/font.h"

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "app/paths.h"
+#include "core/paths.h"
 #include "deathTest.h"
 #include "fakeFrame.h"
 #include "fontQuads.h"
@@ -279,7 +279,6 @@ TEST_F(Font, TheLoadingScreenShowsTheStatusAndTheBar)
     load();
     set_loading_status("A", 0.5f);
     EXPECT_EQ(fake_device.presents, 1);
-    draw_loading_screen();
     std::vector<FontQuad> q = drawn_font_quads();
     ASSERT_EQ(q.size(), 4u);
     // 'A' centred on (400, 100): 4 wide with its gap, 8 high.
@@ -297,7 +296,6 @@ TEST_F(Font, TheLoadingScreenShowsTheStatusAndTheBar)
 
     fake_device.primDraws.clear();
     set_loading_status("A", -1.0f);
-    draw_loading_screen();
     EXPECT_EQ(drawn_font_quads().size(), 2u);
 }
 

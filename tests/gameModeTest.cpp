@@ -6,17 +6,17 @@
 
 #include <string>
 
-#include "app/gameHooks.h"
-#include "app/input.h"
-#include "app/paths.h"
 #include "app/window.h"
+#include "core/input.h"
+#include "core/paths.h"
 #include "fakeFrame.h"
 #include "fakePlatform.h"
+#include "game/gameHooks.h"
 #include "game/hero.h"
+#include "game/scene.h"
 #include "game/upgrades.h"
 #include "game/world.h"
-#include "gen/levelGrid.h"
-#include "voxel/scene.h"
+#include "voxel/levelGrid.h"
 
 // A mode that writes down what is done to it.
 class RecordingMode final : public GameMode {

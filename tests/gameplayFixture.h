@@ -11,22 +11,22 @@
 
 #include <vector>
 
-#include "app/gameHooks.h"
-#include "app/input.h"
-#include "app/paths.h"
-#include "app/random.h"
+#include "core/input.h"
+#include "core/paths.h"
+#include "core/random.h"
 #include "fakeFrame.h"
 #include "fakePlatform.h"
 #include "game/enemies.h"
+#include "game/gameHooks.h"
 #include "game/gameMode.h"
 #include "game/hero.h"
+#include "game/scene.h"
 #include "game/shots.h"
 #include "game/world.h"
-#include "gen/levelGrid.h"
 #include "kiln/debugVis.h"
 #include "voxel/cubeInstance.h"
 #include "voxel/dynCubeRender.h"
-#include "voxel/scene.h"
+#include "voxel/levelGrid.h"
 
 enum { KEY_A = 'A', KEY_D = 'D', KEY_W = 'W' };
 static const uint32_t HERO_BURST_COLOUR = 0xff422b9f, ROBOT_BURST_COLOUR = 0xffc8c8c8;

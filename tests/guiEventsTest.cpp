@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "app/input.h"
+#include "core/input.h"
 #include "deathTest.h"
 #include "fakeFrame.h"
 #include "fakePlatform.h"

@@ -2,7 +2,7 @@
 // death, the exit, aiming, firing and the camera.
 #include "game/hero.h"
 
-#include "app/paths.h"
+#include "core/paths.h"
 #include "deathTest.h"
 #include "gameplayFixture.h"
 

@@ -1,12 +1,12 @@
 // The input queue, per-update key states and the window's message handling.
-#include "app/input.h"
+#include "core/input.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include "app/display.h"
 #include "app/mainLoop.h"
 #include "app/window.h"
+#include "core/display.h"
 #include "fakeFrame.h"
 #include "fakePlatform.h"
 

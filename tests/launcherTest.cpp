@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "app/input.h"
-#include "app/settings.h"
+#include "core/input.h"
+#include "core/settings.h"
 #include "fakeFrame.h"
 #include "fakePlatform.h"
 #include "kiln/guiBehaviours.h"

@@ -8,14 +8,12 @@
 #include <set>
 #include <utility>
 
-#include "app/random.h"
+#include "core/random.h"
 #include "deathTest.h"
-#include "game/enemies.h"
-#include "game/hero.h"
-#include "gen/levelGrid.h"
 #include "gen/levelTemplates.h"
 #include "levelTestData.h"
 #include "tempFile.h"
+#include "voxel/levelGrid.h"
 
 namespace {
 
@@ -49,7 +47,7 @@ protected:
     void SetUp() override
     {
         memset(level_grid(), 0, LEVEL_GRID_BYTES);
-        clear_enemies();
+        clear_level_spawns();
     }
 };
 
@@ -220,13 +218,10 @@ TEST_F(Runtime, ARobotOnASetOfOneStillDrawsAndStandsOnItsCell)
     const uint8_t cell[] = {3, 1};
     LevelGenCoordList one(cell, 1, 8, 5);
     spawn_enemies(1, one);
-    ASSERT_EQ(enemy_count(), 1);
-    EXPECT_EQ(enemy(0).position.x, 16 * 11 + 8);
-    EXPECT_EQ(enemy(0).position.y, 16 * 6);
-    EXPECT_EQ(enemy(0).position.z, 8);
-    EXPECT_EQ(enemy(0).health, 1);
-    EXPECT_TRUE(enemy(0).dormant);
-    EXPECT_FALSE(enemy(0).facingRight);
+    const DynArray<LevelSpawn>& robots = level_spawns().robots;
+    ASSERT_EQ(robots.size(), 1);
+    EXPECT_EQ(robots[0].x, 16 * 11 + 8);
+    EXPECT_EQ(robots[0].y, 16 * 6);
 }
 
 TEST_F(Runtime, SpawningDrawsAgainUntilTheCellsAreDistinct)
@@ -241,37 +236,36 @@ TEST_F(Runtime, SpawningDrawsAgainUntilTheCellsAreDistinct)
     spawn_enemies(1, LevelGenCoordList(cell, 1, 0, 0));
     EXPECT_EQ(rng_state(), afterOne);
 
-    clear_enemies();
+    const DynArray<LevelSpawn>& robots = level_spawns().robots;
+    clear_level_spawns();
     const uint8_t cells[] = {0, 0, 1, 0};
     spawn_enemies(5, LevelGenCoordList(cells, 2, 0, 0));
-    ASSERT_EQ(enemy_count(), 2);
-    EXPECT_NE(enemy(0).position.x, enemy(1).position.x);
+    ASSERT_EQ(robots.size(), 2);
+    EXPECT_NE(robots[0].x, robots[1].x);
 
-    clear_enemies();
+    clear_level_spawns();
     spawn_enemies(3, LevelGenCoordList(cells, 0, 0, 0));
-    EXPECT_EQ(enemy_count(), 0);
+    EXPECT_EQ(robots.size(), 0);
 }
 
-TEST(HeroPlacement, OneCellDrawsNothingAndTheCameraSnapsToTheHero)
+TEST(HeroPlacement, OneCellDrawsNothingAndTheLastStartChosenWins)
 {
+    clear_level_spawns();
+    EXPECT_FALSE(level_spawns().heroPlaced);
     const uint8_t cell[] = {3, 1};
     rng_seed(77);
     place_hero_at_random(LevelGenCoordList(cell, 1, 0, 0));
     EXPECT_EQ(rng_state(), 77u);
-    EXPECT_EQ(hero_position().x, 56);
-    EXPECT_EQ(hero_position().y, 16);
-    EXPECT_EQ(hero_position().z, 8);
-    EXPECT_EQ(hero_previous_position().x, 56);
-    EXPECT_EQ(camera_focus().current.y, 25);
-    EXPECT_EQ(camera_focus().previous.x, 56);
-    EXPECT_EQ(camera_focus().previous.y, 25);
+    EXPECT_TRUE(level_spawns().heroPlaced);
+    EXPECT_EQ(level_spawns().hero.x, 56);
+    EXPECT_EQ(level_spawns().hero.y, 16);
 
     const uint8_t cells[] = {0, 0, 1, 0, 2, 0};
     rng_seed(77);
     uint32_t k = rng_next() % 3;
     rng_seed(77);
     place_hero_at_random(LevelGenCoordList(cells, 3, 0, 0));
-    EXPECT_EQ(hero_position().x, 16 * k + 8);
+    EXPECT_EQ(level_spawns().hero.x, 16 * k + 8);
 }
 
 TEST(PlaceTemplate, WritesThePatternTopRowFirstAndResolvesNegativePlaces)
@@ -416,11 +410,11 @@ TEST_F(RealTiles, TheStartRoomPutsTheHeroOnItsFloor)
     memset(room_map(), ROOM_FREE, ROOM_COLUMNS * ROOM_ROWS);
     place_template(*start_templates().templates[0], 0, 0);
     EXPECT_EQ(room_cell(0, 0), 0x02);
-    EXPECT_EQ(hero_position().x, 56);
-    EXPECT_EQ(hero_position().y, 16);
+    EXPECT_EQ(level_spawns().hero.x, 56);
+    EXPECT_EQ(level_spawns().hero.y, 16);
     EXPECT_EQ(voxel(56, 15, 8) != 0, true); // standing on the floor
     EXPECT_EQ(voxel(56, 16, 8), 0);         // with room to stand in
-    EXPECT_EQ(enemy_count(), 0);
+    EXPECT_EQ(level_spawns().robots.size(), 0);
 }
 
 // The content as the game needs it, checked by stamping each tile alone into

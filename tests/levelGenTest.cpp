@@ -9,14 +9,12 @@
 #include <string>
 #include <vector>
 
-#include "app/random.h"
+#include "core/random.h"
 #include "deathTest.h"
-#include "game/enemies.h"
-#include "game/hero.h"
 #include "gen/levelGenRuntime.h"
-#include "gen/levelGrid.h"
 #include "gen/levelTemplates.h"
 #include "levelTestData.h"
+#include "voxel/levelGrid.h"
 
 namespace {
 
@@ -34,14 +32,14 @@ struct LevelSummary {
 
 LevelSummary generate_from_here()
 {
-    clear_enemies();
     ::testing::internal::CaptureStdout();
     generate_level();
+    const LevelSpawns& spawns = level_spawns();
     LevelSummary s
-        = {grid_hash(), hero_position().x, hero_position().y, {}, ::testing::internal::GetCapturedStdout()};
-    for (int i = 0; i < enemy_count(); ++i) {
-        s.robots.push_back(enemy(i).position.x);
-        s.robots.push_back(enemy(i).position.y);
+        = {grid_hash(), spawns.hero.x, spawns.hero.y, {}, ::testing::internal::GetCapturedStdout()};
+    for (const LevelSpawn& r : spawns.robots) {
+        s.robots.push_back(r.x);
+        s.robots.push_back(r.y);
     }
     return s;
 }
@@ -107,7 +105,7 @@ std::string broken_invariant()
     bool tall = room_cell(30, 1) == 0;
     if (reachable_cells() != ROOM_COLUMNS * ROOM_ROWS - 3 - (tall ? 1 : 0))
         return "unreachable rooms";
-    if (hero_position().x != 56 || hero_position().y != 16)
+    if (level_spawns().hero.x != 56 || level_spawns().hero.y != 16)
         return "hero start";
     return "";
 }

@@ -7,11 +7,11 @@
 #include <string>
 #include <vector>
 
-#include "app/paths.h"
+#include "core/paths.h"
 #include "fakePlatform.h"
 #include "gen/levelGen.h"
-#include "gen/levelGrid.h"
 #include "gen/levelTiles.h"
+#include "voxel/levelGrid.h"
 
 struct TestTile {
     std::string name;

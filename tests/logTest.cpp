@@ -1,5 +1,5 @@
 // Log lines and the fatal path.
-#include "app/log.h"
+#include "core/log.h"
 
 #include <gtest/gtest.h>
 

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "app/timer.h"
+#include "core/timer.h"
 #include "fakeFrame.h"
 #include "fakePlatform.h"
 

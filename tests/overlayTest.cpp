@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "app/paths.h"
 #include "app/perfOverlay.h"
 #include "app/screenshot.h"
+#include "core/paths.h"
 #include "fakeFrame.h"
 #include "fakePlatform.h"
 #include "fontQuads.h"

@@ -1,5 +1,5 @@
 // The game's random generator.
-#include "app/random.h"
+#include "core/random.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,7 @@
 // The robots: sleeping until seen or shot, walking, turning at walls, falling
 // off ledges and out of the world, hurting the hero, bursting.
 #include "game/enemies.h"
+#include "game/scene.h"
 
 #include "app/window.h"
 #include "gameplayFixture.h"

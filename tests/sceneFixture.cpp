@@ -3,11 +3,11 @@
 
 #include <stdlib.h>
 
-#include "app/gameHooks.h"
-#include "app/paths.h"
-#include "app/random.h"
-#include "app/settings.h"
+#include "core/paths.h"
+#include "core/random.h"
+#include "core/settings.h"
 #include "device/d3d_render.h"
+#include "game/gameHooks.h"
 #include "kiln/font.h"
 #include "platform/platform.h"
 #include "readBack.h"
@@ -25,6 +25,7 @@ void SceneFixture::start(int w, int h, bool fastVoxels)
     read_settings(3, args);
     set_app_path(TARNWICK_BIN_DIR "/");
     set_display_fullscreen(false);
+    set_device_hooks({game_draw, game_resized});
     ASSERT_TRUE(plat_video_init("TarnwickTest"));
     ASSERT_TRUE(plat_create_window("scene", 0, 0, w, h, PLAT_WINDOW_OPENGL));
     ASSERT_TRUE(init_d3d(w, h));

@@ -9,11 +9,11 @@
 
 #include "device/d3d_render.h"
 #include "game/hero.h"
-#include "gen/levelGrid.h"
+#include "game/scene.h"
 #include "readBack.h"
 #include "sceneFixture.h"
 #include "voxel/dynCubeRender.h"
-#include "voxel/scene.h"
+#include "voxel/levelGrid.h"
 
 enum { W = 640, H = 360, S = 3 }; // 360 pixels high: 3 pixels per voxel
 

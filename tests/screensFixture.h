@@ -12,13 +12,13 @@
 #include <string>
 #include <vector>
 
-#include "app/gameHooks.h"
-#include "app/input.h"
-#include "app/paths.h"
-#include "app/random.h"
+#include "core/input.h"
+#include "core/paths.h"
+#include "core/random.h"
 #include "fakeFrame.h"
 #include "fakePlatform.h"
 #include "fontQuads.h"
+#include "game/gameHooks.h"
 #include "game/gameMode.h"
 #include "guiSearch.h"
 #include "kiln/font.h"

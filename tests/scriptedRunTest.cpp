@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "gameplayFixture.h"
+#include "gen/levelGenRuntime.h"
 #include "levelTestData.h"
 
 namespace {
@@ -89,6 +90,25 @@ TEST_F(ScriptedRun, TheHeroWalksJumpsBlowsHolesAndKillsARobot)
     for (int i = 0; i < LEVEL_GRID_BYTES; ++i)
         exitVoxels += level_grid()[i] >= VOXEL_EXIT;
     EXPECT_GT(exitVoxels, 0);
+}
+
+TEST_F(ScriptedRun, ANewLevelPutsTheHeroAndTheRobotsAtTheGeneratedSpawns)
+{
+    rng_seed(5);
+    add_enemy(1, 1); // a robot of the last level, dropped
+    new_level();
+    const LevelSpawns& spawns = level_spawns();
+    ASSERT_TRUE(spawns.heroPlaced);
+    EXPECT_EQ(hero().position.x, spawns.hero.x);
+    EXPECT_EQ(hero().position.y, spawns.hero.y);
+    EXPECT_EQ(camera_focus().previous.y, spawns.hero.y + 9); // the camera snaps to the hero
+    ASSERT_EQ(enemy_count(), spawns.robots.size());
+    ASSERT_GT(enemy_count(), 0);
+    for (int i = 0; i < enemy_count(); ++i) {
+        EXPECT_EQ(enemy(i).position.x, spawns.robots[i].x);
+        EXPECT_EQ(enemy(i).position.y, spawns.robots[i].y);
+        EXPECT_TRUE(enemy(i).dormant);
+    }
 }
 
 TEST_F(ScriptedRun, OneSeedAndOneScriptGiveOneGame)

@@ -1,5 +1,5 @@
 // The settings store file and the display settings built from it.
-#include "app/settings.h"
+#include "core/settings.h"
 
 #include <gtest/gtest.h>
 #include <stdlib.h>

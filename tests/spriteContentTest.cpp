@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "app/paths.h"
+#include "core/paths.h"
 #include "game/world.h"
 #include "libs/inc/misc/zu_vecmath.h"
 #include "voxel/loadSprite.h"

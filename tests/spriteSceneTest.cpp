@@ -8,13 +8,13 @@
 
 #include "game/gameMode.h"
 #include "game/hero.h"
+#include "game/scene.h"
 #include "game/world.h"
 #include "kiln/debugVis.h"
 #include "readBack.h"
 #include "sceneFixture.h"
 #include "voxel/dynCubeRender.h"
 #include "voxel/loadSprite.h"
-#include "voxel/scene.h"
 
 namespace {
 

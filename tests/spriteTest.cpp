@@ -14,11 +14,11 @@
 #include "deathTest.h"
 #include "device/d3d_vbuf.h"
 #include "fakeFrame.h"
-#include "gen/levelGrid.h"
 #include "pngWriter.h"
 #include "tempFile.h"
 #include "voxel/cubeInstance.h"
 #include "voxel/dynCubeRender.h"
+#include "voxel/levelGrid.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
 // File streams, data-file paths and file times.
-#include "app/stream.h"
+#include "core/stream.h"
 
 #include <gtest/gtest.h>
 #include <stdlib.h>
@@ -7,7 +7,7 @@
 
 #include <string>
 
-#include "app/paths.h"
+#include "core/paths.h"
 #include "fakePlatform.h"
 #include "tempFile.h"
 

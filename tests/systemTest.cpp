@@ -1,7 +1,7 @@
 // The game's real shutdown on the fatal path, before anything was started.
 #include <gtest/gtest.h>
 
-#include "app/log.h"
+#include "core/log.h"
 #include "deathTest.h"
 #include "libs/inc/misc/zu_utils.h"
 

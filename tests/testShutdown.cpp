@@ -1,7 +1,7 @@
 // testShutdown.cpp - the shutdown that fatal errors run inside unit tests.
 #include "testShutdown.h"
 
-#include "app/log.h"
+#include "core/log.h"
 
 bool test_shutdown_fails;
 

@@ -1,5 +1,5 @@
 // The TGA reader against valid, hostile and truncated files.
-#include "app/tgaImage.h"
+#include "core/tgaImage.h"
 
 #include <fcntl.h>
 #include <gtest/gtest.h>

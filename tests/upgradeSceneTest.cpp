@@ -9,17 +9,17 @@
 #include <utility>
 #include <vector>
 
-#include "app/gameHooks.h"
 #include "exitBox.h"
+#include "game/gameHooks.h"
 #include "game/gameMode.h"
 #include "game/hero.h"
+#include "game/scene.h"
 #include "game/upgradeMode.h"
 #include "game/upgrades.h"
 #include "guiSearch.h"
 #include "kiln/font.h"
 #include "readBack.h"
 #include "sceneFixture.h"
-#include "voxel/scene.h"
 
 namespace {
 

@@ -17,8 +17,8 @@
 #define STB_IMAGE_WRITE_IMPLEMENTATION
 #include <stb/stb_image_write.h>
 
-#include "app/log.h"
-#include "app/paths.h"
+#include "core/log.h"
+#include "core/paths.h"
 #include "voxel/loadSprite.h"
 
 void shutdown_all()

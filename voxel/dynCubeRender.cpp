@@ -1,20 +1,14 @@
 // dynCubeRender.cpp - the instanced cube renderer and the voxel cache.
 #include "dynCubeRender.h"
 
-#include <math.h>
 #include <string.h>
 
-#include "../app/display.h"
-#include "../app/settings.h"
+#include "../core/display.h"
+#include "../core/settings.h"
 #include "../device/d3d_misc.h"
 #include "../device/d3d_shaders.h"
 #include "../device/d3d_vbuf.h"
-#include "../game/enemies.h"
-#include "../game/hero.h"
-#include "../game/shots.h"
-#include "../kiln/debugVis.h"
 #include "../libs/inc/cont/zu_dynArray.h"
-#include "scene.h"
 
 const float CUBE_LIGHT_DIRECTION[4] = {0.0f, 0.8944272f, -0.4472136f, 0.0f};
 const float CUBE_DEPTH_VECTOR[4] = {0.0f, 0.0f, 0.05f, 0.0f};
@@ -95,7 +89,6 @@ static struct {
     int columns, rows;
     DynArray<ChunkEntry> entries;
     DynArray<uint8_t> present; // per chunk of the drawn range, rebuilt every draw
-    int view[4];               // draw_world's window before clamping
 } cache;
 
 void cube_renderer_init()
@@ -415,43 +408,4 @@ int voxel_cache_instances()
     for (const ChunkEntry& e : cache.entries)
         n += e.count > 0 ? e.count : 0;
     return n;
-}
-
-void visible_window(int* x0, int* y0, int* x1, int* y1)
-{
-    *x0 = cache.view[0];
-    *y0 = cache.view[1];
-    *x1 = cache.view[2];
-    *y1 = cache.view[3];
-}
-
-void draw_world(float t)
-{
-    float cx, cy;
-    view_centre(&cx, &cy);
-    int s = pixel_scale();
-    int w = screen_width() / s, h = screen_height() / s;
-    int x0 = static_cast<int>(lrintf(cx - 0.4999999f)) - (w + 80) / 2;
-    int y0 = static_cast<int>(lrintf(cy - 0.4999999f)) - (h + 60) / 2;
-    int x1 = x0 + w + 80, y1 = y0 + h + 60;
-    cache.view[0] = x0;
-    cache.view[1] = y0;
-    cache.view[2] = x1;
-    cache.view[3] = y1;
-
-    begin_cubes();
-    voxel_cache_draw(x0 > 0 ? x0 : 0, y0 > 0 ? y0 : 0, (x1 < cache.box.nx ? x1 : cache.box.nx) - 1,
-        (y1 < cache.box.ny ? y1 : cache.box.ny) - 1);
-    draw_hero(t);
-    draw_enemies(t);
-    draw_shots(t);
-    draw_debris(t);
-    end_cubes();
-    if (debug_shapes_on()) {
-        // The hero's and the robots' shapes go into one open debug batch.
-        debug_vis_begin();
-        draw_hero_debug(t);
-        draw_enemies_debug(t);
-        debug_vis_end();
-    }
 }

@@ -1,10 +1,10 @@
 // dynCubeRender.h - the instanced cube renderer and the voxel cache.
 //
 // Everything in the world is drawn as cubes: one shared cube mesh on stream 0
-// and one CubeInstance per visible voxel on stream 1. Sprites, shots and
-// debris go through a dynamic instance stream filled anew every frame; the
-// level grid's cubes are kept per 16 x 16 chunk between frames and rebuilt
-// only where the level changed or came into view.
+// and one CubeInstance per visible voxel on stream 1. Sprites and single
+// cubes go through a dynamic instance stream filled anew every frame; a voxel
+// grid's cubes are kept per 16 x 16 chunk between frames and rebuilt only
+// where the grid changed or came into view.
 #pragma once
 
 #include <stdint.h>
@@ -53,16 +53,11 @@ void voxel_cache_destroy();
 void voxel_cache_invalidate(int x0, int y0, int x1, int y1);
 // Forgets every chunk: a new level, or a device reset.
 void voxel_cache_invalidate_all();
-// Draws the grid over the voxel rectangle (inclusive), building missing chunks.
+// Draws the grid over the voxel rectangle (inclusive; what lies outside the
+// grid is ignored), building missing chunks.
 void voxel_cache_draw(int x0, int y0, int x1, int y1);
 // Builds the chunks of the rectangle that the cache lacks without drawing
 // anything (the next draw shows them): for warming the cache ahead of time.
 void voxel_cache_build(int x0, int y0, int x1, int y1);
 // The cubes the cache holds now, over all its entries in use.
 int voxel_cache_instances();
-
-// Draws one frame of the level and its contents; t = time since the last update.
-void draw_world(float t);
-// The level rectangle of the last draw_world before it was clamped to the
-// grid (x0, y0 inclusive, x1, y1 exclusive); robots wake when they enter it.
-void visible_window(int* x0, int* y0, int* x1, int* y1);

@@ -7,10 +7,10 @@
 #include <stdlib.h>
 #include <string.h>
 
-#include "../app/log.h"
-#include "../app/paths.h"
-#include "../gen/levelGrid.h"
+#include "../core/log.h"
+#include "../core/paths.h"
 #include "dynCubeRender.h"
+#include "levelGrid.h"
 
 // A pixel's bytes B, G, R, A are read as one 0xAARRGGBB value.
 static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__, "sprite pixels are read as little-endian words");

@@ -13,15 +13,14 @@
 
 #include <algorithm>
 
-#include "app/log.h"
-#include "app/paths.h"
-#include "app/random.h"
-#include "app/timer.h"
-#include "game/enemies.h"
-#include "game/hero.h"
+#include "core/log.h"
+#include "core/paths.h"
+#include "core/random.h"
+#include "core/timer.h"
 #include "gen/levelGen.h"
-#include "gen/levelGrid.h"
+#include "gen/levelGenRuntime.h"
 #include "libs/inc/cont/zu_dynArray.h"
+#include "voxel/levelGrid.h"
 
 #define STB_IMAGE_WRITE_STATIC
 #define STB_IMAGE_WRITE_IMPLEMENTATION
@@ -141,13 +140,12 @@ int main(int argc, char** argv)
 
     DynArray<double> times;
     for (int k = 0; k < o.count; ++k) {
-        clear_enemies();
         int64_t start = timer_now();
         generate_level();
         times.push(ticks_to_seconds(timer_now() - start) * 1000.0);
-        Vec4 hero = hero_position();
-        log_message("hero spawn: %.0f %.0f", hero.x, hero.y);
-        log_message("robots: %d", enemy_count());
+        const LevelSpawns& spawns = level_spawns();
+        log_message("hero spawn: %.0f %.0f", spawns.hero.x, spawns.hero.y);
+        log_message("robots: %d", spawns.robots.size());
         log_message("level hash: %016llx",
             static_cast<unsigned long long>(hash_bytes(level_grid(), LEVEL_GRID_BYTES)));
     }

@@ -2,7 +2,7 @@
 // small helpers.
 //
 // Shared by the game and the launcher. fatal_error itself lives with the
-// logging code (app/log.cpp); it is declared here so that every header that
+// logging code (core/log.cpp); it is declared here so that every header that
 // asserts needs only this one include.
 #pragma once
 

@@ -1,30 +1,27 @@
-// scene.cpp - the game's scene: set-up, pixel scale, camera and the debug and flow keys.
+// scene.cpp - the game's scene: set-up, pixel scale, camera, the world's picture
+// and the debug and flow keys.
 #include "scene.h"
 
 #include <math.h>
 
-#include "../app/display.h"
-#include "../app/gameHooks.h"
-#include "../app/input.h"
-#include "../app/log.h"
-#include "../app/mainLoop.h"
-#include "../app/perfOverlay.h"
-#include "../app/screenshot.h"
-#include "../app/window.h"
+#include "../core/display.h"
+#include "../core/input.h"
+#include "../core/log.h"
 #include "../device/d3d_misc.h"
 #include "../device/d3d_render.h"
 #include "../device/d3d_shaders.h"
 #include "../device/d3d_textures.h"
-#include "../game/enemies.h"
-#include "../game/gameMode.h"
-#include "../game/hero.h"
-#include "../game/shots.h"
 #include "../gen/levelGen.h"
-#include "../gen/levelGrid.h"
 #include "../kiln/debugVis.h"
 #include "../kiln/font.h"
 #include "../kiln/gui.h"
-#include "dynCubeRender.h"
+#include "../voxel/dynCubeRender.h"
+#include "../voxel/levelGrid.h"
+#include "enemies.h"
+#include "gameHooks.h"
+#include "gameMode.h"
+#include "hero.h"
+#include "shots.h"
 
 static struct {
     int pixelScale = 1; // these three are recomputed after every device reset
@@ -33,7 +30,7 @@ static struct {
     Vec4 viewCentre; // set by place_hero, interpolated every frame
     Vec4 updateEye;  // taken at every update for gameplay
     Matrix updateViewProjection;
-    bool perfOverlay;   // F1
+    int window[4];      // the level rectangle of the last draw_world, before clamping
     bool debugShapes;   // F4
     Texture* image;     // the scene drawn each frame; from game_init to game_shutdown
     Shader* postEffect; // copies image to the back buffer; likewise
@@ -105,11 +102,6 @@ Matrix update_view_projection()
     return scene.updateViewProjection;
 }
 
-bool perf_overlay_on()
-{
-    return scene.perfOverlay;
-}
-
 bool debug_shapes_on()
 {
     return scene.debugShapes;
@@ -117,7 +109,6 @@ bool debug_shapes_on()
 
 void game_init()
 {
-    set_update_rate(20, 5);
     scene.image = create_screen_texture();
     if (!scene.image)
         fatal_error("can't create scene image texture");
@@ -166,8 +157,6 @@ void game_resized()
 // The debug and flow keys, read only while the window is active.
 static void handle_keys()
 {
-    if (key_pressed(VK_F1))
-        scene.perfOverlay = !scene.perfOverlay;
     if (key_pressed(VK_F4))
         scene.debugShapes = !scene.debugShapes;
     if (key_pressed(VK_F5)) {
@@ -176,8 +165,6 @@ static void handle_keys()
         else if (current_mode() == view_level_mode())
             switch_mode(play_mode());
     }
-    if (key_released(VK_SNAPSHOT))
-        take_screenshot();
     if (key_pressed(VK_ESCAPE))
         new_level();
     if (key_pressed(VK_F3))
@@ -193,7 +180,6 @@ void game_update(float seconds)
     multiply_matrices(view, scene.projection, &scene.updateViewProjection);
     if (GameMode* mode = current_mode())
         mode->update(seconds);
-    end_update_timing();
 }
 
 // The scene image to the back buffer through the post-effect shader.
@@ -254,7 +240,42 @@ void game_draw(float seconds)
         mouse_pos(&mx, &my);
         draw_crosshair(static_cast<int>(mx), screen_height() - 1 - static_cast<int>(my));
     }
-    if (scene.perfOverlay)
-        draw_perf_overlay();
     font_end();
+}
+
+void visible_window(int* x0, int* y0, int* x1, int* y1)
+{
+    *x0 = scene.window[0];
+    *y0 = scene.window[1];
+    *x1 = scene.window[2];
+    *y1 = scene.window[3];
+}
+
+void draw_world(float t)
+{
+    // The window reaches 40 voxels beyond each side and 30 above and below the view.
+    int s = scene.pixelScale;
+    int w = screen_width() / s, h = screen_height() / s;
+    int x0 = static_cast<int>(lrintf(scene.viewCentre.x - 0.4999999f)) - (w + 80) / 2;
+    int y0 = static_cast<int>(lrintf(scene.viewCentre.y - 0.4999999f)) - (h + 60) / 2;
+    int x1 = x0 + w + 80, y1 = y0 + h + 60;
+    scene.window[0] = x0;
+    scene.window[1] = y0;
+    scene.window[2] = x1;
+    scene.window[3] = y1;
+
+    begin_cubes();
+    voxel_cache_draw(x0, y0, x1 - 1, y1 - 1);
+    draw_hero(t);
+    draw_enemies(t);
+    draw_shots(t);
+    draw_debris(t);
+    end_cubes();
+    if (scene.debugShapes) {
+        // The hero's and the robots' shapes go into one open debug batch.
+        debug_vis_begin();
+        draw_hero_debug(t);
+        draw_enemies_debug(t);
+        debug_vis_end();
+    }
 }

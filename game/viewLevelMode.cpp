@@ -5,12 +5,13 @@
 // the hero at the viewed spot and returns to play.
 #include <math.h>
 
-#include "../app/display.h"
-#include "../app/input.h"
-#include "../game/gameMode.h"
-#include "../game/hero.h"
+#include "../core/display.h"
+#include "../core/input.h"
 #include "../kiln/font.h"
 #include "../voxel/dynCubeRender.h"
+#include "gameMode.h"
+#include "hero.h"
+#include "scene.h"
 
 // Voxels the view moves per pixel of mouse offset and update.
 static const float PAN_PER_PIXEL = 0.5f;

@@ -118,4 +118,8 @@ void mouse_pos(float* x, float* y);
 void set_mouse_pos(float x, float y);
 bool mouse_in_window();
 void refresh_mouse_in_window();
+// The window has the keyboard focus and is not minimised: the keys the game
+// reads itself count only then. The window's messages keep it up to date.
+bool window_active();
+void set_window_active(bool active);
 const char* key_name(int vk);

@@ -1,6 +1,6 @@
 // scene.h - the game's scene: set-up, pixel scale, camera and the debug and flow keys.
 //
-// Implements the game hooks of app/gameHooks.h. Every frame is drawn into the
+// Implements the game hooks of gameHooks.h. Every frame is drawn into the
 // scene image from a camera centred on the view centre, then copied to the
 // back buffer through the post-effect; overlays and the crosshair follow.
 #pragma once
@@ -25,9 +25,14 @@ void camera_interpolate(float t);
 Vec4 update_eye();
 Matrix update_view_projection();
 
-// The debug switches toggled by F1 and F4.
-bool perf_overlay_on();
+// The debug switch toggled by F4: collision shapes drawn over the world.
 bool debug_shapes_on();
+
+// Draws one frame of the level and its contents; t = time since the last update.
+void draw_world(float t);
+// The level rectangle of the last draw_world before it was clamped to the
+// grid (x0, y0 inclusive, x1, y1 exclusive); robots wake when they enter it.
+void visible_window(int* x0, int* y0, int* x1, int* y1);
 
 // The crosshair's four arms at (x, y) in the font's coordinates (y up).
 void draw_crosshair(int x, int y);

@@ -5,10 +5,12 @@
 #pragma once
 
 void game_init();
-// One fixed update of `seconds` (the update period); ends with end_update_timing.
+// One fixed update of `seconds` (the update period): the debug and flow keys,
+// then the current mode's step.
 void game_update(float seconds);
-// Draws one frame; `seconds` is the time since the last update (called by render_frame).
+// Draws one frame into the back buffer; `seconds` is the time since the last
+// update. The program hands it to the device as its draw hook.
 void game_draw(float seconds);
 void game_shutdown();
-// After every successful device reset (called by the device layer).
+// After every successful device reset (the program's resized hook for the device).
 void game_resized();

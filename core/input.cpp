@@ -16,6 +16,7 @@ static struct {
     float mouseX, mouseY;   // back-buffer pixels; kept across updates
     bool captured;          // between a button down and the next button up
     bool inWindow;          // refreshed after every message pump
+    bool windowActive;      // set by the window's activation messages
     QueuedEvent* head;      // oldest queued event; dropped after every update
     QueuedEvent* tail;
 } input;
@@ -161,6 +162,16 @@ void set_mouse_pos(float x, float y)
 bool mouse_in_window()
 {
     return input.inWindow;
+}
+
+bool window_active()
+{
+    return input.windowActive;
+}
+
+void set_window_active(bool active)
+{
+    input.windowActive = active;
 }
 
 void refresh_mouse_in_window()
