@@ -1,4 +1,4 @@
-// launcherMenu.cpp - the launcher's menu, its four setting toggles and commands.
+// launcherMenu.cpp - the launcher's menu, its five setting toggles and commands.
 #include "launcherMenu.h"
 
 #include <initializer_list>
@@ -13,7 +13,9 @@
 #error "TARNWICK_SITE_URL must name the page that \"Visit site\" opens"
 #endif
 
-enum { TOGGLE_COUNT = 4 };
+enum { TOGGLE_COUNT = 5 };
+
+static const float TOGGLE_TOP = 6.5f, TOGGLE_STEP = 3.25f, TOGGLE_HEIGHT = 2.5f; // GUI units
 
 static const char* const MAKER_LINE = "A game by Oskvel Games";
 static const char* const VERSION_LINE = "Version 0.02 DEMO";
@@ -24,6 +26,7 @@ static struct {
     bool antialias;
     bool vsync = true;
     bool fast_voxels;
+    bool sound = true;
     GuiElement* toggles[TOGGLE_COUNT]; // set by build_launcher_menu; owned by the menu
     bool quit;                         // reset when the menu is built; set by "Play", "Quit" or closing
 } launcher;
@@ -31,7 +34,7 @@ static struct {
 void launcher_read_settings()
 {
     launcher.fullscreen = launcher.antialias = launcher.fast_voxels = false;
-    launcher.vsync = true;
+    launcher.vsync = launcher.sound = true;
     uint32_t flags;
     if (!settings_read_dword("flags", &flags))
         return;
@@ -39,12 +42,14 @@ void launcher_read_settings()
     launcher.antialias = (flags & SETTINGS_ANTIALIAS) != 0;
     launcher.vsync = (flags & SETTINGS_VSYNC) != 0;
     launcher.fast_voxels = (flags & SETTINGS_FAST_VOXELS) != 0;
+    launcher.sound = (flags & SETTINGS_MUTE) == 0;
 }
 
 uint32_t launcher_flags()
 {
     return (launcher.fullscreen ? SETTINGS_FULLSCREEN : 0) | (launcher.antialias ? SETTINGS_ANTIALIAS : 0)
-        | (launcher.vsync ? SETTINGS_VSYNC : 0) | (launcher.fast_voxels ? SETTINGS_FAST_VOXELS : 0);
+        | (launcher.vsync ? SETTINGS_VSYNC : 0) | (launcher.fast_voxels ? SETTINGS_FAST_VOXELS : 0)
+        | (launcher.sound ? 0 : SETTINGS_MUTE);
 }
 
 static const char* toggle_label(int index)
@@ -56,8 +61,10 @@ static const char* toggle_label(int index)
         return launcher.antialias ? "Anti-aliasing: on" : "Anti-aliasing: off";
     case 2:
         return launcher.vsync ? "VSync: on" : "VSync: off";
-    default:
+    case 3:
         return launcher.fast_voxels ? "Fast voxels" : "Normal voxels";
+    default:
+        return launcher.sound ? "Sound: on" : "Sound: off";
     }
 }
 
@@ -89,10 +96,10 @@ GuiElement* build_launcher_menu()
         GUILEN_AUTO, 0, GUILEN_AUTO);
     gui_create_label(root, VERSION_LINE, 0xfffff000, 1, 0, 0, gui_box(gui_units(5), a, a, a), none, 0,
         GUILEN_AUTO, 0, GUILEN_AUTO);
-    static const float TOGGLE_TOPS[TOGGLE_COUNT] = {6.5f, 10.5f, 14.5f, 18.5f};
+    // Five toggles fit between the version line and the bottom buttons.
     for (int i = 0; i < TOGGLE_COUNT; ++i)
         launcher.toggles[i] = gui_create_button(root, LAUNCHER_TOGGLE_WINDOW + i, "", 2, gui_units(25),
-            gui_units(3), gui_box(gui_units(TOGGLE_TOPS[i]), a, a, a), none);
+            gui_units(TOGGLE_HEIGHT), gui_box(gui_units(TOGGLE_TOP + TOGGLE_STEP * i), a, a, a), none);
     gui_create_label(root, MAKER_LINE, 0xff808080, 1, 0, 0, gui_box(a, a, a, gui_units(0.5f)), none, 0,
         GUILEN_AUTO, 0, GUILEN_AUTO);
     gui_create_button(root, LAUNCHER_PLAY, "Play", 3, gui_units(11), gui_units(5),
@@ -169,6 +176,9 @@ public:
             break;
         case LAUNCHER_TOGGLE_VOXELS:
             toggle(&launcher.fast_voxels);
+            break;
+        case LAUNCHER_TOGGLE_SOUND:
+            toggle(&launcher.sound);
             break;
         default:
             break;
