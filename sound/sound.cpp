@@ -3,12 +3,15 @@
 //
 // The device is opened at exactly SOUND_RATE, 16-bit stereo (SDL converts
 // for hardware that differs), so the rendered buffers are the chunks' data
-// as they stand.
+// as they stand. The effects are rendered on a thread of their own while the
+// game loads; the first call that needs them waits for it.
 #include "sound.h"
 
 #include <SDL.h>
 #include <SDL_mixer.h>
 #include <math.h>
+
+#include <thread>
 
 #include "../core/log.h"
 #include "../core/timer.h"
@@ -20,6 +23,7 @@ static struct {
     bool open;                          // from a successful sound_init to sound_shutdown
     DynArray<int16_t> pcm[SOUND_COUNT]; // stereo; rendered by sound_init, freed by sound_shutdown
     Mix_Chunk* chunks[SOUND_COUNT];     // borrow pcm; likewise
+    std::thread renderer;               // fills pcm and chunks; joined by await_effects
     int64_t lastStart[SOUND_COUNT];     // timer ticks of each effect's last start; NEVER from sound_init
 } mixer;
 
@@ -50,6 +54,19 @@ static bool open_device()
     return true;
 }
 
+static void render_effects()
+{
+    for (int id = 0; id < SOUND_COUNT; ++id)
+        mixer.chunks[id] = make_chunk(static_cast<SoundId>(id));
+}
+
+// Waits until the renderer thread has finished; only the main thread calls it.
+static void await_effects()
+{
+    if (mixer.renderer.joinable())
+        mixer.renderer.join();
+}
+
 void sound_init(int volume)
 {
     ASSERT(!mixer.open);
@@ -58,10 +75,9 @@ void sound_init(int volume)
         return;
     Mix_AllocateChannels(SOUND_CHANNELS);
     Mix_MasterVolume(volume * MIX_MAX_VOLUME / FULL_VOLUME);
-    for (int id = 0; id < SOUND_COUNT; ++id) {
-        mixer.chunks[id] = make_chunk(static_cast<SoundId>(id));
-        mixer.lastStart[id] = NEVER;
-    }
+    for (int64_t& t : mixer.lastStart)
+        t = NEVER;
+    mixer.renderer = std::thread(render_effects);
     mixer.open = true;
 }
 
@@ -69,6 +85,7 @@ void sound_shutdown()
 {
     if (!mixer.open)
         return;
+    await_effects();
     Mix_HaltChannel(-1);
     Mix_CloseAudio();
     for (int id = 0; id < SOUND_COUNT; ++id) {
@@ -98,6 +115,7 @@ bool play_sound(SoundId id, float pan)
     ASSERT(id >= 0 && id < SOUND_COUNT);
     if (!mixer.open)
         return false;
+    await_effects();
     int64_t now = timer_now();
     if (now - mixer.lastStart[id] < SOUND_MERGE_MS * timer_frequency() / 1000)
         return false;
@@ -116,6 +134,7 @@ void stop_sound(SoundId id)
     ASSERT(id >= 0 && id < SOUND_COUNT);
     if (!mixer.open)
         return;
+    await_effects();
     for (int channel = 0; channel < SOUND_CHANNELS; ++channel)
         if (Mix_Playing(channel) && Mix_GetChunk(channel) == mixer.chunks[id])
             Mix_FadeOutChannel(channel, SOUND_FADE_MS);

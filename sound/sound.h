@@ -1,9 +1,9 @@
 // sound.h - the game's sound effects, synthesised at start-up and played
 // through SDL2_mixer.
 //
-// sound_init renders every effect once and opens the audio device; without a
-// device (or when muted) every call here does nothing and the game runs
-// silently. The game only names the effect and, where it has a place on
+// sound_init opens the audio device and renders every effect once (on a
+// thread, while the game loads); without a device (or when muted) every call
+// here does nothing and the game runs silently. The game only names the effect and, where it has a place on
 // screen, its pan.
 #pragma once
 

@@ -15,8 +15,8 @@ static const SynthEffect EFFECTS[SOUND_COUNT] = {
             {WAVE_NOISE, 0, 0.001f, 0, 0.03f, 0, 3000, 0, 0, 0, 0, 0, 0, 0, 0.3f}}},
     // Rubble: dark noise closing down, over a low thud.
     {"hole", 0.4f,
-        {{WAVE_NOISE, 0, 0.002f, 0.05f, 0.25f, 0.3f, 800, -2, 0, 0, 0, 0, 3000, -3, 1},
-            {WAVE_SQUARE, 0, 0.002f, 0.02f, 0.15f, 0, 110, -2, 40, 0, 0, 0.5f, 800, 0, 0.5f}}},
+        {{WAVE_NOISE, 0, 0.002f, 0.08f, 0.25f, 0.3f, 800, -2, 0, 0, 0, 0, 3000, -3, 1},
+            {WAVE_SQUARE, 0, 0.002f, 0.02f, 0.15f, 0, 110, -2, 40, 0, 0, 0.5f, 800, 0, 0.35f}}},
     // A clank: two squares a non-harmonic 1.41 apart.
     {"robot hit", 0.35f,
         {{WAVE_SQUARE, 0, 0.001f, 0.02f, 0.06f, 0.5f, 600, -1, 0, 0, 0, 0.5f, 5000, 0, 1},
@@ -58,12 +58,13 @@ static const SynthEffect EFFECTS[SOUND_COUNT] = {
         {{WAVE_SQUARE, 0, 0.003f, 0.04f, 0.08f, 0, 392, 0, 0, 0, 0, 0.25f, 5000, 0, 1},
             {WAVE_SQUARE, 0.06f, 0.003f, 0.04f, 0.08f, 0, 523, 0, 0, 0, 0, 0.25f, 5000, 0, 1},
             {WAVE_SQUARE, 0.12f, 0.003f, 0.15f, 0.3f, 0.3f, 784, 0.1f, 830, 0, 0, 0.25f, 5000, 0, 1}}},
-    // A slow falling tune: G4 E4 C4, the last wavering over a low triangle.
+    // A slow falling tune: G4 E4 C4, the last wavering over a low triangle;
+    // it waits for the hero's death burst to lead.
     {"game over", 0.45f,
-        {{WAVE_SQUARE, 0, 0.005f, 0.15f, 0.1f, 0, 392, 0, 0, 0, 0, 0.5f, 2500, 0, 1},
-            {WAVE_SQUARE, 0.25f, 0.005f, 0.15f, 0.1f, 0, 330, 0, 0, 0, 0, 0.5f, 2500, 0, 1},
-            {WAVE_SQUARE, 0.5f, 0.005f, 0.3f, 0.7f, 0, 262, -0.2f, 0, 0.5f, 5, 0.5f, 2500, -1, 1},
-            {WAVE_TRIANGLE, 0.5f, 0.005f, 0.3f, 0.7f, 0, 131, -0.2f, 0, 0, 0, 0, 0, 0, 0.6f}}},
+        {{WAVE_SQUARE, 0.3f, 0.005f, 0.15f, 0.1f, 0, 392, 0, 0, 0, 0, 0.5f, 2500, 0, 1},
+            {WAVE_SQUARE, 0.55f, 0.005f, 0.15f, 0.1f, 0, 330, 0, 0, 0, 0, 0.5f, 2500, 0, 1},
+            {WAVE_SQUARE, 0.8f, 0.005f, 0.3f, 0.7f, 0, 262, -0.2f, 0, 0.5f, 5, 0.5f, 2500, -1, 1},
+            {WAVE_TRIANGLE, 0.8f, 0.005f, 0.3f, 0.7f, 0, 131, -0.2f, 0, 0, 0, 0, 0, 0, 0.6f}}},
 };
 
 const SynthEffect& sound_effect(SoundId id)

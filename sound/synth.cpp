@@ -1,9 +1,9 @@
 // synth.cpp - the effects synthesiser.
 //
-// Each layer runs its oscillator four times per output sample and averages
-// (less aliasing from the square's and saw's edges), then a one-pole
-// low-pass, a DC blocker, and last the envelope, so that a layer ends on
-// exact silence whatever its filters hold.
+// A square or saw layer runs its oscillator four times per output sample and
+// averages (less aliasing from their edges; the triangle and the noise need
+// no more than one), then a one-pole low-pass, a DC blocker, and last the
+// envelope, so that a layer ends on exact silence whatever its filters hold.
 #include "synth.h"
 
 #include <math.h>
@@ -54,13 +54,19 @@ static float envelope(const SynthLayer& l, float t)
     return r * r;
 }
 
+// v within [lo, hi]; plain comparisons, which the loops below inline.
+static float clamp(float v, float lo, float hi)
+{
+    return v < lo ? lo : v > hi ? hi : v;
+}
+
 // The pitch one sample later: slid, stopped at the slide's end, kept audible.
 static float slide_pitch(const SynthLayer& l, float pitch, float step)
 {
     pitch *= step;
-    if (l.pitchEnd > 0)
-        pitch = l.slide > 0 ? fminf(pitch, l.pitchEnd) : fmaxf(pitch, l.pitchEnd);
-    return fminf(MAX_PITCH, fmaxf(MIN_PITCH, pitch));
+    if (l.pitchEnd > 0 && (l.slide > 0 ? pitch > l.pitchEnd : pitch < l.pitchEnd))
+        pitch = l.pitchEnd;
+    return clamp(pitch, MIN_PITCH, MAX_PITCH);
 }
 
 struct Oscillator {
@@ -74,7 +80,8 @@ struct Oscillator {
 static float oscillate(const SynthLayer& l, Oscillator& o, double cycles)
 {
     o.phase += cycles;
-    o.phase -= floor(o.phase);
+    if (o.phase >= 1)
+        o.phase -= floor(o.phase);
     float p = static_cast<float>(o.phase);
     switch (l.wave) {
     case WAVE_SQUARE:
@@ -101,25 +108,26 @@ static void add_layer(const SynthLayer& l, int rate, uint32_t seed, float* sum, 
     const int length = static_cast<int>(lrintf((l.attack + l.sustain + l.decay) * static_cast<float>(rate)));
     const float dt = 1.0f / static_cast<float>(rate);
     const float pitchStep = exp2f(l.slide * dt), cutoffStep = exp2f(l.lowPassSlide * dt);
+    const int steps = l.wave == WAVE_SQUARE || l.wave == WAVE_SAW ? OVERSAMPLING : 1;
     Oscillator o = {0, 0, 0, seed};
     o.noise = next_noise(&o.seed);
-    float pitch = fminf(MAX_PITCH, fmaxf(MIN_PITCH, l.pitch)), cutoff = l.lowPass;
+    float pitch = clamp(l.pitch, MIN_PITCH, MAX_PITCH), cutoff = l.lowPass;
     float low = 0, dcIn = 0, dcOut = 0;
     for (int i = 0; i < length && start + i < count; ++i) {
         float t = static_cast<float>(i) * dt;
         float f = pitch;
         if (l.vibratoDepth != 0)
             f *= exp2f(l.vibratoDepth / 12 * sinf(2 * PI * l.vibratoRate * t));
-        double cycles = static_cast<double>(f) * dt / OVERSAMPLING;
+        double cycles = static_cast<double>(f) * dt / steps;
         float v = 0;
-        for (int k = 0; k < OVERSAMPLING; ++k)
+        for (int k = 0; k < steps; ++k)
             v += oscillate(l, o, cycles);
-        v /= OVERSAMPLING;
+        v /= static_cast<float>(steps);
         if (l.lowPass > 0) {
             float w = 2 * PI * cutoff * dt;
             low += w / (1 + w) * (v - low);
             v = low;
-            cutoff = fminf(MAX_PITCH, fmaxf(MIN_CUTOFF, cutoff * cutoffStep));
+            cutoff = clamp(cutoff * cutoffStep, MIN_CUTOFF, MAX_PITCH);
         }
         dcOut = v - dcIn + DC_BLOCK * dcOut;
         dcIn = v;

@@ -1,6 +1,6 @@
 // The synthesised effects, rendered and measured (each is also written as
-// build/tests/sounds/NAME.wav to listen to and look at), and the mixer on
-// SDL's silent driver.
+// build/tests/sounds/NAME.wav to listen to and NAME.png, its waveform, to
+// look at), and the mixer on SDL's silent driver.
 #include <gtest/gtest.h>
 #include <math.h>
 #include <stdio.h>
@@ -13,6 +13,7 @@
 #include "core/random.h"
 #include "core/timer.h"
 #include "fakePlatform.h"
+#include "pngWriter.h"
 #include "sound/sound.h"
 
 static const float FULL_SCALE = 32767;
@@ -41,6 +42,27 @@ static void write_wav(const std::string& path, const DynArray<int16_t>& pcm, int
     fclose(f);
 }
 
+// The waveform, each column spanning its samples' lowest to highest value,
+// between lines at the headroom.
+static void write_waveform(const std::string& path, const DynArray<int16_t>& pcm)
+{
+    const int w = 800, h = 160, mid = h / 2;
+    std::vector<uint32_t> pixels(w * h, 0xff000000);
+    int limit = mid - static_cast<int>(lrintf(SYNTH_HEADROOM * mid));
+    for (int x = 0; x < w; ++x) {
+        pixels[mid * w + x] = pixels[limit * w + x] = pixels[(h - limit) * w + x] = 0xff505050;
+        int from = pcm.size() * x / w, to = std::max(from + 1, pcm.size() * (x + 1) / w);
+        int lo = 0, hi = 0;
+        for (int i = from; i < to && i < pcm.size(); ++i) {
+            lo = std::min<int>(lo, pcm[i]);
+            hi = std::max<int>(hi, pcm[i]);
+        }
+        for (int y = mid - hi * mid / 32768; y <= mid - lo * mid / 32768; ++y)
+            pixels[y * w + x] = 0xff40ff40;
+    }
+    EXPECT_TRUE(write_test_png(path, rgba_png(w, h, pixels, 0, 0, 0))) << path;
+}
+
 // The largest magnitude in [from, to).
 static float peak(const DynArray<int16_t>& pcm, int from, int to)
 {
@@ -61,6 +83,7 @@ TEST(SoundEffects, EveryEffectIsAudibleWithinTheHeadroomAndEndsWithoutAClick)
         DynArray<int16_t> pcm;
         synth_render(e, SOUND_RATE, &pcm);
         write_wav(dir + "/" + e.name + ".wav", pcm, SOUND_RATE);
+        write_waveform(dir + "/" + e.name + ".png", pcm);
         int n = pcm.size();
         EXPECT_EQ(n, lrintf(synth_length(e) * SOUND_RATE));
         EXPECT_GE(n, 30 * ms);
