@@ -41,12 +41,7 @@ for _ in 1 2 3; do
   xdotool mouseup 1
   sleep 1.1
 done
-kill -TERM "$game_pid"
-wait "$game_pid"
-rc=$?
-game_pid=""
-[ $rc -eq 0 ] || fail "exit code $rc"
-[ "$(tail -n 1 "$work/log")" = "closed all systems" ] || fail "no orderly shutdown"
+stop_game_in_order
 
 sox -t raw -r 22050 -e signed -b 16 -c 2 "$SDL_DISKAUDIOFILE" "$out/game-sound.wav" || fail "sox can't read the recording"
 seconds() { awk -v b="$1" -v r="$BYTES_PER_SECOND" 'BEGIN { printf "%.3f", b / r }'; }
