@@ -3,14 +3,16 @@
 //
 // The device is opened at exactly SOUND_RATE, 16-bit stereo (SDL converts
 // for hardware that differs), so the rendered buffers are the chunks' data
-// as they stand. The effects are rendered on a thread of their own while the
-// game loads; the first call that needs them waits for it.
+// as they stand. Opening the device (SDL may try several backends first) and
+// rendering happen on a thread of their own while the game loads; until it
+// is done the game's sounds are dropped, never waited for.
 #include "sound.h"
 
 #include <SDL.h>
 #include <SDL_mixer.h>
 #include <math.h>
 
+#include <atomic>
 #include <thread>
 
 #include "../core/log.h"
@@ -19,11 +21,14 @@
 enum { DEVICE_CHANNELS = 2, DEVICE_BUFFER = 512, FULL_VOLUME = 100 };
 static const int64_t NEVER = INT64_MIN / 2; // long before any counter value, without overflow
 
+// The starter thread writes open, pcm and chunks, then sets ready; the main
+// thread reads them only once ready is set or the starter is joined.
 static struct {
-    bool open;                          // from a successful sound_init to sound_shutdown
-    DynArray<int16_t> pcm[SOUND_COUNT]; // stereo; rendered by sound_init, freed by sound_shutdown
+    std::thread starter;                // from sound_init until joined by sound_on or sound_shutdown
+    std::atomic<bool> ready;            // the device open and the effects rendered; cleared by sound_shutdown
+    bool open;                          // the device opened; cleared by sound_shutdown
+    DynArray<int16_t> pcm[SOUND_COUNT]; // stereo; rendered by the starter, freed by sound_shutdown
     Mix_Chunk* chunks[SOUND_COUNT];     // borrow pcm; likewise
-    std::thread renderer;               // fills pcm and chunks; joined by await_effects
     int64_t lastStart[SOUND_COUNT];     // timer ticks of each effect's last start; NEVER from sound_init
 } mixer;
 
@@ -54,38 +59,45 @@ static bool open_device()
     return true;
 }
 
-static void render_effects()
+// The starter thread, below the loading main thread in priority so that on a
+// busy machine the game's start-up does not wait for it.
+static void start_sound(int volume)
 {
+    SDL_SetThreadPriority(SDL_THREAD_PRIORITY_LOW);
+    if (!open_device())
+        return;
+    mixer.open = true;
+    Mix_AllocateChannels(SOUND_CHANNELS);
+    Mix_MasterVolume(volume * MIX_MAX_VOLUME / FULL_VOLUME);
     for (int id = 0; id < SOUND_COUNT; ++id)
         mixer.chunks[id] = make_chunk(static_cast<SoundId>(id));
+    mixer.ready.store(true, std::memory_order_release);
 }
 
-// Waits until the renderer thread has finished; only the main thread calls it.
-static void await_effects()
+// Waits for the starter thread; only the main thread calls it.
+static void join_starter()
 {
-    if (mixer.renderer.joinable())
-        mixer.renderer.join();
+    if (mixer.starter.joinable())
+        mixer.starter.join();
 }
 
 void sound_init(int volume)
 {
-    ASSERT(!mixer.open);
+    ASSERT(!mixer.starter.joinable() && !mixer.open);
     ASSERT(volume >= 0 && volume <= FULL_VOLUME);
-    if (volume == 0 || !open_device())
+    if (volume == 0)
         return;
-    Mix_AllocateChannels(SOUND_CHANNELS);
-    Mix_MasterVolume(volume * MIX_MAX_VOLUME / FULL_VOLUME);
     for (int64_t& t : mixer.lastStart)
         t = NEVER;
-    mixer.renderer = std::thread(render_effects);
-    mixer.open = true;
+    mixer.starter = std::thread(start_sound, volume);
 }
 
 void sound_shutdown()
 {
+    join_starter();
+    mixer.ready = false;
     if (!mixer.open)
         return;
-    await_effects();
     Mix_HaltChannel(-1);
     Mix_CloseAudio();
     for (int id = 0; id < SOUND_COUNT; ++id) {
@@ -99,6 +111,7 @@ void sound_shutdown()
 
 bool sound_on()
 {
+    join_starter();
     return mixer.open;
 }
 
@@ -113,9 +126,8 @@ static void set_pan(int channel, float pan)
 bool play_sound(SoundId id, float pan)
 {
     ASSERT(id >= 0 && id < SOUND_COUNT);
-    if (!mixer.open)
+    if (!mixer.ready.load(std::memory_order_acquire))
         return false;
-    await_effects();
     int64_t now = timer_now();
     if (now - mixer.lastStart[id] < SOUND_MERGE_MS * timer_frequency() / 1000)
         return false;
@@ -132,9 +144,8 @@ bool play_sound(SoundId id, float pan)
 void stop_sound(SoundId id)
 {
     ASSERT(id >= 0 && id < SOUND_COUNT);
-    if (!mixer.open)
+    if (!mixer.ready.load(std::memory_order_acquire))
         return;
-    await_effects();
     for (int channel = 0; channel < SOUND_CHANNELS; ++channel)
         if (Mix_Playing(channel) && Mix_GetChunk(channel) == mixer.chunks[id])
             Mix_FadeOutChannel(channel, SOUND_FADE_MS);

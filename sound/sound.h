@@ -1,10 +1,10 @@
 // sound.h - the game's sound effects, synthesised at start-up and played
 // through SDL2_mixer.
 //
-// sound_init opens the audio device and renders every effect once (on a
-// thread, while the game loads); without a device (or when muted) every call
-// here does nothing and the game runs silently. The game only names the effect and, where it has a place on
-// screen, its pan.
+// sound_init opens the audio device and renders every effect once, on a
+// thread while the game loads; until then, without a device, or when muted
+// every call here does nothing and the game runs silently. The game only names the effect and, where it has a
+// place on screen, its pan.
 #pragma once
 
 #include "synth.h"
@@ -36,15 +36,17 @@ enum {
 // The parameters of an effect.
 const SynthEffect& sound_effect(SoundId id);
 
-// Opens the device and renders the effects at `volume` (0 to 100; 0 opens
-// nothing). A missing device is logged once as "no sound: <reason>".
+// Starts opening the device and rendering the effects at `volume` (0 to
+// 100; 0 opens nothing). A missing device is logged once as
+// "no sound: <reason>".
 void sound_init(int volume);
 void sound_shutdown();
-// Whether sound_init opened the device.
+// Waits for what sound_init started; whether the device opened.
 bool sound_on();
 
 // Starts the effect, panned from -1 (left) through 0 to 1 (right); true when
-// a voice started. Not when sound is off, when every voice is busy, or when
+// a voice started. Not when sound is off or not ready yet, when every voice
+// is busy, or when
 // the same effect started less than SOUND_MERGE_MS ago (a burst of holes in
 // one update is one sound, not a clipping roar).
 bool play_sound(SoundId id, float pan = 0);
