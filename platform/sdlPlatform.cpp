@@ -149,8 +149,9 @@ const char* plat_last_error()
 
 bool plat_video_init(const char* window_class)
 {
-    // The X11 class names the window for the desktop's task list and launchers.
-    setenv("SDL_VIDEO_X11_WMCLASS", window_class, 0);
+    // The X11 class names the window for the desktop's task list and launchers;
+    // each program sets its own over the one a parent (the launcher) left.
+    setenv("SDL_VIDEO_X11_WMCLASS", window_class, 1);
     if (SDL_Init(SDL_INIT_VIDEO) != 0)
         return false;
     sdl.videoUp = true;
