@@ -15,7 +15,7 @@ static const char* const WINDOW_TITLE = "TARNWICK! DEMO";
 enum { DEFAULT_WIDTH = 1280, DEFAULT_HEIGHT = 720 };
 
 static struct {
-    bool hideCursor;    // set by game_init
+    bool hideCursor;    // set at start-up, once the game is ready
     PlatRect savedRect; // windowed placement saved by Alt+Enter; zero until the first switch
 } window;
 

@@ -168,7 +168,10 @@ static bool site_address(PathText& address)
             resolve_path(readme, TARNWICK_INSTALLED_README), TARNWICK_SOURCE_README);
         return false;
     }
-    return file_address(address, readme.s);
+    if (file_address(address, readme.s))
+        return true;
+    log_message("can't open '%s': its address would be too long", readme.s);
+    return false;
 }
 
 static void open_site()
