@@ -119,19 +119,19 @@ static bool link_pair(Shader* s)
 }
 
 // The dependency block: names each ended by a zero byte, up to an empty name
-// or the end of the block.
+// or the end of the block. A name no path could have is a damaged file.
 static void read_dependencies(Shader* s, const char* block, int size)
 {
     for (int at = 0; at < size && block[at];) {
         int end = at;
         while (end < size && block[end])
             ++end;
-        char name[4 * PathText::capacity()];
-        int len = end - at < static_cast<int>(sizeof name) ? end - at : static_cast<int>(sizeof name) - 1;
-        memcpy(name, block + at, len);
-        name[len] = 0;
+        int len = end - at;
+        if (len >= PathText::capacity())
+            throw InputStream::Exception("a dependency's name is longer than a path may have", -1);
         ShaderDependency dep;
-        copy_text(dep.name, name);
+        memcpy(dep.name.s, block + at, len);
+        dep.name.s[len] = 0;
         dep.time = file_time(dep.name.s);
         s->dependencies.push(dep);
         at = end + 1;
