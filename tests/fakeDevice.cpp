@@ -236,6 +236,7 @@ static int fake_instances;
 static const void* fake_stream0;
 static int fake_stride0;
 static const void* fake_stream1;
+static int fake_offset1;
 
 static void* new_fake_buffer(BufferEntry* handle, int size, uint32_t flags)
 {
@@ -294,14 +295,16 @@ void unlock_index_buffer(IndexBuffer*)
 {
 }
 
-void set_stream(int stream, VertexBuffer* vb, int, int stride)
+void set_stream(int stream, VertexBuffer* vb, int offset, int stride)
 {
     if (stream == 0) {
         fake_stream0 = vb;
         fake_stride0 = stride;
     }
-    if (stream == 1)
+    if (stream == 1) {
         fake_stream1 = vb;
+        fake_offset1 = offset;
+    }
 }
 
 void set_indices(IndexBuffer*)
@@ -322,9 +325,10 @@ void set_instancing(int count)
     fake_instances = count;
 }
 
-void draw_indexed(PrimitiveType, int, int, int vertex_count, int, int primitive_count)
+void draw_indexed(PrimitiveType, int, int, int vertex_count, int start_index, int primitive_count)
 {
-    fake_device.draws.push_back({fake_stream1, fake_instances, vertex_count, primitive_count});
+    fake_device.draws.push_back(
+        {fake_stream1, fake_instances, vertex_count, primitive_count, start_index, fake_offset1});
 }
 
 void draw_prim(PrimitiveType type, int start_vertex, int primitive_count)

@@ -63,11 +63,31 @@ static const VertexElement CUBE_ELEMENTS[] = {
     VDECL_END,
 };
 
-// One cached run of a chunk's cubes; free (and kept for reuse) while count <= 0.
+// A chunk's cube records are grouped by the face they are drawn with, so
+// that a draw shades only faces that can be seen: every cube once for its
+// front face (first the cubes whose front touches an empty voxel, then those
+// whose front is covered, which only fast voxels draw), then once more for
+// each of its top, left, right and bottom faces that touches an empty voxel.
+enum CacheRange {
+    RANGE_TOP,
+    RANGE_LEFT,
+    RANGE_RIGHT,
+    RANGE_BOTTOM,
+    RANGE_FRONT_OPEN,
+    RANGE_FRONT_COVERED,
+    CACHE_RANGES
+};
+static const CubeFace RANGE_FACE[CACHE_RANGES]
+    = {FACE_TOP, FACE_LEFT, FACE_RIGHT, FACE_BOTTOM, FACE_FRONT, FACE_FRONT};
+
+// One cached run of a chunk's records; free (and kept for reuse) while
+// count <= 0. Range r holds the records start[r] .. start[r + 1] - 1 of this
+// entry; a chunk whose records overflow an entry continues in the next.
 struct ChunkEntry {
     VertexBuffer* vb;
     int32_t count;
     int16_t column, row;
+    uint16_t start[CACHE_RANGES + 1];
 };
 
 // The renderer: created by cube_renderer_init, gone after cube_renderer_shutdown.
@@ -88,7 +108,9 @@ static struct {
     VoxelBox box;
     int columns, rows;
     DynArray<ChunkEntry> entries;
-    DynArray<uint8_t> present; // per chunk of the drawn range, rebuilt every draw
+    DynArray<uint8_t> present;                  // per chunk of the kept range, rebuilt every draw
+    DynArray<CubeInstance> built[CACHE_RANGES]; // one chunk's records while it is built
+    CacheView view;                             // of the running voxel_cache_draw
 } cache;
 
 void cube_renderer_init()
@@ -251,6 +273,8 @@ void voxel_cache_destroy()
         destroy_vertex_buffer(e.vb);
     cache.entries.free_all();
     cache.present.free_all();
+    for (DynArray<CubeInstance>& b : cache.built)
+        b.free_all();
     cache.box.voxels = nullptr;
 }
 
@@ -271,19 +295,68 @@ void voxel_cache_invalidate_all()
         e.count = 0;
 }
 
-static void draw_entry(const ChunkEntry& e)
+// Whether the view can show anything of the chunk: its columns against
+// the view's reach at the grid's back, where it is widest.
+static bool chunk_in_view(int column, int row)
 {
-    set_stream(1, e.vb, 0, sizeof(CubeInstance));
-    set_instancing(e.count);
-    // The level never shows its back faces; fast voxels show only the front.
-    if (settings().fast_voxels)
-        draw_indexed(PRIM_TRIANGLE_LIST, 0, 0, 4, 0, 2);
-    else
-        draw_indexed(PRIM_TRIANGLE_LIST, 0, 0, 20, 0, 10);
+    const CacheView& v = cache.view;
+    float depth = cache.box.nz - v.eyeZ;
+    float reachX = v.slopeX * depth + 1, reachY = v.slopeY * depth + 1;
+    float x0 = static_cast<float>(column * CHUNK_SIZE), y0 = static_cast<float>(row * CHUNK_SIZE);
+    return x0 < v.eyeX + reachX && x0 + CHUNK_SIZE > v.eyeX - reachX && y0 < v.eyeY + reachY
+        && y0 + CHUNK_SIZE > v.eyeY - reachY;
 }
 
-// Fills cache entries with one chunk's cubes, drawing each entry as it fills
-// (or only filling them, for voxel_cache_build).
+// Whether a face of some cube of the chunk may face the eye: a left face
+// does when the eye is left of it, and so on. Faces turned away would only
+// be shaded to be culled.
+static bool range_may_face_eye(const ChunkEntry& e, int range)
+{
+    const CacheView& v = cache.view;
+    float x0 = static_cast<float>(e.column * CHUNK_SIZE), y0 = static_cast<float>(e.row * CHUNK_SIZE);
+    switch (range) {
+    case RANGE_TOP:
+        return v.eyeY > y0;
+    case RANGE_LEFT:
+        return v.eyeX < x0 + CHUNK_SIZE;
+    case RANGE_RIGHT:
+        return v.eyeX > x0;
+    case RANGE_BOTTOM:
+        return v.eyeY < y0 + CHUNK_SIZE;
+    default:
+        return true;
+    }
+}
+
+// Draws records first .. first + count - 1 of the entry with one face of the mesh.
+static void draw_records(const ChunkEntry& e, int first, int count, CubeFace face)
+{
+    if (count <= 0)
+        return;
+    set_stream(1, e.vb, first * static_cast<int>(sizeof(CubeInstance)), sizeof(CubeInstance));
+    set_instancing(count);
+    draw_indexed(PRIM_TRIANGLE_LIST, 0, 4 * face, 4, 6 * face, 2);
+}
+
+// The level never shows its back faces; fast voxels show only the fronts,
+// of every cube.
+static void draw_entry(const ChunkEntry& e)
+{
+    if (!chunk_in_view(e.column, e.row))
+        return;
+    if (settings().fast_voxels) {
+        draw_records(
+            e, e.start[RANGE_FRONT_OPEN], e.start[CACHE_RANGES] - e.start[RANGE_FRONT_OPEN], FACE_FRONT);
+        return;
+    }
+    for (int r = 0; r < CACHE_RANGES; ++r)
+        if (r != RANGE_FRONT_COVERED && range_may_face_eye(e, r))
+            draw_records(e, e.start[r], e.start[r + 1] - e.start[r], RANGE_FACE[r]);
+}
+
+// Collects one chunk's records by range, then writes them into cache
+// entries, drawing each entry as it is written (or only writing them, for
+// voxel_cache_build).
 class ChunkBuilder {
 public:
     ChunkBuilder(int column, int row, bool draw)
@@ -291,56 +364,78 @@ public:
         , row(row)
         , draw(draw)
     {
+        for (DynArray<CubeInstance>& b : cache.built)
+            b.clear();
     }
-    ~ChunkBuilder() { finish(); }
+    ~ChunkBuilder() { write_entries(); }
 
     void operator()(int x, int y, int z, uint8_t v, bool doubled)
     {
-        if (!out)
-            open();
-        out[count++] = make_cube_instance(x * 16, y * 16, z * 16, cache.box.palette[v], doubled);
-        if (count == CHUNK_INSTANCES)
-            finish();
+        const VoxelBox& box = cache.box;
+        int size = doubled ? 2 : 1;
+        CubeInstance c = make_cube_instance(x * 16, y * 16, z * 16, box.palette[v], doubled);
+        cache.built[box.face_open(x, y, z, size, FACE_FRONT) ? RANGE_FRONT_OPEN : RANGE_FRONT_COVERED].push(
+            c);
+        for (int r = RANGE_TOP; r < RANGE_FRONT_OPEN; ++r)
+            if (box.face_open(x, y, z, size, RANGE_FACE[r]))
+                cache.built[r].push(c);
     }
 
 private:
-    void open()
+    // The first free entry, else a new one; fatal when no buffer can be made.
+    static int take_entry()
     {
-        index = -1;
-        for (int i = 0; i < cache.entries.size() && index < 0; ++i)
+        for (int i = 0; i < cache.entries.size(); ++i)
             if (cache.entries[i].count <= 0)
-                index = i;
-        if (index < 0) {
-            ChunkEntry e = {create_vertex_buffer(CHUNK_INSTANCES * sizeof(CubeInstance), 0), 0, 0, 0};
-            if (!e.vb)
-                fatal_error("Can't create voxel cache VB");
-            cache.entries.push(e);
-            index = cache.entries.size() - 1;
-        }
-        out = static_cast<CubeInstance*>(lock_vertex_buffer(cache.entries[index].vb, 0, 0));
-        ASSERT(out);
-        count = 0;
+                return i;
+        ChunkEntry e = {create_vertex_buffer(CHUNK_INSTANCES * sizeof(CubeInstance), 0), 0, 0, 0, {}};
+        if (!e.vb)
+            fatal_error("Can't create voxel cache VB");
+        cache.entries.push(e);
+        return cache.entries.size() - 1;
     }
 
-    void finish()
+    // The ranges one after another, CHUNK_INSTANCES records an entry.
+    void write_entries()
     {
-        if (!out)
-            return;
-        ChunkEntry& e = cache.entries[index];
-        unlock_vertex_buffer(e.vb);
-        e.count = count;
-        e.column = static_cast<int16_t>(column);
-        e.row = static_cast<int16_t>(row);
-        out = nullptr;
-        if (count > 0 && draw)
-            draw_entry(e);
+        int total = 0;
+        for (const DynArray<CubeInstance>& b : cache.built)
+            total += b.size();
+        int range = 0, taken = 0; // records of `range` already written
+        for (int done = 0; done < total;) {
+            int index = take_entry();
+            CubeInstance* out = static_cast<CubeInstance*>(lock_vertex_buffer(cache.entries[index].vb, 0, 0));
+            ASSERT(out);
+            ChunkEntry& e = cache.entries[index];
+            int n = 0;
+            for (int r = 0; r < CACHE_RANGES; ++r) {
+                e.start[r] = static_cast<uint16_t>(n);
+                if (r != range)
+                    continue;
+                int k = cache.built[r].size() - taken;
+                if (k > CHUNK_INSTANCES - n)
+                    k = CHUNK_INSTANCES - n;
+                memcpy(out + n, cache.built[r].data() + taken, k * sizeof(CubeInstance));
+                n += k;
+                taken += k;
+                if (taken == cache.built[r].size()) {
+                    ++range;
+                    taken = 0;
+                }
+            }
+            e.start[CACHE_RANGES] = static_cast<uint16_t>(n);
+            unlock_vertex_buffer(e.vb);
+            e.count = n;
+            e.column = static_cast<int16_t>(column);
+            e.row = static_cast<int16_t>(row);
+            done += n;
+            if (draw)
+                draw_entry(e);
+        }
     }
 
     int column, row;
     bool draw;
-    int index = -1;
-    CubeInstance* out = nullptr;
-    int count = 0;
 };
 
 // The chunk range of a voxel rectangle, clamped to the grid; false when empty.
@@ -383,11 +478,12 @@ static void build_missing(int c0, int r0, int c1, int r1, bool draw)
                 scan_chunk(cache.box, c, r, ChunkBuilder(c, r, draw));
 }
 
-void voxel_cache_draw(int x0, int y0, int x1, int y1)
+void voxel_cache_draw(int x0, int y0, int x1, int y1, const CacheView& view)
 {
     int c0, r0, c1, r1;
     if (!chunk_range(x0, y0, x1, y1, &c0, &r0, &c1, &r1))
         return;
+    cache.view = view;
     flush_cubes(true);
     find_present(c0, r0, c1, r1, true);
     build_missing(c0, r0, c1, r1, true);
