@@ -103,6 +103,10 @@ uint32_t fake_presented_pixel(int x, int y)
     return 0xFF000000u | static_cast<uint32_t>(y) << 12 | static_cast<uint32_t>(x);
 }
 
+void keep_next_presented_frame()
+{
+}
+
 bool read_presented_frame(uint32_t* pixels)
 {
     if (!fake_device.framePresented)
@@ -286,6 +290,11 @@ void* lock_vertex_buffer(VertexBuffer* vb, int offset, int)
 void* lock_index_buffer(IndexBuffer* ib, int offset, int)
 {
     return lock_fake(ib, offset);
+}
+
+void* lock_vertex_buffer_no_overwrite(VertexBuffer* vb, int offset, int)
+{
+    return lock_fake(vb, offset);
 }
 
 void unlock_vertex_buffer(VertexBuffer*)

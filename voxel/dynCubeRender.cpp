@@ -97,8 +97,12 @@ static struct {
     VertexBuffer* instances; // the dynamic stream
     VertexBuffer* mesh;
     IndexBuffer* indices;
-    CubeInstance* vbPtr;   // the open dynamic buffer, null while closed
+    // The dynamic buffer is a ring: each batch is written after the last
+    // one without waiting for the GPU, and only a full ring starts again
+    // from its first record with a discarding lock.
+    CubeInstance* vbPtr;   // the open batch (record ringStart on), null while closed
     int pending;           // instances written since it was opened
+    int ringStart;         // the open batch's first record; 0 after cube_renderer_init
     Matrix world;          // reset to identity by begin_cubes
     Matrix viewProjection; // taken by begin_cubes
 } cubes;
@@ -136,6 +140,7 @@ void cube_renderer_init()
             ip[6 * f + i] = static_cast<uint16_t>(4 * f + FACE[i]);
     unlock_index_buffer(cubes.indices);
     cubes.world = MATRIX_IDENTITY;
+    cubes.ringStart = 0;
 }
 
 void cube_renderer_shutdown()
@@ -201,10 +206,12 @@ void flush_cubes(bool force)
     unlock_vertex_buffer(cubes.instances);
     cubes.vbPtr = nullptr;
     if (cubes.pending) {
-        set_stream(1, cubes.instances, 0, sizeof(CubeInstance));
+        set_stream(1, cubes.instances, cubes.ringStart * static_cast<int>(sizeof(CubeInstance)),
+            sizeof(CubeInstance));
         set_instancing(cubes.pending);
         draw_indexed(PRIM_TRIANGLE_LIST, 0, 0, 24, 0, 12);
     }
+    cubes.ringStart += cubes.pending;
     cubes.pending = 0;
 }
 
@@ -225,12 +232,26 @@ void set_cube_transform(const Matrix& world)
     set_world_constants(world);
 }
 
+// Locks the ring from the next batch's first record to its end, after a
+// full ring the whole buffer, discarded.
+static CubeInstance* open_batch()
+{
+    if (cubes.ringStart == DYNAMIC_INSTANCES)
+        cubes.ringStart = 0;
+    if (cubes.ringStart == 0)
+        return static_cast<CubeInstance*>(lock_vertex_buffer(cubes.instances, 0, 0));
+    const int record = sizeof(CubeInstance);
+    void* p = lock_vertex_buffer_no_overwrite(
+        cubes.instances, cubes.ringStart * record, (DYNAMIC_INSTANCES - cubes.ringStart) * record);
+    return static_cast<CubeInstance*>(p);
+}
+
 void emit_cube(int x16, int y16, int z16, uint32_t colour)
 {
-    if (cubes.pending == DYNAMIC_INSTANCES)
+    if (cubes.ringStart + cubes.pending == DYNAMIC_INSTANCES)
         flush_cubes(false);
     if (!cubes.vbPtr) {
-        CubeInstance* vbPtr = static_cast<CubeInstance*>(lock_vertex_buffer(cubes.instances, 0, 0));
+        CubeInstance* vbPtr = open_batch();
         ASSERT(vbPtr);
         cubes.vbPtr = vbPtr;
         cubes.pending = 0;
