@@ -32,7 +32,13 @@ static struct {
     // deleted.
     AttribState attribs[ATTR_COUNT];
     GLuint arrayBuffer, elementBuffer; // bound now; ~0 when unknown
-    DrawCounts counts;                 // since reset_draw_counts
+    // With base instances (GL 4.2) an instanced stream's offset in whole
+    // records becomes the draw's first instance instead of new attribute
+    // pointers: runs of one buffer drawn one after another then change
+    // nothing. Both set by create_vertex_input / apply_vertex_input.
+    bool baseInstance;
+    int firstInstance;
+    DrawCounts counts; // since reset_draw_counts
 } misc;
 
 // Attribute locations by usage, then usage index; -1 past the table.
@@ -175,6 +181,7 @@ static void enable_attributes(const bool (&enabled)[ATTR_COUNT])
 static void apply_vertex_input()
 {
     bool enabled[ATTR_COUNT] = {};
+    misc.firstInstance = 0;
     if (VertexDeclaration* d = misc.current) {
         for (int i = 0; i < d->count; ++i) {
             const DeviceElement& e = d->elements[i];
@@ -185,8 +192,13 @@ static void apply_vertex_input()
                 continue;
             // Instanced: stream 0 repeats for every copy, stream 1 advances per copy.
             int divisor = misc.instances > 0 && e.stream == 1 ? 1 : 0;
+            int offset = s.offset;
+            if (divisor && misc.baseInstance && s.stride > 0) {
+                misc.firstInstance = s.offset / s.stride;
+                offset -= misc.firstInstance * s.stride;
+            }
             point_attribute(e.location, s.buffer->buffer, e.type, s.stride,
-                static_cast<uintptr_t>(s.offset + e.offset), divisor);
+                static_cast<uintptr_t>(offset + e.offset), divisor);
             enabled[e.location] = true;
         }
     }
@@ -278,7 +290,10 @@ void draw_indexed(PrimitiveType type, int base_vertex, int min_index, int vertex
     apply_vertex_input();
     const void* first = reinterpret_cast<const void*>(static_cast<uintptr_t>(start_index) * 2);
     int count = vertices_of(type, primitive_count);
-    if (misc.instances > 0)
+    if (misc.instances > 0 && misc.firstInstance > 0)
+        glDrawElementsInstancedBaseVertexBaseInstance(gl_mode(type), count, GL_UNSIGNED_SHORT, first,
+            misc.instances, base_vertex, static_cast<GLuint>(misc.firstInstance));
+    else if (misc.instances > 0)
         glDrawElementsInstancedBaseVertex(
             gl_mode(type), count, GL_UNSIGNED_SHORT, first, misc.instances, base_vertex);
     else
@@ -399,6 +414,7 @@ void get_view_projection(Matrix* out)
 
 void create_vertex_input()
 {
+    misc.baseInstance = epoxy_gl_version() >= 42 || epoxy_has_gl_extension("GL_ARB_base_instance");
     glGenVertexArrays(1, &misc.vao);
     glBindVertexArray(misc.vao);
     static const float QUAD[4][3] = {{-1, -1, 0}, {-1, 1, 0}, {1, -1, 0}, {1, 1, 0}};

@@ -64,10 +64,13 @@ static const VertexElement CUBE_ELEMENTS[] = {
 };
 
 // A chunk's cube records are grouped by the face they are drawn with, so
-// that a draw shades only faces that can be seen: every cube once for its
-// front face (first the cubes whose front touches an empty voxel, then those
-// whose front is covered, which only fast voxels draw), then once more for
-// each of its top, left, right and bottom faces that touches an empty voxel.
+// that a draw shades only faces that can be seen: a cube's record once for
+// each of its top, left, right and bottom faces that touches an empty voxel,
+// then once for its front (first the cubes whose front touches an empty
+// voxel, then those whose front is covered, which only fast voxels draw).
+// The fronts come last: where a side face meets a deeper cube's front at an
+// edge, pixels exactly on the edge go to the face drawn later, and the
+// deeper cube's front has always been drawn after the side face.
 enum CacheRange {
     RANGE_TOP,
     RANGE_LEFT,
