@@ -9,6 +9,7 @@
 
 #include "core/settings.h"
 #include "deathTest.h"
+#include "device/d3d_misc.h"
 #include "device/d3d_vbuf.h"
 #include "fakeFrame.h"
 #include "fakePlatform.h"
@@ -202,6 +203,34 @@ TEST_F(CubeRenderer, TheDynamicStreamDrawsFullBatchesOf16384)
     end_cubes();
     ASSERT_EQ(fake_device.draws.size(), 2u);
     EXPECT_EQ(fake_device.draws[1].instanceCount, 1);
+}
+
+TEST_F(CubeRenderer, ABatchSeenThroughAnEyeLeavesOutTheFacesTurnedAwayInEveryCube)
+{
+    // The game's projection for 640 x 360 and an eye 120 voxels in front of
+    // the origin: cubes up and to the right of it show their front, left
+    // and bottom faces only.
+    set_projection({{{240.0f * 3 / 640, 0, 0, 0}, {0, 240.0f * 3 / 360, 0, 0}, {0, 0, 1.0005f, 1},
+        {0, 0, -1.0005f, 0}}});
+    Matrix view = MATRIX_IDENTITY;
+    view.m[3][2] = 120;
+    set_view(view);
+    begin_cubes();
+    emit_cube(10 * 16, 5 * 16, 0, 0xFFFFFFFF);
+    emit_cube(12 * 16, 6 * 16, 16, 0xFFFFFFFF);
+    end_cubes();
+    set_view(MATRIX_IDENTITY);
+    set_projection(MATRIX_IDENTITY);
+    ASSERT_EQ(fake_device.draws.size(), 1u);
+    const FakeDraw& d = fake_device.draws[0];
+    EXPECT_EQ(d.instanceCount, 2);
+    ASSERT_EQ(d.primitiveCount, 6);
+    const FakeBuffer* sets = buffer_of_size(6 * 6 * 32 * 2);
+    ASSERT_TRUE(sets);
+    const uint16_t* ix = reinterpret_cast<const uint16_t*>(sets->bytes.data()) + d.startIndex;
+    const int faces[3] = {FACE_FRONT, FACE_LEFT, FACE_BOTTOM};
+    for (int t = 0; t < 6; ++t)
+        EXPECT_EQ(ix[3 * t] / 4, faces[t / 2]) << "triangle " << t;
 }
 
 TEST_F(CubeRenderer, AMirroredBoxReadsItsVoxelsBackwards)

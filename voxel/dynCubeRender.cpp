@@ -1,6 +1,7 @@
 // dynCubeRender.cpp - the instanced cube renderer and the voxel cache.
 #include "dynCubeRender.h"
 
+#include <math.h>
 #include <string.h>
 
 #include "../core/display.h"
@@ -19,7 +20,11 @@ enum {
     CHUNK_SIZE = 16,           // voxels per chunk in x and y
     CUBE_MESH_VERTICES = 24,
     CUBE_MESH_INDICES = 36,
+    FACE_SETS = 1 << CUBE_FACES,            // every choice of the cube's faces
+    FACE_SET_INDICES = 6 * CUBE_FACES * 32, // each face in half of the sets
 };
+// The two triangles of face f: indices 4f + these.
+static const uint16_t FACE_INDICES[6] = {0, 2, 1, 3, 1, 2};
 
 // The cube mesh: per vertex the corner and the face code, each as the four
 // bytes (b0, b1, b2, b3) of a D3DCOLOR that the shader reads as (b2, b1, b0,
@@ -108,6 +113,17 @@ static struct {
     int ringStart;         // the open batch's first record; 0 after cube_renderer_init
     Matrix world;          // reset to identity by begin_cubes
     Matrix viewProjection; // taken by begin_cubes
+    // Index lists of the cube for every set of faces, each face's triangles
+    // in the mesh's order; faceSetStart: where each set's list begins.
+    IndexBuffer* faceSets;
+    int faceSetStart[FACE_SETS];
+    // The eye in the world matrix's object space (w = 0 when there is none
+    // to find, as under a parallel projection), and the open batch's
+    // lowest and highest cube corners in sixteenths: which faces of the
+    // batch can face the eye. Kept by begin_cubes, set_cube_transform and
+    // emit_cube.
+    Vec4 eye, objectEye;
+    int low[3], high[3];
 } cubes;
 
 // The voxel cache over the level grid: made once the level data is loaded.
@@ -127,7 +143,8 @@ void cube_renderer_init()
     cubes.instances = create_vertex_buffer(DYNAMIC_INSTANCES * sizeof(CubeInstance), 0);
     cubes.mesh = create_vertex_buffer(sizeof CUBE_MESH, BUFFER_STATIC);
     cubes.indices = create_index_buffer(CUBE_MESH_INDICES, BUFFER_STATIC);
-    if (!cubes.instances || !cubes.mesh || !cubes.indices)
+    cubes.faceSets = create_index_buffer(FACE_SET_INDICES, BUFFER_STATIC);
+    if (!cubes.instances || !cubes.mesh || !cubes.indices || !cubes.faceSets)
         fatal_error("Can't create cube VB");
 
     void* vp = lock_vertex_buffer(cubes.mesh, 0, sizeof CUBE_MESH);
@@ -137,11 +154,21 @@ void cube_renderer_init()
 
     uint16_t* ip = static_cast<uint16_t*>(lock_index_buffer(cubes.indices, 0, CUBE_MESH_INDICES * 2));
     ASSERT(ip);
-    static const uint16_t FACE[6] = {0, 2, 1, 3, 1, 2};
     for (int f = 0; f < 6; ++f)
         for (int i = 0; i < 6; ++i)
-            ip[6 * f + i] = static_cast<uint16_t>(4 * f + FACE[i]);
+            ip[6 * f + i] = static_cast<uint16_t>(4 * f + FACE_INDICES[i]);
     unlock_index_buffer(cubes.indices);
+
+    uint16_t* sp = static_cast<uint16_t*>(lock_index_buffer(cubes.faceSets, 0, FACE_SET_INDICES * 2));
+    ASSERT(sp);
+    int n = 0;
+    for (int set = 0; set < FACE_SETS; ++set) {
+        cubes.faceSetStart[set] = n;
+        for (int f = 0; f < CUBE_FACES; ++f)
+            for (int i = 0; i < 6 && (set & (1 << f)); ++i)
+                sp[n++] = static_cast<uint16_t>(4 * f + FACE_INDICES[i]);
+    }
+    unlock_index_buffer(cubes.faceSets);
     cubes.world = MATRIX_IDENTITY;
     cubes.ringStart = 0;
 }
@@ -149,6 +176,8 @@ void cube_renderer_init()
 void cube_renderer_shutdown()
 {
     destroy_index_buffer(cubes.indices);
+    destroy_index_buffer(cubes.faceSets);
+    cubes.faceSets = nullptr;
     destroy_vertex_buffer(cubes.instances);
     destroy_vertex_buffer(cubes.mesh);
     free_shader(cubes.shader);
@@ -188,18 +217,78 @@ static void set_world_constants(const Matrix& world)
     set_vs_constants(REG_DEPTH, depth, 1);
 }
 
+// The eye of a view-projection as a world point: what projects to w = 0 at
+// the screen's centre. w = 0 when the projection has no eye.
+static Vec4 eye_of(const Matrix& viewProjection)
+{
+    Matrix inverse;
+    if (!invert_matrix(viewProjection, &inverse))
+        return {0, 0, 0, 0};
+    Vec4 e = transform({0, 0, 1, 0}, inverse);
+    if (fabsf(e.w) < 1e-12f)
+        return {0, 0, 0, 0};
+    return {e.x / e.w, e.y / e.w, e.z / e.w, 1};
+}
+
 void begin_cubes()
 {
     const CubeInstance* vbPtr = cubes.vbPtr;
     ASSERT(!vbPtr);
     get_view_projection(&cubes.viewProjection);
     cubes.world = MATRIX_IDENTITY;
+    cubes.eye = cubes.objectEye = eye_of(cubes.viewProjection);
     set_vertex_declaration(cubes.decl);
     set_stream(0, cubes.mesh, 0, 8);
     set_indices(cubes.indices);
     set_shader(cubes.shader);
     set_cull(true);
     cubes.pending = 0;
+}
+
+// Which faces of the open batch's cubes can face the eye, as bits by mesh
+// face: a left face does when the eye is left of it, and so on (with half a
+// voxel to spare). All six without an eye or under a mirroring world
+// matrix, whose faces turn the other way on screen.
+static unsigned batch_faces()
+{
+    const Vec4& e = cubes.objectEye;
+    const Matrix& m = cubes.world;
+    float det = m.m[0][0] * (m.m[1][1] * m.m[2][2] - m.m[1][2] * m.m[2][1])
+        - m.m[0][1] * (m.m[1][0] * m.m[2][2] - m.m[1][2] * m.m[2][0])
+        + m.m[0][2] * (m.m[1][0] * m.m[2][1] - m.m[1][1] * m.m[2][0]);
+    if (e.w == 0 || det <= 0)
+        return FACE_SETS - 1;
+    static const CubeFace LOW_FACE[3] = {FACE_LEFT, FACE_BOTTOM, FACE_FRONT};
+    static const CubeFace HIGH_FACE[3] = {FACE_RIGHT, FACE_TOP, FACE_BACK};
+    const float at[3] = {e.x, e.y, e.z};
+    unsigned faces = 0;
+    for (int a = 0; a < 3; ++a) {
+        if (at[a] < cubes.high[a] / 16.0f + 0.5f)
+            faces |= 1u << LOW_FACE[a];
+        if (at[a] > cubes.low[a] / 16.0f + 0.5f)
+            faces |= 1u << HIGH_FACE[a];
+    }
+    return faces;
+}
+
+// Draws the open batch's cubes with the faces that can face the eye, each
+// cube's in the mesh's order as when the whole cube is drawn: the faces left
+// out are those the device would cull.
+static void draw_batch()
+{
+    unsigned faces = batch_faces();
+    if (faces == FACE_SETS - 1) {
+        draw_indexed(PRIM_TRIANGLE_LIST, 0, 0, 24, 0, 12);
+        return;
+    }
+    int triangles = 0;
+    for (int f = 0; f < CUBE_FACES; ++f)
+        triangles += faces & (1u << f) ? 2 : 0;
+    if (!triangles)
+        return;
+    set_indices(cubes.faceSets);
+    draw_indexed(PRIM_TRIANGLE_LIST, 0, 0, 24, cubes.faceSetStart[faces], triangles);
+    set_indices(cubes.indices);
 }
 
 void flush_cubes(bool force)
@@ -212,7 +301,7 @@ void flush_cubes(bool force)
         set_stream(1, cubes.instances, cubes.ringStart * static_cast<int>(sizeof(CubeInstance)),
             sizeof(CubeInstance));
         set_instancing(cubes.pending);
-        draw_indexed(PRIM_TRIANGLE_LIST, 0, 0, 24, 0, 12);
+        draw_batch();
     }
     cubes.ringStart += cubes.pending;
     cubes.pending = 0;
@@ -233,6 +322,9 @@ void set_cube_transform(const Matrix& world)
     flush_cubes(false);
     cubes.world = world;
     set_world_constants(world);
+    Matrix inverse;
+    bool invertible = invert_matrix(world, &inverse);
+    cubes.objectEye = cubes.eye.w != 0 && invertible ? transform(cubes.eye, inverse) : Vec4{0, 0, 0, 0};
 }
 
 // Locks the ring from the next batch's first record to its end, after a
@@ -258,6 +350,11 @@ void emit_cube(int x16, int y16, int z16, uint32_t colour)
         ASSERT(vbPtr);
         cubes.vbPtr = vbPtr;
         cubes.pending = 0;
+    }
+    const int at[3] = {x16, y16, z16};
+    for (int a = 0; a < 3; ++a) {
+        cubes.low[a] = cubes.pending == 0 || at[a] < cubes.low[a] ? at[a] : cubes.low[a];
+        cubes.high[a] = cubes.pending == 0 || at[a] > cubes.high[a] ? at[a] : cubes.high[a];
     }
     cubes.vbPtr[cubes.pending++] = make_cube_instance(x16, y16, z16, colour, false);
 }
