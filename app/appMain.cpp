@@ -11,6 +11,7 @@
 #include "../game/gameHooks.h"
 #include "../kiln/font.h"
 #include "../platform/platform.h"
+#include "../sound/sound.h"
 #include "gpuLoad.h"
 #include "mainLoop.h"
 #include "perfOverlay.h"
@@ -43,6 +44,7 @@ int app_main(int argc, const char* const* argv)
     if (!create_main_window(settings(), &width, &height))
         fatal_error("can't create the game window");
     input_init();
+    sound_init(settings().sound ? settings().volume : 0);
     set_device_hooks({draw_frame, game_resized});
     if (!init_d3d(width, height))
         fatal_error("can't create the graphics device: %s", d3d_failure());
@@ -64,6 +66,7 @@ void shutdown_all()
 {
     log_message("closing...");
     game_shutdown();
+    sound_shutdown();
     font_shutdown();
     gpu_load_stop();
     close_d3d();

@@ -15,14 +15,17 @@ static struct {
     bool inFatal; // set once fatal_error has begun; a second one skips shutdown
 } log_state;
 
+// One whole line, also when another thread (the sound's starter) logs at the same time.
 void log_message(const char* format, ...)
 {
     va_list args;
     va_start(args, format);
+    flockfile(stdout);
     vfprintf(stdout, format, args);
-    va_end(args);
     fputs("\n", stdout);
     fflush(stdout);
+    funlockfile(stdout);
+    va_end(args);
 }
 
 void log_text(const char* format, ...)

@@ -1,9 +1,10 @@
-// settings.cpp - display options from the settings store and the command line.
+// settings.cpp - display and sound options from the settings store and the command line.
 #include "settings.h"
 
 #include <string.h>
 
 #include "../platform/platform.h"
+#include "log.h"
 
 static Settings current; // filled by read_settings at start-up
 
@@ -22,7 +23,21 @@ static const Switch SWITCHES[] = {
     {"-novs", [](Settings& s) { s.vsync = false; }},
     {"-fullscr", [](Settings& s) { s.fullscreen = true; }},
     {"-win", [](Settings& s) { s.fullscreen = false; }},
+    {"-mute", [](Settings& s) { s.sound = false; }},
+    {"-sound", [](Settings& s) { s.sound = true; }},
 };
+
+static int read_volume()
+{
+    uint32_t volume;
+    if (!settings_read_dword("volume", &volume))
+        return DEFAULT_VOLUME;
+    if (volume > MAX_VOLUME) {
+        log_message("stored volume %u is above %d; playing at %d", volume, MAX_VOLUME, MAX_VOLUME);
+        return MAX_VOLUME;
+    }
+    return static_cast<int>(volume);
+}
 
 void read_settings(int argc, const char* const* argv)
 {
@@ -30,6 +45,9 @@ void read_settings(int argc, const char* const* argv)
     current.window_width = current.window_height = 0;
     current.antialias = false;
     current.vsync = true;
+    current.fast_voxels = false;
+    current.sound = true;
+    current.volume = read_volume();
 
     uint32_t flags;
     if (settings_read_dword("flags", &flags)) {
@@ -37,6 +55,7 @@ void read_settings(int argc, const char* const* argv)
         current.antialias = (flags & SETTINGS_ANTIALIAS) != 0;
         current.vsync = (flags & SETTINGS_VSYNC) != 0;
         current.fast_voxels = (flags & SETTINGS_FAST_VOXELS) != 0;
+        current.sound = (flags & SETTINGS_MUTE) == 0;
     }
 
     for (int i = 1; i < argc; ++i)

@@ -7,6 +7,7 @@
 #include "../core/input.h"
 #include "../core/log.h"
 #include "../kiln/debugVis.h"
+#include "../sound/sound.h"
 #include "../voxel/dynCubeRender.h"
 #include "../voxel/loadSprite.h"
 #include "gameMode.h"
@@ -27,6 +28,7 @@ static const float STEP_HEIGHT = 4;
 static const float FALL_OUT_DEPTH = -400;
 static const float INVULNERABILITY = 1;
 static const float EXIT_TIME = 0.5f;
+static const float LANDING_SPEED = 120; // landing faster than this is heard: a jump, not a step down
 static const float SHOT_SPEED = 200;
 static const float SHOT_START = 4; // voxels along the aim from the shoulder
 static const uint32_t SHOT_COLOUR = 0xff14ff14;
@@ -199,8 +201,13 @@ static void take_hit()
         return;
     h.health -= 1;
     h.invulnerable = INVULNERABILITY;
-    if (h.health <= 0)
-        emit_burst(h.position, -HERO_BOX_LO.x, HERO_BOX_HI.y, BURST_COLOUR);
+    float pan = screen_pan(h.position.x);
+    if (h.health > 0) {
+        play_sound(SOUND_HERO_HURT, pan);
+        return;
+    }
+    emit_burst(h.position, -HERO_BOX_LO.x, HERO_BOX_HI.y, BURST_COLOUR);
+    play_sound(SOUND_HERO_DEATH, pan);
 }
 
 static void step_legs(float start_x, int direction)
@@ -241,6 +248,7 @@ static void aim_and_fire(float dt)
     fire_shot(SHOT_HITS_ENEMIES, &player.hero,
         {shoulder.x + SHOT_START * d.x, shoulder.y + SHOT_START * d.y, shoulder.z + SHOT_START * d.z, 1},
         {SHOT_SPEED * d.x, SHOT_SPEED * d.y, SHOT_SPEED * d.z, 0}, SHOT_COLOUR);
+    play_sound(SOUND_SHOT, screen_pan(shoulder.x));
     h.fireCooldown = 1 / player.fireRate;
 }
 
@@ -273,14 +281,18 @@ static void hero_half_step(float dt)
     take_hit();
     if (flags & (HIT_LEFT | HIT_RIGHT))
         h.velocityX = 0;
+    if (!h.onGround && (flags & ON_GROUND) && h.velocityY < -LANDING_SPEED)
+        play_sound(SOUND_LANDING, screen_pan(h.position.x));
     if (flags & (ON_GROUND | HIT_CEILING))
         h.velocityY = 0;
     h.onGround = (flags & ON_GROUND) != 0;
 
     if ((flags & ON_GROUND) && (flags & TOUCH_EXIT)) {
         h.exitTime += dt;
-        if (h.exitTime >= EXIT_TIME)
+        if (h.exitTime >= EXIT_TIME && !level_complete()) {
             set_level_complete(true);
+            play_sound(SOUND_EXIT);
+        }
     } else {
         h.exitTime = 0;
     }

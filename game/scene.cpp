@@ -69,6 +69,14 @@ void view_centre(float* x, float* y)
     *y = scene.viewCentre.y;
 }
 
+float screen_pan(float x)
+{
+    float halfWidth = static_cast<float>(screen_width()) * 0.5f / static_cast<float>(scene.pixelScale);
+    if (halfWidth <= 0)
+        return 0;
+    return fminf(1, fmaxf(-1, (x - scene.viewCentre.x) / halfWidth));
+}
+
 void camera_interpolate(float t)
 {
     const CameraFocus& focus = camera_focus();

@@ -1,4 +1,4 @@
-// launcherMenu.cpp - the launcher's menu, its four setting toggles and commands.
+// launcherMenu.cpp - the launcher's menu, its five setting toggles and commands.
 #include "launcherMenu.h"
 
 #include <ctype.h>
@@ -17,7 +17,9 @@
 #error "the build names the page that \"Visit site\" opens and the READMEs to fall back on"
 #endif
 
-enum { TOGGLE_COUNT = 4 };
+enum { TOGGLE_COUNT = 5 };
+
+static const float TOGGLE_TOP = 6.5f, TOGGLE_STEP = 3.25f, TOGGLE_HEIGHT = 2.5f; // GUI units
 
 static const char* const MAKER_LINE = "A game by Oskvel Games";
 static const char* const VERSION_LINE = "Version 0.02 DEMO";
@@ -28,6 +30,7 @@ static struct {
     bool antialias;
     bool vsync = true;
     bool fast_voxels;
+    bool sound = true;
     GuiElement* toggles[TOGGLE_COUNT]; // set by build_launcher_menu; owned by the menu
     bool quit;                         // reset when the menu is built; set by "Play", "Quit" or closing
     bool failed;                       // reset when the menu is built; set when "Play" can't start the game
@@ -36,7 +39,7 @@ static struct {
 void launcher_read_settings()
 {
     launcher.fullscreen = launcher.antialias = launcher.fast_voxels = false;
-    launcher.vsync = true;
+    launcher.vsync = launcher.sound = true;
     uint32_t flags;
     if (!settings_read_dword("flags", &flags))
         return;
@@ -44,12 +47,14 @@ void launcher_read_settings()
     launcher.antialias = (flags & SETTINGS_ANTIALIAS) != 0;
     launcher.vsync = (flags & SETTINGS_VSYNC) != 0;
     launcher.fast_voxels = (flags & SETTINGS_FAST_VOXELS) != 0;
+    launcher.sound = (flags & SETTINGS_MUTE) == 0;
 }
 
 uint32_t launcher_flags()
 {
     return (launcher.fullscreen ? SETTINGS_FULLSCREEN : 0) | (launcher.antialias ? SETTINGS_ANTIALIAS : 0)
-        | (launcher.vsync ? SETTINGS_VSYNC : 0) | (launcher.fast_voxels ? SETTINGS_FAST_VOXELS : 0);
+        | (launcher.vsync ? SETTINGS_VSYNC : 0) | (launcher.fast_voxels ? SETTINGS_FAST_VOXELS : 0)
+        | (launcher.sound ? 0 : SETTINGS_MUTE);
 }
 
 static const char* toggle_label(int index)
@@ -61,8 +66,10 @@ static const char* toggle_label(int index)
         return launcher.antialias ? "Anti-aliasing: on" : "Anti-aliasing: off";
     case 2:
         return launcher.vsync ? "VSync: on" : "VSync: off";
-    default:
+    case 3:
         return launcher.fast_voxels ? "Fast voxels" : "Normal voxels";
+    default:
+        return launcher.sound ? "Sound: on" : "Sound: off";
     }
 }
 
@@ -94,10 +101,10 @@ GuiElement* build_launcher_menu()
         GUILEN_AUTO, 0, GUILEN_AUTO);
     gui_create_label(root, VERSION_LINE, 0xfffff000, 1, 0, 0, gui_box(gui_units(5), a, a, a), none, 0,
         GUILEN_AUTO, 0, GUILEN_AUTO);
-    static const float TOGGLE_TOPS[TOGGLE_COUNT] = {6.5f, 10.5f, 14.5f, 18.5f};
+    // Five toggles fit between the version line and the bottom buttons.
     for (int i = 0; i < TOGGLE_COUNT; ++i)
         launcher.toggles[i] = gui_create_button(root, LAUNCHER_TOGGLE_WINDOW + i, "", 2, gui_units(25),
-            gui_units(3), gui_box(gui_units(TOGGLE_TOPS[i]), a, a, a), none);
+            gui_units(TOGGLE_HEIGHT), gui_box(gui_units(TOGGLE_TOP + TOGGLE_STEP * i), a, a, a), none);
     gui_create_label(root, MAKER_LINE, 0xff808080, 1, 0, 0, gui_box(a, a, a, gui_units(0.5f)), none, 0,
         GUILEN_AUTO, 0, GUILEN_AUTO);
     gui_create_button(root, LAUNCHER_PLAY, "Play", 3, gui_units(11), gui_units(5),
@@ -226,6 +233,9 @@ public:
             break;
         case LAUNCHER_TOGGLE_VOXELS:
             toggle(&launcher.fast_voxels);
+            break;
+        case LAUNCHER_TOGGLE_SOUND:
+            toggle(&launcher.sound);
             break;
         default:
             break;

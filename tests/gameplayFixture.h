@@ -16,6 +16,7 @@
 #include "core/random.h"
 #include "fakeFrame.h"
 #include "fakePlatform.h"
+#include "fakeSound.h"
 #include "game/enemies.h"
 #include "game/gameHooks.h"
 #include "game/gameMode.h"
@@ -37,6 +38,7 @@ protected:
     {
         fake_reset();
         fake_frame_reset();
+        fake_sound = FakeSound();
         switch_mode(nullptr);
         memset(level_grid(), 0, LEVEL_GRID_BYTES);
         for (int i = 0; i < LEVEL_PALETTE_SIZE; ++i)

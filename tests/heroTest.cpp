@@ -53,10 +53,12 @@ TEST_F(HeroPlay, AJumpIsAddedOncePerUpdateAndOnlyOnTheGround)
     press(KEY_W);
     update();
     EXPECT_FLOAT_EQ(hero().velocityY, vy - 500 * 0.05f); // airborne: no second jump
-    // Up to the top and back down onto the floor.
+    // Up to the top and back down onto the floor, which is heard.
+    EXPECT_TRUE(fake_sound.played.empty());
     update(30);
     EXPECT_TRUE(hero().onGround);
     EXPECT_FLOAT_EQ(hero().position.y, 16);
+    EXPECT_EQ(fake_sound.played, std::vector<SoundId>{SOUND_LANDING});
 }
 
 TEST_F(HeroPlay, ATouchCostsAPointThenASecondOfInvulnerability)
@@ -74,6 +76,7 @@ TEST_F(HeroPlay, ATouchCostsAPointThenASecondOfInvulnerability)
     update(1);
     EXPECT_EQ(hero_health(), 2);
     EXPECT_EQ(debris_count(), 0);
+    EXPECT_EQ(fake_sound.played, (std::vector<SoundId>{SOUND_HERO_HURT, SOUND_HERO_HURT}));
 }
 
 TEST_F(HeroPlay, TheLastPointLostBurstsTheHeroIntoDebris)
@@ -98,6 +101,7 @@ TEST_F(HeroPlay, TheLastPointLostBurstsTheHeroIntoDebris)
     update(5);
     EXPECT_EQ(hero().position.x, p.x);
     EXPECT_EQ(shot_count(), 0);
+    EXPECT_EQ(fake_sound.played, std::vector<SoundId>{SOUND_HERO_DEATH});
 }
 
 TEST_F(HeroPlay, FallingOutOfTheWorldEndsTheGameWithoutDebris)
@@ -161,6 +165,7 @@ TEST_F(HeroPlay, ShotsLeaveEveryFifthHalfStepAtTenPerSecond)
     // 1/10 s counted down in 0.025 s half-steps reaches exactly 0 only after
     // five of them in float arithmetic: 8 shots in 40 half-steps, not 10.
     EXPECT_EQ(shot_count(), 8);
+    EXPECT_EQ(fake_sound.played, std::vector<SoundId>(8, SOUND_SHOT));
     const Shot& s = shot(shot_count() - 1);
     EXPECT_EQ(s.colour, 0xff14ff14u);
     EXPECT_EQ(s.flags, uint32_t(SHOT_HITS_ENEMIES));

@@ -119,6 +119,30 @@ TEST_F(SettingsStore, SwitchesOverrideTheStoreAndTheLaterOneWins)
     EXPECT_TRUE(settings().vsync);
 }
 
+// Sound is on at volume 80 unless bit 4 of "flags" mutes it; "volume" above
+// 100 plays at 100 with a log line; -mute and -sound override the bit.
+TEST_F(SettingsStore, SoundFollowsTheMuteBitTheVolumeAndTheSwitches)
+{
+    read({});
+    EXPECT_TRUE(settings().sound);
+    EXPECT_EQ(settings().volume, 80);
+
+    write_store("\"flags\"=dword:00000014\n\"volume\"=dword:00000000\n");
+    read({});
+    EXPECT_FALSE(settings().sound);
+    EXPECT_TRUE(settings().vsync);
+    EXPECT_EQ(settings().volume, 0);
+    read({"-mute", "-sound"});
+    EXPECT_TRUE(settings().sound);
+
+    write_store("\"flags\"=dword:00000004\n\"volume\"=dword:00000065\n");
+    testing::internal::CaptureStdout();
+    read({"-mute"});
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "stored volume 101 is above 100; playing at 100\n");
+    EXPECT_EQ(settings().volume, 100);
+    EXPECT_FALSE(settings().sound);
+}
+
 TEST_F(SettingsStore, SwitchesAreCaseSensitiveAndOthersAreIgnored)
 {
     read({"-AA", "aa", "-aa-", "--aa", "-Fullscr"});

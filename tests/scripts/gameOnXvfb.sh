@@ -5,7 +5,9 @@
 # start_game_on_xvfb <bin-dir> <game switches...>: Xvfb started, the program
 # directory copied to $work/program without its shots directory (the game
 # makes it; the build's stays clean), the game started from the copy with its
-# log in $work/log and its pid in game_pid, and its window focused (id in wid).
+# log in $work/log and its pid in game_pid, and its window focused (id in wid);
+# stop_game_in_order: SIGTERM must end the game with exit code 0 and its
+# log with "closed all systems".
 work="$(mktemp -d)"
 xvfb_pid=""
 game_pid=""
@@ -36,4 +38,13 @@ start_game_on_xvfb() {
   wid="$(xdotool search --sync --onlyvisible --name '^TARNWICK! DEMO$' 2>/dev/null | head -n 1)"
   [ -n "$wid" ] || fail "no game window"
   xdotool windowfocus --sync "$wid" 2>/dev/null
+}
+
+stop_game_in_order() {
+  kill -TERM "$game_pid"
+  wait "$game_pid"
+  local rc=$?
+  game_pid=""
+  [ $rc -eq 0 ] || fail "exit code $rc"
+  [ "$(tail -n 1 "$work/log")" = "closed all systems" ] || fail "no orderly shutdown"
 }

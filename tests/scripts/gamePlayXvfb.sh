@@ -46,10 +46,5 @@ echo "shot pixels: $(count_of shot)"
 [ "$(count_of hearts)" -gt 1500 ] || fail "no hearts in the picture"
 [ "$(count_of hero)" -gt 200 ] || [ "$(count_of hearts)" -lt 3300 ] || fail "no hero in the picture"
 
-kill -TERM "$game_pid"
-wait "$game_pid"
-rc=$?
-game_pid=""
-[ $rc -eq 0 ] || fail "exit code $rc"
-[ "$(tail -n 1 "$work/log")" = "closed all systems" ] || fail "no orderly shutdown"
+stop_game_in_order
 echo "PASS"

@@ -11,7 +11,8 @@
 #     file:// address names (percent-escapes undone);
 #   finish_launcher <rc>: waits for the launcher to end, expects exit code
 #     <rc> and the shutdown line in the log.
-ANTIALIAS="320 194"
+ANTIALIAS="320 176"
+SOUND="320 332"
 QUIT="106 406"
 PLAY="534 406"
 VISIT="320 406"

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Runs the launcher in a real X window on Xvfb and works it with xdotool:
-#  - a toggle and "Quit" store the new "flags" and exit 0;
+#  - two toggles (anti-aliasing and sound) and "Quit" store the new "flags"
+#    and exit 0;
 #  - a toggle and Alt+F4 exit 0 and store nothing;
 #  - "Visit site" opens the source tree's README (run from the build, with no
 #    address configured) through xdg-open (a recording stand-in here) and the
@@ -32,7 +33,7 @@ fail() { echo "FAIL: $*"; exit 1; }
 start_xvfb "$work"
 flags_of() { grep -o '"flags"=dword:[0-9a-f]*' "$1/Oskvel Games/TARNWICK/settings.reg" 2>/dev/null; }
 
-# A toggle, then Quit. The picture is taken with the pointer over the toggle.
+# Two toggles, then Quit. The picture is taken with the pointer over the first.
 config="$work/quit"
 start_launcher "$bin/launcher" "$config"
 click $ANTIALIAS
@@ -40,19 +41,20 @@ click $ANTIALIAS
 # later than the click's pause, so the picture is taken again until it does.
 read_menu() {
   xwd -silent -id "$wid" >"$work/menu.xwd" || fail "xwd"
-  pixels="$("$xwd_to_png" "$work/menu.xwd" "$out/launcher-menu.png" 2,2 130,26 320,176 106,406 534,406)" ||
+  pixels="$("$xwd_to_png" "$work/menu.xwd" "$out/launcher-menu.png" 2,2 130,26 320,161 320,317 106,406 534,406)" ||
     fail "can't read the window back"
 }
 for _ in $(seq 10); do
   read_menu
-  echo "$pixels" | grep -qx "320,176 646464" && break
+  echo "$pixels" | grep -qx "320,161 646464" && break
   sleep 0.3
 done
 echo "$pixels"
 expect_pixel() { echo "$pixels" | grep -qx "$1 $2" || fail "pixel $1 is not $2"; }
 expect_pixel 2,2 101010     # the root's background fills the window
 expect_pixel 130,26 FFF001  # the yellow title (the packed blend rounds the falling blue up by one)
-expect_pixel 320,176 646464 # the toggle under the pointer shows its hover look
+expect_pixel 320,161 646464 # the toggle under the pointer shows its hover look
+expect_pixel 320,317 323232 # the fifth toggle, sound, in its normal look
 expect_pixel 106,406 323232 # Quit and Play in their normal look
 expect_pixel 534,406 323232
 click $VISIT
@@ -67,9 +69,10 @@ for _ in $(seq 30); do
 done
 kill -0 "$launcher_pid" 2>/dev/null || fail "the launcher left after Visit site"
 [ -z "$(ps --ppid "$launcher_pid" -o stat= | grep Z)" ] || fail "a zombie child is left"
+click $SOUND
 click $QUIT
 finish_launcher 0
-[ "$(flags_of "$config")" = '"flags"=dword:00000006' ] || fail "Quit stored '$(flags_of "$config")'"
+[ "$(flags_of "$config")" = '"flags"=dword:00000016' ] || fail "Quit stored '$(flags_of "$config")'"
 
 # A toggle, then Alt+F4: nothing is stored.
 config="$work/close"
