@@ -4,6 +4,7 @@
 #include <string.h>
 
 #include "../platform/platform.h"
+#include "log.h"
 
 static Settings current; // filled by read_settings at start-up
 
@@ -37,6 +38,8 @@ void read_settings(int argc, const char* const* argv)
         current.antialias = (flags & SETTINGS_ANTIALIAS) != 0;
         current.vsync = (flags & SETTINGS_VSYNC) != 0;
         current.fast_voxels = (flags & SETTINGS_FAST_VOXELS) != 0;
+    } else if (*registry_last_error()) {
+        log_message("can't read the settings: %s", registry_last_error());
     }
 
     for (int i = 1; i < argc; ++i)
