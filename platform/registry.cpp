@@ -124,6 +124,14 @@ static bool parse_line(const char* line, RegValue* value)
     return true;
 }
 
+// A line as the store holds it: a carriage return at its end is not part of the value.
+static bool parse_stored_line(const std::string& line, RegValue* value)
+{
+    if (!line.empty() && line.back() == '\r')
+        return parse_line(line.substr(0, line.size() - 1).c_str(), value);
+    return parse_line(line.c_str(), value);
+}
+
 static std::string format_line(const RegValue& value)
 {
     if (value.type == REG_TYPE_DWORD) {
@@ -136,7 +144,8 @@ static std::string format_line(const RegValue& value)
 
 enum StoreRead { STORE_READ, STORE_MISSING, STORE_UNREADABLE };
 
-// Reads the store's lines without their line ends. A store that does not
+// Reads the store's lines without their line feeds (a carriage return before
+// one stays, so a rewrite keeps every other line byte for byte). A store that does not
 // exist reads as empty; one that exists but can't be read to its end is
 // unreadable (last_error says why) and must not be rewritten.
 static StoreRead read_lines(const std::string& path, std::vector<std::string>* lines)
@@ -167,10 +176,7 @@ static StoreRead read_lines(const std::string& path, std::vector<std::string>* l
     size_t start = 0;
     while (start < text.size()) {
         size_t end = text.find('\n', start);
-        std::string line = text.substr(start, end == std::string::npos ? std::string::npos : end - start);
-        if (end != std::string::npos && !line.empty() && line.back() == '\r')
-            line.pop_back();
-        lines->push_back(line);
+        lines->push_back(text.substr(start, end == std::string::npos ? std::string::npos : end - start));
         start = end == std::string::npos ? text.size() : end + 1;
     }
     return STORE_READ;
@@ -187,7 +193,7 @@ bool registry_read(const char* name, uint32_t* type, void* buffer, uint32_t* siz
     bool have = false;
     for (const std::string& line : lines) {
         RegValue v;
-        if (parse_line(line.c_str(), &v) && strcasecmp(v.name.c_str(), name) == 0) {
+        if (parse_stored_line(line, &v) && strcasecmp(v.name.c_str(), name) == 0) {
             found = v;
             have = true;
         }
@@ -290,7 +296,7 @@ static std::string store_with(const std::vector<std::string>& lines, const RegVa
     bool written = false;
     for (const std::string& line : lines) {
         RegValue old;
-        if (parse_line(line.c_str(), &old) && strcasecmp(old.name.c_str(), value.name.c_str()) == 0) {
+        if (parse_stored_line(line, &old) && strcasecmp(old.name.c_str(), value.name.c_str()) == 0) {
             if (written)
                 continue;
             text += format_line(value) + "\n";

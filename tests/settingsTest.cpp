@@ -151,14 +151,16 @@ TEST_F(SettingsStore, SwitchesAreCaseSensitiveAndOthersAreIgnored)
 
 TEST_F(SettingsStore, WrittenValuesReadBackAndOtherLinesSurvive)
 {
-    write_store(
-        "; written by hand\n\"flags\"=dword:00000001\r\n\"other\"=\"a \\\"quoted\\\" \\\\ text\"\ngarbage\n");
+    write_store("; written by hand\r\n\"flags\"=dword:00000001\r\n\"other\"=\"a \\\"quoted\\\" \\\\ "
+                "text\"\ngarbage\r\r\n");
     EXPECT_TRUE(settings_write_dword("flags", 13));
     uint32_t v = 0;
     EXPECT_TRUE(settings_read_dword("flags", &v));
     EXPECT_EQ(v, 13u);
+    // Every other line is kept byte for byte, its line end included.
     EXPECT_EQ(store_text(),
-        "; written by hand\n\"flags\"=dword:0000000d\n\"other\"=\"a \\\"quoted\\\" \\\\ text\"\ngarbage\n");
+        "; written by hand\r\n\"flags\"=dword:0000000d\n\"other\"=\"a \\\"quoted\\\" \\\\ "
+        "text\"\ngarbage\r\r\n");
 
     char text[64];
     uint32_t type = 0, size = sizeof text;

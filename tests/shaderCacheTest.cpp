@@ -155,8 +155,9 @@ TEST_F(ShaderCacheTest, DamagedFilesEndTheProgramWithTheShadersName)
     write_cache("broken.sh", cache_file("", {s.vs, "#version 330 core\nvoid main() { nonsense; }\n"}));
     EXPECT_FATAL(load_shader("broken.sh", nullptr), "can't create shader from cache for 'broken.sh'");
 
+    // A dependency name longer than a path is a damaged file, not a failed assertion.
     write_cache("longdep.sh", cache_file(std::string(300, 'd') + '\0', s));
-    EXPECT_FATAL(load_shader("longdep.sh", nullptr), "zu_utils\\.h\\([0-9]+\\): failed ASSERT\\(l<BS\\)");
+    EXPECT_FATAL(load_shader("longdep.sh", nullptr), "can't create shader from cache for 'longdep.sh'");
     EXPECT_FATAL(load_shader(std::string(260, 'n').c_str(), nullptr), "failed ASSERT\\(l<BS\\)");
 }
 
