@@ -50,6 +50,8 @@ int app_main(int argc, const char* const* argv)
     font_init();
     set_loading_status("Loading...", -1.0f);
     game_init();
+    // The game draws its own crosshair; the system's pointer would sit on it.
+    set_hide_cursor(true);
 
     log_message("total start-up time: %d ms", static_cast<int>(ticks_to_ms(timer_now() - start)));
     log_message("free video memory: %u MB", available_texture_memory() >> 20);

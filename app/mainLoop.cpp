@@ -18,7 +18,7 @@ static struct {
     int64_t simTime;          // counter value up to which game time has run
     int64_t lastUpdateTicks;  // how long the last update took
     int64_t renderStart;      // just before the last frame actually rendered
-    FrameStats stats;         // zeroed when the loop starts
+    FrameStats stats;         // zeroed when the loop starts, the GPU loads -1
     int fps;                  // frames in the last completed second
     int periodFrames;         // frames of the running second
     int64_t periodStart;
@@ -120,6 +120,9 @@ void main_loop()
     loop.periodFrames = 0;
     loop.lastUpdateTicks = 0;
     memset(&loop.stats, 0, sizeof loop.stats);
+    // No figure yet: the overlay leaves the GPU load out until one arrives.
+    for (int32_t& load : loop.stats.gpuLoad)
+        load = -1;
     // -1 after a frame rendered within the cap, raised before each catch-up
     // update: up to max_updates + 1 updates run between two frames.
     int counter = 0;

@@ -2,6 +2,7 @@
 #include "screenshot.h"
 
 #include <stdio.h>
+#include <unistd.h>
 
 #include "../core/log.h"
 #include "../core/paths.h"
@@ -85,10 +86,33 @@ static bool write_capture(const char* file, const uint32_t* pixels, int w, int h
     return stbi_write_png(file, w, h, 4, rgba.data(), w * 4) != 0;
 }
 
+// True when the folder exists, made now if need be, and can be written.
+static bool writable_folder(const char* dir)
+{
+    return plat_make_dirs(dir) && access(dir, W_OK) == 0;
+}
+
+bool screenshot_folder(PathText& folder)
+{
+    PathText shots;
+    resolve_path(folder, "");
+    if (writable_folder(resolve_path(shots, "shots")))
+        return true;
+    PathText fallback;
+    if (join_path(folder, plat_pictures_dir(), "/TARNWICK/") && join_path(fallback, folder.s, "shots")
+        && writable_folder(fallback.s))
+        return true;
+    log_message("can't write screenshots into '%s' nor '%s/TARNWICK/shots'", shots.s, plat_pictures_dir());
+    return false;
+}
+
 void take_screenshot()
 {
     int64_t start = timer_now();
     log_message("screenshot...");
+    PathText folder;
+    if (!screenshot_folder(folder))
+        return;
     int w, h, pitch;
     const uint32_t* pixels = capture_screen(&w, &h, &pitch);
     if (!pixels)
@@ -97,11 +121,16 @@ void take_screenshot()
     struct tm local;
     PathText name, path;
     screenshot_name(name, localtime_r(&now, &local));
-    bool saved = write_capture(resolve_path(path, name.s), pixels, w, h, pitch);
+    if (!join_path(path, folder.s, name.s)) {
+        log_message("failed to save screenshot: the path '%s%s' is too long", folder.s, name.s);
+        release_capture();
+        return;
+    }
+    bool saved = write_capture(path.s, pixels, w, h, pitch);
     release_capture();
     if (saved)
-        log_message("screenshot captured to '%s' in %d ms", name.s,
+        log_message("screenshot captured to '%s' in %d ms", path.s,
             static_cast<int>(ticks_to_ms(timer_now() - start)));
     else
-        log_message("failed to save screenshot to '%s'", name.s);
+        log_message("failed to save screenshot to '%s'", path.s);
 }

@@ -139,16 +139,11 @@ static int multisample_levels(int* counts, int max_counts)
     return n;
 }
 
-// What Direct3D's presentation parameters decide here: the size of a
-// full-screen back buffer, the presentation interval and the scene's
-// multisampling.
-static void choose_presentation(int* width, int* height)
+// What Direct3D's presentation parameters decide here: the presentation
+// interval and the scene's multisampling. The back buffer takes the size it
+// is given in either mode: the window's, which full screen need not change.
+static void choose_presentation()
 {
-    int w, h;
-    if (device.fullscreen && plat_desktop_size(&w, &h)) {
-        *width = w;
-        *height = h;
-    }
     plat_gl_set_vsync(settings().vsync);
     int counts[8];
     int levels = multisample_levels(counts, 8);
@@ -285,7 +280,7 @@ bool init_d3d(int width, int height)
     if (epoxy_gl_version() < 45 && !epoxy_has_gl_extension("GL_ARB_clip_control"))
         return init_failed("OpenGL 4.5, or 3.3 with ARB_clip_control, is needed");
     device.created = true;
-    choose_presentation(&width, &height);
+    choose_presentation();
     device.width = width;
     device.height = height;
     create_vertex_input();
@@ -339,7 +334,7 @@ bool resize_d3d(int width, int height, bool fullscreen)
     release_fences();
     release_scene_targets();
     device.fullscreen = fullscreen;
-    choose_presentation(&width, &height);
+    choose_presentation();
     // OpenGL has no reset that could fail: the context stays, the back
     // buffer follows the window.
     device.width = width;

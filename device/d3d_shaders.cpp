@@ -119,18 +119,19 @@ static bool link_pair(Shader* s)
 }
 
 // The dependency block: names each ended by a zero byte, up to an empty name
-// or the end of the block. A name too long for a path is a damaged file.
+// or the end of the block. A name no path could have is a damaged file.
 static void read_dependencies(DynArray<ShaderDependency>* dependencies, const char* block, int size)
 {
     for (int at = 0; at < size && block[at];) {
         int end = at;
         while (end < size && block[end])
             ++end;
-        if (end - at >= PathText::capacity())
-            throw InputStream::Exception("dependency name too long", -1);
+        int len = end - at;
+        if (len >= PathText::capacity())
+            throw InputStream::Exception("a dependency's name is longer than a path may have", -1);
         ShaderDependency dep;
-        memcpy(dep.name.s, block + at, static_cast<size_t>(end - at));
-        dep.name.s[end - at] = 0;
+        memcpy(dep.name.s, block + at, len);
+        dep.name.s[len] = 0;
         dep.time = file_time(dep.name.s);
         dependencies->push(dep);
         at = end + 1;

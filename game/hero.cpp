@@ -84,7 +84,7 @@ void place_hero(float x, float y)
     h.body = facing_frame(true, h.position);
     h.facingRight = true;
     h.onGround = false;
-    h.hurt = false;
+    h.hurt = h.shotOwed = false;
     h.velocityX = h.velocityY = 0;
     h.legPhase = h.fireCooldown = h.invulnerable = h.exitTime = 0;
     player.camera.current = {x, y + CAMERA_HEIGHT, 0, 1};
@@ -229,9 +229,14 @@ static void aim_and_fire(float dt)
     }
 
     h.fireCooldown = fmaxf(0, h.fireCooldown - dt);
-    bool trigger = is_key_down(VK_LBUTTON) || is_key_down(VK_RBUTTON);
-    if (h.health < 0 || level_complete() || h.fireCooldown != 0 || !trigger)
+    if (h.health < 0 || level_complete()) {
+        h.shotOwed = false;
         return;
+    }
+    bool trigger = h.shotOwed || is_key_down(VK_LBUTTON) || is_key_down(VK_RBUTTON);
+    if (h.fireCooldown != 0 || !trigger)
+        return;
+    h.shotOwed = false;
     const Vec4& d = h.aimDirection;
     fire_shot(SHOT_HITS_ENEMIES, &player.hero,
         {shoulder.x + SHOT_START * d.x, shoulder.y + SHOT_START * d.y, shoulder.z + SHOT_START * d.z, 1},
@@ -293,6 +298,10 @@ static void hero_half_step(float dt)
 void update_hero(float seconds)
 {
     player.hero.previousPosition = player.hero.position;
+    // A click that went down and up between two updates is not held now:
+    // it is owed one shot, at the gun's own pace.
+    if (key_pressed(VK_LBUTTON) || key_pressed(VK_RBUTTON))
+        player.hero.shotOwed = true;
     hero_half_step(seconds / 2);
     hero_half_step(seconds / 2);
     camera_step(seconds);

@@ -27,7 +27,7 @@ static struct {
     int pixelScale = 1; // these three are recomputed after every device reset
     Vec4 offset;        // (0.5/s, 0.5/s, -120, 0): half a pixel, and the eye 120 voxels in front
     Matrix projection;
-    Vec4 viewCentre; // set by place_hero, interpolated every frame
+    Vec4 viewCentre; // set by place_hero, interpolated every frame; kept across resizes
     Vec4 updateEye;  // taken at every update for gameplay
     Matrix updateViewProjection;
     int window[4];      // the level rectangle of the last draw_world, before clamping
@@ -44,7 +44,8 @@ void compute_pixel_scale()
     int s = h / 120 > 1 ? h / 120 : 1;
     scene.pixelScale = s;
     scene.offset = {0.5f / s, 0.5f / s, -120.0f, 0.0f};
-    scene.viewCentre = {static_cast<float>(w / 2 / s), static_cast<float>(h / 2 / s), 0.0f, 1.0f};
+    // The view centre is a place in the level and stays: the next update
+    // aims through it before any frame has interpolated a new one.
     // Near plane 1, far plane about 2001, and the level's front face 120
     // units ahead of the eye showing one voxel as s x s pixels.
     scene.projection

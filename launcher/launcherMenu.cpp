@@ -1,6 +1,10 @@
 // launcherMenu.cpp - the launcher's menu, its four setting toggles and commands.
 #include "launcherMenu.h"
 
+#include <ctype.h>
+#include <string.h>
+#include <unistd.h>
+
 #include <initializer_list>
 
 #include "../core/log.h"
@@ -9,8 +13,8 @@
 #include "../kiln/guiBehaviours.h"
 #include "../platform/platform.h"
 
-#ifndef TARNWICK_SITE_URL
-#error "TARNWICK_SITE_URL must name the page that \"Visit site\" opens"
+#if !defined(TARNWICK_SITE_URL) || !defined(TARNWICK_INSTALLED_README) || !defined(TARNWICK_SOURCE_README)
+#error "the build names the page that \"Visit site\" opens and the READMEs to fall back on"
 #endif
 
 enum { TOGGLE_COUNT = 4 };
@@ -26,6 +30,7 @@ static struct {
     bool fast_voxels;
     GuiElement* toggles[TOGGLE_COUNT]; // set by build_launcher_menu; owned by the menu
     bool quit;                         // reset when the menu is built; set by "Play", "Quit" or closing
+    bool failed;                       // reset when the menu is built; set when "Play" can't start the game
 } launcher;
 
 void launcher_read_settings()
@@ -102,7 +107,7 @@ GuiElement* build_launcher_menu()
     gui_create_button(root, LAUNCHER_VISIT_SITE, "Visit site", 2, gui_units(13), gui_units(5),
         gui_box(a, a, a, gui_units(2)), none);
     refresh_toggles();
-    launcher.quit = false;
+    launcher.quit = launcher.failed = false;
     return root;
 }
 
@@ -117,14 +122,66 @@ static void start_game()
     PathText game;
     resolve_path(game, "game");
     const char* argv[] = {game.s, nullptr};
-    plat_spawn(game.s, argv, false);
+    if (plat_spawn(game.s, argv, false))
+        return;
+    log_message("can't start %s", game.s);
+    launcher.failed = true;
+}
+
+// The path as a file:// address, every byte but unreserved ones and '/'
+// percent-encoded; false when it does not fit.
+static bool file_address(PathText& address, const char* path)
+{
+    static const char HEX[] = "0123456789ABCDEF";
+    copy_text(address, "file://");
+    size_t n = strlen(address.s);
+    for (const unsigned char* p = reinterpret_cast<const unsigned char*>(path); *p; ++p) {
+        bool plain = isalnum(*p) || strchr("-._~/", *p);
+        if (n + 4 > sizeof address.s)
+            return false;
+        if (plain) {
+            address.s[n++] = static_cast<char>(*p);
+        } else {
+            address.s[n++] = '%';
+            address.s[n++] = HEX[*p >> 4];
+            address.s[n++] = HEX[*p & 15];
+        }
+    }
+    address.s[n] = 0;
+    return true;
+}
+
+// The page "Visit site" opens: the address the build was given, else the
+// README installed beside the program directory, else the source tree's
+// (a launcher run from the build). False when there is none.
+static bool site_address(PathText& address)
+{
+    if (TARNWICK_SITE_URL[0]) {
+        copy_text(address, TARNWICK_SITE_URL);
+        return true;
+    }
+    PathText readme;
+    if (access(resolve_path(readme, TARNWICK_INSTALLED_README), R_OK) != 0)
+        copy_text(readme, TARNWICK_SOURCE_README);
+    if (access(readme.s, R_OK) != 0) {
+        log_message("can't find the README: neither '%s' nor '%s' exists",
+            resolve_path(readme, TARNWICK_INSTALLED_README), TARNWICK_SOURCE_README);
+        return false;
+    }
+    if (file_address(address, readme.s))
+        return true;
+    log_message("can't open '%s': its address would be too long", readme.s);
+    return false;
 }
 
 static void open_site()
 {
-    const char* argv[] = {"xdg-open", TARNWICK_SITE_URL, nullptr};
+    PathText address;
+    if (!site_address(address))
+        return;
+    const char* argv[] = {"xdg-open", address.s, nullptr};
     if (!plat_spawn("xdg-open", argv, true))
-        log_message("can't open '%s'", TARNWICK_SITE_URL);
+        log_message("can't open '%s'", address.s);
 }
 
 static void toggle(bool* setting)
@@ -191,4 +248,9 @@ bool launcher_quit_requested()
 void launcher_request_quit()
 {
     launcher.quit = true;
+}
+
+bool launcher_failed()
+{
+    return launcher.failed;
 }

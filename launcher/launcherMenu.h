@@ -39,5 +39,8 @@ GuiEventHandler* launcher_handler();
 
 // Set by "Play" and "Quit": the launcher leaves after the current pass.
 bool launcher_quit_requested();
+// Set when "Play" could not start the game (logged): the launcher then exits
+// with a non-zero status.
+bool launcher_failed();
 // Set by the window procedure when the window is closed (nothing is stored).
 void launcher_request_quit();

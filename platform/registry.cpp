@@ -12,7 +12,6 @@
 #include <errno.h>
 #include <fcntl.h>
 #include <limits.h>
-#include <pwd.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -52,19 +51,7 @@ struct RegValue {
 
 static std::string store_dir()
 {
-    std::string base;
-    const char* xdg = getenv("XDG_CONFIG_HOME");
-    if (xdg && xdg[0] == '/') {
-        base = xdg;
-    } else {
-        const char* home = getenv("HOME");
-        if (!home || !*home) {
-            const passwd* pw = getpwuid(getuid());
-            home = pw ? pw->pw_dir : "/tmp";
-        }
-        base = std::string(home) + "/.config";
-    }
-    return base + "/" + STORE_DIR;
+    return std::string(plat_config_home()) + "/" + STORE_DIR;
 }
 
 const char* registry_file_path()
@@ -214,22 +201,6 @@ bool registry_read(const char* name, uint32_t* type, void* buffer, uint32_t* siz
     return true;
 }
 
-static bool make_dirs(const std::string& dir)
-{
-    for (size_t i = 1; i <= dir.size(); ++i) {
-        if (i < dir.size() && dir[i] != '/')
-            continue;
-        std::string part = dir.substr(0, i);
-        if (mkdir(part.c_str(), 0755) != 0 && errno != EEXIST)
-            return false;
-    }
-    struct stat st;
-    if (stat(dir.c_str(), &st) != 0)
-        return false;
-    errno = ENOTDIR;
-    return S_ISDIR(st.st_mode);
-}
-
 static bool write_whole(int fd, const std::string& text)
 {
     size_t done = 0;
@@ -330,7 +301,7 @@ bool registry_write(const char* name, uint32_t type, const void* data, uint32_t 
     }
 
     std::string dir = store_dir();
-    if (!make_dirs(dir))
+    if (!plat_make_dirs(dir.c_str()))
         return fail(dir, "create", errno);
     // The lock on the directory makes read-change-rename one step for every
     // writer; it leaves no file behind and ends when the descriptor closes.

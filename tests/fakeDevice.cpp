@@ -56,10 +56,6 @@ bool resize_d3d(int width, int height, bool fullscreen)
 {
     ++fake_device.resizeCalls;
     fake_device.fullscreen = fullscreen;
-    if (fullscreen) {
-        width = fake.desktopWidth;
-        height = fake.desktopHeight;
-    }
     if (width)
         fake_device.width = width;
     if (height)
