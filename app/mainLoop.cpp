@@ -68,7 +68,8 @@ static int next_index(int i)
 }
 
 // The frame's own keys, read only while the window is active: F1 shows the
-// performance overlay, releasing Print Screen saves a screenshot.
+// performance overlay, releasing Print Screen saves a screenshot of the next
+// frame presented.
 static void handle_frame_keys()
 {
     if (!window_active())
@@ -76,7 +77,7 @@ static void handle_frame_keys()
     if (key_pressed(VK_F1))
         toggle_perf_overlay();
     if (key_released(VK_SNAPSHOT))
-        take_screenshot();
+        request_screenshot();
 }
 
 // One update: the duration of the previous update goes into its ring first.
@@ -110,6 +111,7 @@ static void present_and_measure()
         loop.periodStart = now;
         loop.periodFrames = 0;
     }
+    save_requested_screenshot();
 }
 
 void main_loop()

@@ -22,7 +22,22 @@
 
 static struct {
     DynArray<uint32_t> frame; // the presented frame of the last capture; freed by release_capture
+    bool requested;           // set by request_screenshot, cleared when the shot is saved
 } capture;
+
+void request_screenshot()
+{
+    keep_next_presented_frame();
+    capture.requested = true;
+}
+
+void save_requested_screenshot()
+{
+    if (!capture.requested)
+        return;
+    capture.requested = false;
+    take_screenshot();
+}
 
 const uint32_t* capture_screen(int* width, int* height, int* pitch)
 {

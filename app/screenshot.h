@@ -12,7 +12,12 @@
 
 #include "../libs/inc/misc/zu_utils.h"
 
-// Captures and saves one screenshot, logging how it went.
+// Asks for a screenshot of the next frame presented: the device keeps a
+// copy of that frame only.
+void request_screenshot();
+// After a presentation: saves the screenshot asked for, if any.
+void save_requested_screenshot();
+// Captures and saves one screenshot of the kept frame, logging how it went.
 void take_screenshot();
 
 // The screenshot folder, ending in '/', with its "shots" made; false (and

@@ -31,11 +31,13 @@ static struct {
     GLuint sceneFbo, sceneColor, sceneDepth;
     GLuint resolveFbo; // reads the scene into a texture; lives with the device
     bool sceneBound;   // the scene targets are the render target (else the back buffer)
-    // A copy of the back buffer taken at each presentation, which is what the
-    // window shows afterwards (screenshots read it); made and released with
-    // the scene targets. presented: the copy holds a frame.
+    // A copy of the back buffer taken at a presentation that was asked for
+    // (keep_next_presented_frame), which is what the window shows afterwards;
+    // made at the first request, released with the scene targets.
+    // presented: the copy holds a frame; keepNext: the next presentation
+    // fills it.
     GLuint frontFbo, frontColor;
-    bool presented;
+    bool presented, keepNext;
     // Fences: the frame fences alternate, so the CPU runs at most two frames
     // ahead of the GPU. Released before every reset, made again after it.
     GLsync frameFence[2];
@@ -161,7 +163,7 @@ static void release_front_copy()
     if (device.frontColor)
         glDeleteRenderbuffers(1, &device.frontColor);
     device.frontFbo = device.frontColor = 0;
-    device.presented = false;
+    device.presented = device.keepNext = false;
 }
 
 // Opaque RGB: the copy reads back with alpha 255 whatever the back buffer
@@ -232,7 +234,6 @@ static bool create_scene_targets()
         release_scene_targets();
         return false;
     }
-    create_front_copy();
     return true;
 }
 
@@ -374,7 +375,8 @@ void present_frame()
 {
     if (!device.created)
         return;
-    if (device.frontFbo) {
+    if (device.keepNext && device.frontFbo) {
+        device.keepNext = false;
         glBindFramebuffer(GL_READ_FRAMEBUFFER, 0);
         glBindFramebuffer(GL_DRAW_FRAMEBUFFER, device.frontFbo);
         glBlitFramebuffer(0, 0, device.width, device.height, 0, 0, device.width, device.height,
@@ -383,6 +385,15 @@ void present_frame()
         device.presented = true;
     }
     plat_gl_swap();
+}
+
+void keep_next_presented_frame()
+{
+    if (!device.created)
+        return;
+    if (!device.frontFbo)
+        create_front_copy();
+    device.keepNext = device.frontFbo != 0;
 }
 
 bool read_presented_frame(uint32_t* pixels)

@@ -2,6 +2,7 @@
 #include "d3d_shaders.h"
 
 #include <epoxy/gl.h>
+#include <math.h>
 #include <stdio.h>
 #include <stdlib.h>
 
@@ -106,6 +107,7 @@ static bool link_pair(Shader* s)
     s->pixelOffsetAt = glGetUniformLocation(s->program, "pixelOffset");
     s->alphaRefAt = glGetUniformLocation(s->program, "alphaRef");
     s->constantsSeen = -1;
+    s->sentOffset[0] = s->sentOffset[1] = s->sentAlphaRef = NAN;
     glUseProgram(s->program);
     for (int i = 0; i < SAMPLER_STAGES; ++i) {
         char sampler[8];
@@ -248,10 +250,17 @@ void apply_shader_state(float alpha_ref)
     static const float NEAR_HALF = 0.5f - 1.0f / 64;
     int w, h;
     current_target_size(&w, &h);
-    if (s->pixelOffsetAt >= 0 && w > 0 && h > 0)
-        glUniform2f(s->pixelOffsetAt, 2 * NEAR_HALF / w, -2 * NEAR_HALF / h);
-    if (s->alphaRefAt >= 0)
+    if (s->pixelOffsetAt >= 0 && w > 0 && h > 0) {
+        float x = 2 * NEAR_HALF / w, y = -2 * NEAR_HALF / h;
+        if (x != s->sentOffset[0] || y != s->sentOffset[1])
+            glUniform2f(s->pixelOffsetAt, x, y);
+        s->sentOffset[0] = x;
+        s->sentOffset[1] = y;
+    }
+    if (s->alphaRefAt >= 0 && alpha_ref != s->sentAlphaRef) {
         glUniform1f(s->alphaRefAt, alpha_ref);
+        s->sentAlphaRef = alpha_ref;
+    }
 }
 
 void free_shader(Shader* shader)

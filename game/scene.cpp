@@ -265,8 +265,13 @@ void draw_world(float t)
     scene.window[2] = x1;
     scene.window[3] = y1;
 
+    // The cache keeps the whole window, built ahead of the camera, but draws
+    // only what the projection shows.
+    Matrix view;
+    Vec4 eye = eye_for(scene.viewCentre, &view);
+    CacheView seen = {eye.x, eye.y, eye.z, 1 / scene.projection.m[0][0], 1 / scene.projection.m[1][1]};
     begin_cubes();
-    voxel_cache_draw(x0, y0, x1 - 1, y1 - 1);
+    voxel_cache_draw(x0, y0, x1 - 1, y1 - 1, seen);
     draw_hero(t);
     draw_enemies(t);
     draw_shots(t);

@@ -139,8 +139,8 @@ protected:
     static std::vector<CubeInstance> last_batch()
     {
         const FakeDraw& d = fake_device.draws.back();
-        const CubeInstance* c
-            = reinterpret_cast<const CubeInstance*>(fake_device.buffers.at(d.instances).bytes.data());
+        const CubeInstance* c = reinterpret_cast<const CubeInstance*>(
+            fake_device.buffers.at(d.instances).bytes.data() + d.instanceOffset);
         return std::vector<CubeInstance>(c, c + d.instanceCount);
     }
     static int debris_of_colour(uint32_t colour)
