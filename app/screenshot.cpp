@@ -82,7 +82,23 @@ const char* screenshot_name(PathText& name, const struct tm* local)
     return name.s;
 }
 
-// The captured pixels as PNG bytes R, G, B, A, rows top to bottom.
+// Where the encoder's bytes go: the open file, and whether every write so
+// far got through (a full disk fails part-way).
+struct PngSink {
+    FILE* file;
+    bool ok;
+};
+
+static void write_png_bytes(void* context, void* data, int size)
+{
+    PngSink* sink = static_cast<PngSink*>(context);
+    if (sink->ok && fwrite(data, 1, static_cast<size_t>(size), sink->file) != static_cast<size_t>(size))
+        sink->ok = false;
+}
+
+// The captured pixels as PNG bytes R, G, B, A, rows top to bottom. Saved
+// whole or not at all: on any write error, closing included, the partial
+// file is removed.
 static bool write_capture(const char* file, const uint32_t* pixels, int w, int h, int pitch)
 {
     DynArray<uint8_t> rgba;
@@ -98,7 +114,15 @@ static bool write_capture(const char* file, const uint32_t* pixels, int w, int h
             out[3] = static_cast<uint8_t>(row[x] >> 24);
         }
     }
-    return stbi_write_png(file, w, h, 4, rgba.data(), w * 4) != 0;
+    PngSink sink = {fopen(file, "wb"), true};
+    if (!sink.file)
+        return false;
+    bool encoded = stbi_write_png_to_func(write_png_bytes, &sink, w, h, 4, rgba.data(), w * 4) != 0;
+    bool closed = fclose(sink.file) == 0;
+    if (encoded && sink.ok && closed)
+        return true;
+    unlink(file);
+    return false;
 }
 
 // True when the folder exists, made now if need be, and can be written.

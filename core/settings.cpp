@@ -56,6 +56,8 @@ void read_settings(int argc, const char* const* argv)
         current.vsync = (flags & SETTINGS_VSYNC) != 0;
         current.fast_voxels = (flags & SETTINGS_FAST_VOXELS) != 0;
         current.sound = (flags & SETTINGS_MUTE) == 0;
+    } else if (*registry_last_error()) {
+        log_message("can't read the settings: %s", registry_last_error());
     }
 
     for (int i = 1; i < argc; ++i)

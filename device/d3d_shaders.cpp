@@ -122,7 +122,7 @@ static bool link_pair(Shader* s)
 
 // The dependency block: names each ended by a zero byte, up to an empty name
 // or the end of the block. A name no path could have is a damaged file.
-static void read_dependencies(Shader* s, const char* block, int size)
+static void read_dependencies(DynArray<ShaderDependency>* dependencies, const char* block, int size)
 {
     for (int at = 0; at < size && block[at];) {
         int end = at;
@@ -135,15 +135,14 @@ static void read_dependencies(Shader* s, const char* block, int size)
         memcpy(dep.name.s, block + at, len);
         dep.name.s[len] = 0;
         dep.time = file_time(dep.name.s);
-        s->dependencies.push(dep);
+        dependencies->push(dep);
         at = end + 1;
     }
 }
 
-// Reads the file into the slot's dependency list and one buffer of both
-// stages; false for a foreign or short file.
-static bool read_cache_file(
-    Shader* s, const char* path, DynArray<char>* code, uint32_t* vsLength, uint32_t* psLength)
+// Reads one cache file; the header says what each part holds.
+bool read_shader_cache_file(const char* path, DynArray<ShaderDependency>* dependencies, DynArray<char>* code,
+    uint32_t* vsLength, uint32_t* psLength)
 {
     try {
         FileInputStream in;
@@ -161,7 +160,7 @@ static bool read_cache_file(
         DynArray<char> block;
         block.resize(static_cast<int>(header[1]) + 1);
         in.read(block.data(), header[1]);
-        read_dependencies(s, block.data(), header[1]);
+        read_dependencies(dependencies, block.data(), header[1]);
         code->resize(static_cast<int>(header[2] + header[3]) + 1);
         in.read(code->data(), header[2]);
         in.read(code->data() + header[2], header[3]);
@@ -182,7 +181,7 @@ static bool load_shader_cache(Shader* s)
     s->dependencies.clear();
     DynArray<char> code;
     uint32_t vsLength = 0, psLength = 0;
-    if (!read_cache_file(s, path.s, &code, &vsLength, &psLength))
+    if (!read_shader_cache_file(path.s, &s->dependencies, &code, &vsLength, &psLength))
         return false;
     int64_t cacheTime = file_time(path.s);
     for (const ShaderDependency& dep : s->dependencies) {

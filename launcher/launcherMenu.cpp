@@ -121,7 +121,7 @@ GuiElement* build_launcher_menu()
 static void store_settings()
 {
     if (!settings_write_dword("flags", launcher_flags()))
-        log_message("can't store the settings in '%s'", registry_file_path());
+        log_message("can't store the settings: %s", registry_last_error());
 }
 
 static void start_game()

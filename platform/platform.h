@@ -129,3 +129,6 @@ bool registry_read(const char* name, uint32_t* type, void* buffer, uint32_t* siz
 bool registry_write(const char* name, uint32_t type, const void* data, uint32_t size);
 // The path of the settings file in use (for messages and tests).
 const char* registry_file_path();
+// Why the last registry_read or registry_write failed, with the path and the
+// system's reason; empty when it succeeded or only found no store or value.
+const char* registry_last_error();

@@ -84,5 +84,8 @@ bool plat_make_dirs(const char* dir)
             return false;
     }
     struct stat st;
-    return stat(dir, &st) == 0 && S_ISDIR(st.st_mode);
+    if (stat(dir, &st) != 0)
+        return false;
+    errno = ENOTDIR;
+    return S_ISDIR(st.st_mode);
 }

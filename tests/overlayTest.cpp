@@ -3,6 +3,7 @@
 // off the desktop, and the files and log lines they leave.
 #include <gtest/gtest.h>
 #include <stdlib.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
 
 #include <string>
@@ -244,6 +245,30 @@ TEST_F(Screenshot, APictureOfTheWindowGoesIntoShots)
     ::testing::internal::CaptureStdout();
     take_screenshot();
     EXPECT_EQ(::testing::internal::GetCapturedStdout(), "screenshot...\n");
+}
+
+TEST_F(Screenshot, AFullDiskSavesNothingAndSaysSo)
+{
+    TempDir temp;
+    const std::string& dir = temp.path;
+    // A small disk of its own; only root may mount one.
+    if (mount("tmpfs", dir.c_str(), "tmpfs", 0, "size=16k") != 0)
+        GTEST_SKIP() << "can't mount a small tmpfs: " << strerror(errno);
+    set_app_path((dir + "/").c_str());
+    ASSERT_EQ(mkdir((dir + "/shots").c_str(), 0755), 0);
+    // Filled up: the picture's bytes wait in the file's buffer until closing
+    // finds no room for them.
+    std::string fill = "cat /dev/zero > '" + dir + "/filler' 2>/dev/null";
+    EXPECT_NE(system(fill.c_str()), 0);
+    fake.windowRect = {10, 10, 650, 370};
+    ::testing::internal::CaptureStdout();
+    take_screenshot();
+    std::string log = ::testing::internal::GetCapturedStdout();
+    EXPECT_NE(log.find("failed to save screenshot to '" + dir + "/shots/shot"), std::string::npos) << log;
+    EXPECT_EQ(log.find("screenshot captured"), std::string::npos) << log;
+    std::string empty = "test -z \"$(ls -A '" + dir + "/shots')\"";
+    EXPECT_EQ(system(empty.c_str()), 0) << "the partial file stayed";
+    EXPECT_EQ(umount(dir.c_str()), 0);
 }
 
 // Beside the program when its shots/ can be written or made; else the
