@@ -13,7 +13,6 @@
 #include <math.h>
 
 #include <atomic>
-#include <thread>
 
 #include "../core/log.h"
 #include "../core/timer.h"
@@ -24,7 +23,7 @@ static const int64_t NEVER = INT64_MIN / 2; // long before any counter value, wi
 // The starter thread writes open, pcm and chunks, then sets ready; the main
 // thread reads them only once ready is set or the starter is joined.
 static struct {
-    std::thread starter;                // from sound_init until joined by sound_on or sound_shutdown
+    SDL_Thread* starter;                // from sound_init until joined by sound_on or sound_shutdown
     std::atomic<bool> ready;            // the device open and the effects rendered; cleared by sound_shutdown
     bool open;                          // the device opened; cleared by sound_shutdown
     DynArray<int16_t> pcm[SOUND_COUNT]; // stereo; rendered by the starter, freed by sound_shutdown
@@ -60,36 +59,43 @@ static bool open_device()
 }
 
 // The starter thread, below the loading main thread in priority so that on a
-// busy machine the game's start-up does not wait for it.
-static void start_sound(int volume)
+// busy machine the game's start-up does not wait for it. An SDL thread, so
+// that SDL frees what it keeps for the thread when it ends.
+static int start_sound(void* data)
 {
+    int volume = static_cast<int>(reinterpret_cast<intptr_t>(data));
     SDL_SetThreadPriority(SDL_THREAD_PRIORITY_LOW);
     if (!open_device())
-        return;
+        return 0;
     mixer.open = true;
     Mix_AllocateChannels(SOUND_CHANNELS);
     Mix_MasterVolume(volume * MIX_MAX_VOLUME / FULL_VOLUME);
     for (int id = 0; id < SOUND_COUNT; ++id)
         mixer.chunks[id] = make_chunk(static_cast<SoundId>(id));
     mixer.ready.store(true, std::memory_order_release);
+    return 0;
 }
 
 // Waits for the starter thread; only the main thread calls it.
 static void join_starter()
 {
-    if (mixer.starter.joinable())
-        mixer.starter.join();
+    if (mixer.starter)
+        SDL_WaitThread(mixer.starter, nullptr);
+    mixer.starter = nullptr;
 }
 
 void sound_init(int volume)
 {
-    ASSERT(!mixer.starter.joinable() && !mixer.open);
+    ASSERT(!mixer.starter && !mixer.open);
     ASSERT(volume >= 0 && volume <= FULL_VOLUME);
     if (volume == 0)
         return;
     for (int64_t& t : mixer.lastStart)
         t = NEVER;
-    mixer.starter = std::thread(start_sound, volume);
+    mixer.starter
+        = SDL_CreateThread(start_sound, "sound", reinterpret_cast<void*>(static_cast<intptr_t>(volume)));
+    if (!mixer.starter)
+        log_message("no sound: %s", SDL_GetError());
 }
 
 void sound_shutdown()

@@ -536,7 +536,8 @@ private:
                 int k = cache.built[r].size() - taken;
                 if (k > CHUNK_INSTANCES - n)
                     k = CHUNK_INSTANCES - n;
-                memcpy(out + n, cache.built[r].data() + taken, k * sizeof(CubeInstance));
+                if (k > 0)
+                    memcpy(out + n, cache.built[r].data() + taken, k * sizeof(CubeInstance));
                 n += k;
                 taken += k;
                 if (taken == cache.built[r].size()) {
