@@ -9,6 +9,7 @@
 #include "../game/gameHooks.h"
 #include "gpuLoad.h"
 #include "perfOverlay.h"
+#include "playback.h"
 #include "screenshot.h"
 #include "window.h"
 
@@ -40,6 +41,11 @@ void set_update_rate(int updates_per_second, int max_consecutive)
 int64_t update_period_us()
 {
     return ticks_to_us(loop.updatePeriod);
+}
+
+float update_seconds()
+{
+    return static_cast<float>(ticks_to_seconds(loop.updatePeriod));
 }
 
 const FrameStats& frame_stats()
@@ -80,6 +86,7 @@ static void handle_frame_keys()
 }
 
 // One update: the duration of the previous update goes into its ring first.
+// A recording that ends or is stopped ends the game instead.
 static void run_update()
 {
     FrameStats& s = loop.stats;
@@ -88,7 +95,12 @@ static void run_update()
     pump_window_messages();
     int64_t start = timer_now();
     handle_frame_keys();
-    game_update(static_cast<float>(ticks_to_seconds(loop.updatePeriod)));
+    if (before_update()) {
+        game_update(playback_update_seconds(update_seconds()));
+        after_update();
+    } else {
+        request_quit();
+    }
     loop.lastUpdateTicks = timer_now() - start;
     input_end_update();
 }

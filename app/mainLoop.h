@@ -25,6 +25,8 @@ void main_loop();
 // rate below 1 becomes 1, a negative cap 0; the period is at least one tick.
 void set_update_rate(int updates_per_second, int max_consecutive);
 int64_t update_period_us();
+// The update period in seconds, as the loop hands it to the game.
+float update_seconds();
 
 const FrameStats& frame_stats();
 // Presented frames in the last completed second of counter time (0 at first).

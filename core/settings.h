@@ -1,7 +1,9 @@
 // settings.h - display options from the settings store and the command line.
 //
 // The store holds one value, "flags": bit 0 fullscreen, bit 1 antialias,
-// bit 2 vsync, bit 3 fast_voxels. Command-line switches override it.
+// bit 2 vsync, bit 3 fast_voxels. Command-line switches override it. Three
+// switches take a value from the next argument and live for one run only:
+// "-seed N" (the game's seed), "-record FILE" and "-replay FILE".
 #pragma once
 
 #include <stdint.h>
@@ -20,9 +22,15 @@ struct Settings {
     bool fast_voxels = false;
     int window_width = 0; // 0: not given, the maximised client size decides
     int window_height = 0;
+    bool seed_given = false; // -seed: the game starts from seed instead of the counter
+    uint64_t seed = 0;
+    const char* record_file = nullptr; // -record, -replay: arguments of the command line
+    const char* replay_file = nullptr;
 };
 
-// Fills the settings from "flags" and then from the arguments after argv[0].
+// Fills the settings from "flags" and then from the arguments after argv[0],
+// which must outlive the settings. A value switch without a valid value, or
+// switches that exclude each other, are fatal errors.
 void read_settings(int argc, const char* const* argv);
 const Settings& settings();
 

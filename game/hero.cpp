@@ -12,6 +12,7 @@
 #include "gameMode.h"
 #include "scene.h"
 #include "shots.h"
+#include "updateInput.h"
 #include "world.h"
 
 // Height of the camera centre above the hero's feet.
@@ -187,7 +188,7 @@ void set_hero_position(const Vec4& position, float seconds)
 {
     player.hero.previousPosition = player.hero.position;
     player.hero.position = position;
-    player.hero.aimPoint = aim_point();
+    player.hero.aimPoint = input_aim_point(position.z);
     camera_step(seconds);
 }
 
@@ -219,7 +220,7 @@ static void step_legs(float start_x, int direction)
 static void aim_and_fire(float dt)
 {
     Hero& h = player.hero;
-    h.aimPoint = aim_point();
+    h.aimPoint = input_aim_point(h.position.z);
     Vec4 shoulder = transform(h.shoulderPivot, h.body);
     Vec4 v = {h.aimPoint.x - shoulder.x, h.aimPoint.y - shoulder.y, h.aimPoint.z - shoulder.z, 0};
     float length = sqrtf(v.x * v.x + v.y * v.y + v.z * v.z);
@@ -229,7 +230,7 @@ static void aim_and_fire(float dt)
     }
 
     h.fireCooldown = fmaxf(0, h.fireCooldown - dt);
-    bool trigger = is_key_down(VK_LBUTTON) || is_key_down(VK_RBUTTON);
+    bool trigger = input_down(VK_LBUTTON) || input_down(VK_RBUTTON);
     if (h.health < 0 || level_complete() || h.fireCooldown != 0 || !trigger)
         return;
     const Vec4& d = h.aimDirection;
@@ -249,11 +250,11 @@ static void hero_half_step(float dt)
     int direction = 0;
     bool jump = false;
     if (!level_complete()) {
-        if (is_key_down(KEY_A) || is_key_down(VK_LEFT))
+        if (input_down(KEY_A) || input_down(VK_LEFT))
             direction = -1;
-        if (is_key_down(KEY_D) || is_key_down(VK_RIGHT))
+        if (input_down(KEY_D) || input_down(VK_RIGHT))
             direction += 1;
-        jump = key_pressed(KEY_W) || key_pressed(VK_UP) || key_pressed(VK_SPACE);
+        jump = input_pressed(KEY_W) || input_pressed(VK_UP) || input_pressed(VK_SPACE);
     }
     h.velocityX = move_towards(h.velocityX, direction * RUN_SPEED, ACCELERATION * dt);
     if (h.onGround && jump)

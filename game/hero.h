@@ -76,7 +76,8 @@ float fire_rate();
 void set_fire_rate(float rate);
 
 // The world point under the mouse cursor, on the plane of the hero's depth,
-// seen through the eye and view of the last game update.
+// seen through the eye and view of the last game update. The game update
+// takes it into the update's input, where the hero aims.
 Vec4 aim_point();
 
 // The hero's two half-steps and the camera; part of every world step.
