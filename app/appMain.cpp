@@ -38,6 +38,7 @@ int app_main(int argc, const char* const* argv)
         return 0;
     read_settings(argc, argv);
     start_playback(settings());
+    set_update_hooks({before_update, after_update, playback_update_seconds});
     set_display_fullscreen(settings().fullscreen);
     int width, height;
     if (!create_main_window(settings(), &width, &height))

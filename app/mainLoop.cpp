@@ -9,7 +9,6 @@
 #include "../game/gameHooks.h"
 #include "gpuLoad.h"
 #include "perfOverlay.h"
-#include "playback.h"
 #include "screenshot.h"
 #include "window.h"
 
@@ -24,7 +23,13 @@ static struct {
     int periodFrames;         // frames of the running second
     int64_t periodStart;
     bool quit;
+    UpdateHooks hooks; // set by the program before the loop runs
 } loop;
+
+void set_update_hooks(const UpdateHooks& hooks)
+{
+    loop.hooks = hooks;
+}
 
 void set_update_rate(int updates_per_second, int max_consecutive)
 {
@@ -86,7 +91,7 @@ static void handle_frame_keys()
 }
 
 // One update: the duration of the previous update goes into its ring first.
-// A recording that ends or is stopped ends the game instead.
+// When the before hook declines, the loop ends instead.
 static void run_update()
 {
     FrameStats& s = loop.stats;
@@ -95,9 +100,11 @@ static void run_update()
     pump_window_messages();
     int64_t start = timer_now();
     handle_frame_keys();
-    if (before_update()) {
-        game_update(playback_update_seconds(update_seconds()));
-        after_update();
+    const UpdateHooks& h = loop.hooks;
+    if (!h.before || h.before()) {
+        game_update(h.seconds ? h.seconds(update_seconds()) : update_seconds());
+        if (h.after)
+            h.after();
     } else {
         request_quit();
     }

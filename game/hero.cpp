@@ -240,13 +240,30 @@ static void aim_and_fire(float dt)
     h.fireCooldown = 1 / player.fireRate;
 }
 
+uint32_t hero_motion_step(HeroMotion& m, int direction, bool jump, float dt)
+{
+    m.velocityY -= GRAVITY * dt;
+    m.velocityX = move_towards(m.velocityX, direction * RUN_SPEED, ACCELERATION * dt);
+    if (m.onGround && jump)
+        m.velocityY += JUMP_IMPULSE;
+    m.velocityY = fmaxf(-MAX_VERTICAL_SPEED, fminf(MAX_VERTICAL_SPEED, m.velocityY));
+
+    const Vec4 start = m.position;
+    Vec4 target = {start.x + m.velocityX * dt, start.y + m.velocityY * dt, start.z, start.w};
+    uint32_t flags = move_with_step(m.position, &player.hero, target, HERO_BOX_LO, HERO_BOX_HI, STEP_HEIGHT);
+    if (flags & (HIT_LEFT | HIT_RIGHT))
+        m.velocityX = 0;
+    if (flags & (ON_GROUND | HIT_CEILING))
+        m.velocityY = 0;
+    m.onGround = (flags & ON_GROUND) != 0;
+    return flags;
+}
+
 static void hero_half_step(float dt)
 {
     Hero& h = player.hero;
     if (h.health < 1)
         return;
-    h.velocityY -= GRAVITY * dt;
-
     int direction = 0;
     bool jump = false;
     if (!level_complete()) {
@@ -256,22 +273,17 @@ static void hero_half_step(float dt)
             direction += 1;
         jump = input_pressed(KEY_W) || input_pressed(VK_UP) || input_pressed(VK_SPACE);
     }
-    h.velocityX = move_towards(h.velocityX, direction * RUN_SPEED, ACCELERATION * dt);
-    if (h.onGround && jump)
-        h.velocityY += JUMP_IMPULSE;
-    h.velocityY = fmaxf(-MAX_VERTICAL_SPEED, fminf(MAX_VERTICAL_SPEED, h.velocityY));
-
     const Vec4 start = h.position;
-    Vec4 target = {start.x + h.velocityX * dt, start.y + h.velocityY * dt, start.z, start.w};
-    uint32_t flags = move_with_step(h.position, &player.hero, target, HERO_BOX_LO, HERO_BOX_HI, STEP_HEIGHT);
+    HeroMotion m = {h.position, h.velocityX, h.velocityY, h.onGround};
+    uint32_t flags = hero_motion_step(m, direction, jump, dt);
+    h.position = m.position;
+    h.velocityX = m.velocityX;
+    h.velocityY = m.velocityY;
+    h.onGround = m.onGround;
+    // The touch is taken after the move; the burst needs only the position.
     if (flags & TOUCH_ENEMY)
         h.hurt = true;
     take_hit();
-    if (flags & (HIT_LEFT | HIT_RIGHT))
-        h.velocityX = 0;
-    if (flags & (ON_GROUND | HIT_CEILING))
-        h.velocityY = 0;
-    h.onGround = (flags & ON_GROUND) != 0;
 
     if ((flags & ON_GROUND) && (flags & TOUCH_EXIT)) {
         h.exitTime += dt;
