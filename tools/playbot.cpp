@@ -50,7 +50,7 @@ const int MAX_EXPANSIONS = 60000; // ground states one plan may try
 const int TUNNEL_COST = 80;       // updates a tunnel through a wall is reckoned to take
 const int MAX_TUNNEL = 24;        // the thickest wall the bot tunnels through
 const float THREAT_X = 120, THREAT_Y = 60;
-const int MAX_FRUITLESS_PLANS = 25; // plans in a row that bring the hero no farther
+const int MAX_FRUITLESS_PLANS = 8; // plans in a row that bring the hero no farther
 
 struct Options {
     uint64_t first = 1, last = 1;
@@ -552,10 +552,10 @@ private:
             aimY = e->position.y + 7;
             fire = true;
         } else if (tunnel) {
-            // Far and level at three heights, then near and low for what
+            // Far and level at five heights, then near and low for what
             // is left at the feet.
-            static const float AIMS[][2] = {{30, 4}, {30, 9}, {30, 14}, {10, 2}, {20, 3}};
-            const float* aim = AIMS[tunnelRow++ % 5];
+            static const float AIMS[][2] = {{30, 4}, {30, 9}, {30, 14}, {30, 19}, {30, 24}, {10, 2}, {20, 3}};
+            const float* aim = AIMS[tunnelRow++ % 7];
             aimX = h.position.x + static_cast<float>(tunnel) * aim[0];
             aimY = h.position.y + aim[1];
             fire = true;
