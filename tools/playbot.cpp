@@ -553,9 +553,11 @@ private:
             fire = true;
         } else if (tunnel) {
             // Far and level at five heights, then near and low for what
-            // is left at the feet.
-            static const float AIMS[][2] = {{30, 4}, {30, 9}, {30, 14}, {30, 19}, {30, 24}, {10, 2}, {20, 3}};
-            const float* aim = AIMS[tunnelRow++ % 7];
+            // is left at the feet, and steeply down into the floor in front,
+            // whose holes take the leftovers at the back depths with them.
+            static const float AIMS[][2]
+                = {{30, 4}, {30, 9}, {30, 14}, {30, 19}, {30, 24}, {10, 2}, {20, 3}, {6, -3}, {12, -3}};
+            const float* aim = AIMS[tunnelRow++ % 9];
             aimX = h.position.x + static_cast<float>(tunnel) * aim[0];
             aimY = h.position.y + aim[1];
             fire = true;
