@@ -10,6 +10,7 @@
 #include "../game/gameHooks.h"
 #include "../kiln/font.h"
 #include "../platform/platform.h"
+#include "../sound/sound.h"
 #include "gpuLoad.h"
 #include "mainLoop.h"
 #include "perfOverlay.h"
@@ -44,6 +45,7 @@ int app_main(int argc, const char* const* argv)
     if (!create_main_window(settings(), &width, &height))
         fatal_error("can't create the game window");
     input_init();
+    sound_init(settings().sound ? settings().volume : 0);
     set_device_hooks({draw_frame, game_resized});
     if (!init_d3d(width, height))
         fatal_error("can't create the graphics device: %s", d3d_failure());
@@ -51,6 +53,8 @@ int app_main(int argc, const char* const* argv)
     font_init();
     set_loading_status("Loading...", -1.0f);
     game_init();
+    // The game draws its own crosshair; the system's pointer would sit on it.
+    set_hide_cursor(true);
 
     log_message("total start-up time: %d ms", static_cast<int>(ticks_to_ms(timer_now() - start)));
     log_message("free video memory: %u MB", available_texture_memory() >> 20);
@@ -64,6 +68,7 @@ void shutdown_all()
     log_message("closing...");
     finish_playback();
     game_shutdown();
+    sound_shutdown();
     font_shutdown();
     gpu_load_stop();
     close_d3d();

@@ -18,7 +18,7 @@ static struct {
     int64_t simTime;          // counter value up to which game time has run
     int64_t lastUpdateTicks;  // how long the last update took
     int64_t renderStart;      // just before the last frame actually rendered
-    FrameStats stats;         // zeroed when the loop starts
+    FrameStats stats;         // zeroed when the loop starts, the GPU loads -1
     int fps;                  // frames in the last completed second
     int periodFrames;         // frames of the running second
     int64_t periodStart;
@@ -79,7 +79,8 @@ static int next_index(int i)
 }
 
 // The frame's own keys, read only while the window is active: F1 shows the
-// performance overlay, releasing Print Screen saves a screenshot.
+// performance overlay, releasing Print Screen saves a screenshot of the next
+// frame presented.
 static void handle_frame_keys()
 {
     if (!window_active())
@@ -87,7 +88,7 @@ static void handle_frame_keys()
     if (key_pressed(VK_F1))
         toggle_perf_overlay();
     if (key_released(VK_SNAPSHOT))
-        take_screenshot();
+        request_screenshot();
 }
 
 // One update: the duration of the previous update goes into its ring first.
@@ -129,6 +130,7 @@ static void present_and_measure()
         loop.periodStart = now;
         loop.periodFrames = 0;
     }
+    save_requested_screenshot();
 }
 
 void main_loop()
@@ -139,6 +141,9 @@ void main_loop()
     loop.periodFrames = 0;
     loop.lastUpdateTicks = 0;
     memset(&loop.stats, 0, sizeof loop.stats);
+    // No figure yet: the overlay leaves the GPU load out until one arrives.
+    for (int32_t& load : loop.stats.gpuLoad)
+        load = -1;
     // -1 after a frame rendered within the cap, raised before each catch-up
     // update: up to max_updates + 1 updates run between two frames.
     int counter = 0;

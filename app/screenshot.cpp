@@ -2,6 +2,7 @@
 #include "screenshot.h"
 
 #include <stdio.h>
+#include <unistd.h>
 
 #include "../core/log.h"
 #include "../core/paths.h"
@@ -21,7 +22,22 @@
 
 static struct {
     DynArray<uint32_t> frame; // the presented frame of the last capture; freed by release_capture
+    bool requested;           // set by request_screenshot, cleared when the shot is saved
 } capture;
+
+void request_screenshot()
+{
+    keep_next_presented_frame();
+    capture.requested = true;
+}
+
+void save_requested_screenshot()
+{
+    if (!capture.requested)
+        return;
+    capture.requested = false;
+    take_screenshot();
+}
 
 const uint32_t* capture_screen(int* width, int* height, int* pitch)
 {
@@ -66,7 +82,23 @@ const char* screenshot_name(PathText& name, const struct tm* local)
     return name.s;
 }
 
-// The captured pixels as PNG bytes R, G, B, A, rows top to bottom.
+// Where the encoder's bytes go: the open file, and whether every write so
+// far got through (a full disk fails part-way).
+struct PngSink {
+    FILE* file;
+    bool ok;
+};
+
+static void write_png_bytes(void* context, void* data, int size)
+{
+    PngSink* sink = static_cast<PngSink*>(context);
+    if (sink->ok && fwrite(data, 1, static_cast<size_t>(size), sink->file) != static_cast<size_t>(size))
+        sink->ok = false;
+}
+
+// The captured pixels as PNG bytes R, G, B, A, rows top to bottom. Saved
+// whole or not at all: on any write error, closing included, the partial
+// file is removed.
 static bool write_capture(const char* file, const uint32_t* pixels, int w, int h, int pitch)
 {
     DynArray<uint8_t> rgba;
@@ -82,13 +114,44 @@ static bool write_capture(const char* file, const uint32_t* pixels, int w, int h
             out[3] = static_cast<uint8_t>(row[x] >> 24);
         }
     }
-    return stbi_write_png(file, w, h, 4, rgba.data(), w * 4) != 0;
+    PngSink sink = {fopen(file, "wb"), true};
+    if (!sink.file)
+        return false;
+    bool encoded = stbi_write_png_to_func(write_png_bytes, &sink, w, h, 4, rgba.data(), w * 4) != 0;
+    bool closed = fclose(sink.file) == 0;
+    if (encoded && sink.ok && closed)
+        return true;
+    unlink(file);
+    return false;
+}
+
+// True when the folder exists, made now if need be, and can be written.
+static bool writable_folder(const char* dir)
+{
+    return plat_make_dirs(dir) && access(dir, W_OK) == 0;
+}
+
+bool screenshot_folder(PathText& folder)
+{
+    PathText shots;
+    resolve_path(folder, "");
+    if (writable_folder(resolve_path(shots, "shots")))
+        return true;
+    PathText fallback;
+    if (join_path(folder, plat_pictures_dir(), "/TARNWICK/") && join_path(fallback, folder.s, "shots")
+        && writable_folder(fallback.s))
+        return true;
+    log_message("can't write screenshots into '%s' nor '%s/TARNWICK/shots'", shots.s, plat_pictures_dir());
+    return false;
 }
 
 void take_screenshot()
 {
     int64_t start = timer_now();
     log_message("screenshot...");
+    PathText folder;
+    if (!screenshot_folder(folder))
+        return;
     int w, h, pitch;
     const uint32_t* pixels = capture_screen(&w, &h, &pitch);
     if (!pixels)
@@ -97,11 +160,16 @@ void take_screenshot()
     struct tm local;
     PathText name, path;
     screenshot_name(name, localtime_r(&now, &local));
-    bool saved = write_capture(resolve_path(path, name.s), pixels, w, h, pitch);
+    if (!join_path(path, folder.s, name.s)) {
+        log_message("failed to save screenshot: the path '%s%s' is too long", folder.s, name.s);
+        release_capture();
+        return;
+    }
+    bool saved = write_capture(path.s, pixels, w, h, pitch);
     release_capture();
     if (saved)
-        log_message("screenshot captured to '%s' in %d ms", name.s,
+        log_message("screenshot captured to '%s' in %d ms", path.s,
             static_cast<int>(ticks_to_ms(timer_now() - start)));
     else
-        log_message("failed to save screenshot to '%s'", name.s);
+        log_message("failed to save screenshot to '%s'", path.s);
 }

@@ -1,9 +1,10 @@
 // screenshot.h - saving the window's picture as a PNG file.
 //
 // Print Screen (on its release) saves what the window shows, clipped to the
-// desktop, as "shots/shot<local time>.png" beside the program. The "shots"
-// directory is made by the build; the program never creates it. Failures are
-// logged and never stop the game.
+// desktop, as "shots/shot<local time>.png" in the screenshot folder: beside
+// the program when "shots" there can be written or made (an installation in
+// a prefix the user owns), else in the pictures folder's "TARNWICK" (under a
+// system prefix). Failures are logged and never stop the game.
 #pragma once
 
 #include <stdint.h>
@@ -11,8 +12,17 @@
 
 #include "../libs/inc/misc/zu_utils.h"
 
-// Captures and saves one screenshot, logging how it went.
+// Asks for a screenshot of the next frame presented: the device keeps a
+// copy of that frame only.
+void request_screenshot();
+// After a presentation: saves the screenshot asked for, if any.
+void save_requested_screenshot();
+// Captures and saves one screenshot of the kept frame, logging how it went.
 void take_screenshot();
+
+// The screenshot folder, ending in '/', with its "shots" made; false (and
+// logged) when neither it nor the fallback can be written.
+bool screenshot_folder(PathText& folder);
 
 // The window's picture where it lies on the desktop: a pointer to the first
 // pixel (0xAARRGGBB, rows `pitch` bytes apart) of a width x height region;

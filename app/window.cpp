@@ -15,10 +15,8 @@ static const char* const WINDOW_TITLE = "TARNWICK! DEMO";
 enum { DEFAULT_WIDTH = 1280, DEFAULT_HEIGHT = 720 };
 
 static struct {
-    bool hideCursor; // set by game_init
-    // Windowed placement saved by Alt+Enter; zero until the first switch.
-    int savedWidth, savedHeight;
-    PlatRect savedRect;
+    bool hideCursor;    // set at start-up, once the game is ready
+    PlatRect savedRect; // windowed placement saved by Alt+Enter; zero until the first switch
 } window;
 
 bool register_window_class()
@@ -62,6 +60,14 @@ void set_hide_cursor(bool hide)
     update_cursor();
 }
 
+// Sizes the device to the window's client area in the given mode.
+static void fit_device_to_window(bool fullscreen)
+{
+    int w, h;
+    plat_client_size(&w, &h);
+    resize_d3d(w, h, fullscreen);
+}
+
 // Closing destroys the window: it goes inactive and the quit request follows.
 static void close_window()
 {
@@ -73,11 +79,8 @@ void window_proc(const WindowMessage& msg)
 {
     switch (msg.type) {
     case WMSG_SIZE:
-        if (!plat_window_minimised() && !display_fullscreen()) {
-            int w, h;
-            plat_client_size(&w, &h);
-            resize_d3d(w, h, false);
-        }
+        if (!plat_window_minimised() && !display_fullscreen())
+            fit_device_to_window(false);
         break;
     case WMSG_ACTIVATE:
         set_window_active(plat_window_focused() && !plat_window_minimised());
@@ -114,32 +117,30 @@ void pump_window_messages()
 {
     plat_pump_events(window_proc, 0);
     refresh_mouse_in_window();
+    // Full screen may be granted late, or not at all, without a size
+    // message: in that mode the device follows the window's real size.
+    if (display_fullscreen() && !plat_window_minimised())
+        fit_device_to_window(true);
 }
 
 void toggle_fullscreen()
 {
-    int w = 0, h = 0;
-    if (display_fullscreen()) {
-        w = window.savedWidth;
-        h = window.savedHeight;
-        if (w == 0 || h == 0) {
-            w = screen_width() / 2;
-            h = screen_height() / 2;
-        }
-    } else {
-        plat_client_size(&window.savedWidth, &window.savedHeight);
+    bool full = !display_fullscreen();
+    if (full) {
         plat_window_rect(&window.savedRect);
-    }
-    resize_d3d(w, h, !display_fullscreen());
-
-    if (display_fullscreen()) {
         plat_set_window_fullscreen(true);
-        return;
+    } else {
+        plat_set_window_fullscreen(false);
+        // A game started in full screen has no placement to return to: half the screen.
+        const PlatRect& r = window.savedRect;
+        if (r.left != r.right) {
+            plat_set_window_rect(r.left, r.top, r.right - r.left, r.bottom - r.top);
+        } else {
+            PlatRect half = centred_in_work_area(screen_width() / 2, screen_height() / 2);
+            plat_set_window_rect(half.left, half.top, half.right - half.left, half.bottom - half.top);
+        }
     }
-    plat_set_window_fullscreen(false);
-    const PlatRect& r = window.savedRect;
-    if (r.left != r.right)
-        plat_set_window_rect(r.left, r.top, r.right - r.left, r.bottom - r.top);
-    else
-        plat_set_window_rect(0, 0, screen_width(), screen_height());
+    // The window system need not grant full screen (none does without a
+    // window manager): the device takes the size the window really has.
+    fit_device_to_window(full);
 }

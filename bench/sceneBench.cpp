@@ -1,8 +1,10 @@
 // sceneBench.cpp - the cube renderer on llvmpipe: building the level's chunks,
 // rebuilding after a hole, and whole frames.
 #include <benchmark/benchmark.h>
+#include <epoxy/gl.h>
 
 #include "benchGame.h"
+#include "device/d3d_misc.h"
 #include "device/d3d_render.h"
 #include "game/hero.h"
 #include "game/scene.h"
@@ -106,11 +108,49 @@ static void BM_PunchHoleRebuild(benchmark::State& state)
 }
 BENCHMARK(BM_PunchHoleRebuild)->Unit(benchmark::kMicrosecond);
 
-// Whole frames of a 640 x 360 window: the scene, the post-effect and the
-// overlays, finished by the GPU (llvmpipe) before the next one.
-static void BM_FrameRender(benchmark::State& state)
+// One frame counted: draw calls and instances by the device, and what the
+// GL pipeline saw (vertices submitted, vertex-shader runs, primitives)
+// through pipeline statistics queries. The view is still, so every frame
+// counts alike.
+static void count_frame(benchmark::State& state)
 {
-    use_back_buffer(640, 360);
+    static const struct {
+        GLenum target;
+        const char* name;
+    } QUERIES[] = {
+        {GL_VERTICES_SUBMITTED_ARB, "vertices"},
+        {GL_VERTEX_SHADER_INVOCATIONS_ARB, "vs_runs"},
+        {GL_PRIMITIVES_SUBMITTED_ARB, "primitives"},
+    };
+    bool statistics = epoxy_has_gl_extension("GL_ARB_pipeline_statistics_query");
+    GLuint queries[3] = {};
+    if (statistics) {
+        glGenQueries(3, queries);
+        for (int i = 0; i < 3; ++i)
+            glBeginQuery(QUERIES[i].target, queries[i]);
+    }
+    reset_draw_counts();
+    render_frame(0.0f);
+    present_frame();
+    state.counters["draws"] = static_cast<double>(draw_counts().draws);
+    state.counters["instances"] = static_cast<double>(draw_counts().instances);
+    if (!statistics)
+        return;
+    for (int i = 0; i < 3; ++i) {
+        glEndQuery(QUERIES[i].target);
+        GLuint64 n = 0;
+        glGetQueryObjectui64v(queries[i], GL_QUERY_RESULT, &n);
+        state.counters[QUERIES[i].name] = static_cast<double>(n);
+    }
+    glDeleteQueries(3, queries);
+}
+
+// Whole frames of a window: the scene, the post-effect and the overlays,
+// finished by the GPU (llvmpipe) before the next one.
+static void BM_FrameRender(benchmark::State& state, int width, int height, bool fastVoxels)
+{
+    use_fast_voxels(fastVoxels);
+    use_back_buffer(width, height);
     for (auto _ : state) {
         render_frame(0.0f);
         present_frame();
@@ -118,8 +158,16 @@ static void BM_FrameRender(benchmark::State& state)
     }
     state.counters["fps"]
         = benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
+    count_frame(state);
+    flush_gpu();
+    use_fast_voxels(false);
 }
-BENCHMARK(BM_FrameRender)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK_CAPTURE(BM_FrameRender, 640x360, 640, 360, false)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK_CAPTURE(BM_FrameRender, 1280x720, 1280, 720, false)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK_CAPTURE(BM_FrameRender, 640x360_fast, 640, 360, true)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK_CAPTURE(BM_FrameRender, 1280x720_fast, 1280, 720, true)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 
 int main(int argc, char** argv)
 {

@@ -21,16 +21,19 @@ void set_log_muted(bool muted)
     log_state.muted = muted;
 }
 
+// One whole line, also when another thread (the sound's starter) logs at the same time.
 void log_message(const char* format, ...)
 {
     if (log_state.muted)
         return;
     va_list args;
     va_start(args, format);
+    flockfile(stdout);
     vfprintf(stdout, format, args);
-    va_end(args);
     fputs("\n", stdout);
     fflush(stdout);
+    funlockfile(stdout);
+    va_end(args);
 }
 
 void log_text(const char* format, ...)

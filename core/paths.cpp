@@ -5,6 +5,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <string>
+
 #include "../platform/platform.h"
 #include "log.h"
 
@@ -68,6 +70,17 @@ static void normalise_path(const char* in, char* out)
     *o = 0;
 }
 
+// Copies a resolved path into the destination; one the system could not open
+// either (PATH_MAX and more) ends the program naming it.
+static const char* fit_path(PathText& destination, const std::string& path)
+{
+    if (path.size() >= sizeof destination.s)
+        fatal_error("the path '%s' is longer than the %d characters a path may have", path.c_str(),
+            PathText::capacity() - 1);
+    copy_text(destination, path.c_str());
+    return destination.s;
+}
+
 const char* resolve_path(PathText& destination, const char* name)
 {
     destination.s[0] = 0;
@@ -76,31 +89,33 @@ const char* resolve_path(PathText& destination, const char* name)
         return destination.s;
     }
 
-    // Room for the working directory, the program's directory and the name;
-    // the result must fit the destination once it is normalised.
-    char joined[3 * PathText::capacity()];
-    joined[0] = 0;
+    std::string joined;
     if (name[0] != '/') {
         // A relative program directory is taken from the working directory;
         // without one the name stays relative and is not normalised.
-        if (app_dir.s[0] != '/') {
-            if (getcwd(joined, PathText::capacity()))
-                strcat(joined, "/");
-            else
-                joined[0] = 0;
-        }
-        strcat(joined, app_dir.s);
+        char cwd[PATH_MAX];
+        if (app_dir.s[0] != '/' && getcwd(cwd, sizeof cwd))
+            joined = std::string(cwd) + "/";
+        joined += app_dir.s;
     }
-    ASSERT(strlen(joined) + strlen(name) < sizeof joined);
-    strcat(joined, name);
-    if (joined[0] != '/') {
-        copy_text(destination, joined);
-        return destination.s;
-    }
-    char normal[sizeof joined];
-    normalise_path(joined, normal);
-    copy_text(destination, normal);
-    return destination.s;
+    joined += name;
+    if (joined[0] != '/')
+        return fit_path(destination, joined);
+    // Normalising adds at most the leading and a trailing '/'.
+    std::string normal(joined.size() + 2, '\0');
+    normalise_path(joined.c_str(), &normal[0]);
+    normal.resize(strlen(normal.c_str()));
+    return fit_path(destination, normal);
+}
+
+bool join_path(PathText& destination, const char* a, const char* b)
+{
+    size_t la = strlen(a), lb = strlen(b);
+    if (la + lb >= sizeof destination.s)
+        return false;
+    memcpy(destination.s, a, la);
+    memcpy(destination.s + la, b, lb + 1);
+    return true;
 }
 
 int64_t file_time(const char* name)

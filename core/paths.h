@@ -17,7 +17,11 @@ void set_app_path(const char* dir);
 // other name is placed under the program's directory; the result is
 // normalised lexically ("." and ".." folded, repeated '/' merged). No name
 // gives the program's directory itself.
+// A result of PATH_MAX characters or more ends the program naming the path.
 const char* resolve_path(PathText& destination, const char* name);
+// destination = a followed by b; false (destination unchanged) when that
+// would not fit.
+bool join_path(PathText& destination, const char* a, const char* b);
 
 // Last-modification time in seconds, or 0 when the file cannot be examined.
 int64_t file_time(const char* name);

@@ -1,4 +1,4 @@
-// settings.cpp - display options from the settings store and the command line.
+// settings.cpp - display and sound options from the settings store and the command line.
 #include "settings.h"
 
 #include <errno.h>
@@ -7,6 +7,7 @@
 
 #include "../libs/inc/misc/zu_utils.h"
 #include "../platform/platform.h"
+#include "log.h"
 
 static Settings current; // filled by read_settings at start-up
 
@@ -25,7 +26,21 @@ static const Switch SWITCHES[] = {
     {"-novs", [](Settings& s) { s.vsync = false; }},
     {"-fullscr", [](Settings& s) { s.fullscreen = true; }},
     {"-win", [](Settings& s) { s.fullscreen = false; }},
+    {"-mute", [](Settings& s) { s.sound = false; }},
+    {"-sound", [](Settings& s) { s.sound = true; }},
 };
+
+static int read_volume()
+{
+    uint32_t volume;
+    if (!settings_read_dword("volume", &volume))
+        return DEFAULT_VOLUME;
+    if (volume > MAX_VOLUME) {
+        log_message("stored volume %u is above %d; playing at %d", volume, MAX_VOLUME, MAX_VOLUME);
+        return MAX_VOLUME;
+    }
+    return static_cast<int>(volume);
+}
 
 static uint64_t seed_value(const char* text)
 {
@@ -61,6 +76,9 @@ void read_settings(int argc, const char* const* argv)
     current.window_width = current.window_height = 0;
     current.antialias = false;
     current.vsync = true;
+    current.fast_voxels = false;
+    current.sound = true;
+    current.volume = read_volume();
     current.seed_given = false;
     current.record_file = current.replay_file = nullptr;
 
@@ -70,6 +88,9 @@ void read_settings(int argc, const char* const* argv)
         current.antialias = (flags & SETTINGS_ANTIALIAS) != 0;
         current.vsync = (flags & SETTINGS_VSYNC) != 0;
         current.fast_voxels = (flags & SETTINGS_FAST_VOXELS) != 0;
+        current.sound = (flags & SETTINGS_MUTE) == 0;
+    } else if (*registry_last_error()) {
+        log_message("can't read the settings: %s", registry_last_error());
     }
 
     for (int i = 1; i < argc; ++i) {

@@ -1,9 +1,11 @@
-// settings.h - display options from the settings store and the command line.
+// settings.h - display and sound options from the settings store and the
+// command line.
 //
-// The store holds one value, "flags": bit 0 fullscreen, bit 1 antialias,
-// bit 2 vsync, bit 3 fast_voxels. Command-line switches override it. Three
-// switches take a value from the next argument and live for one run only:
-// "-seed N" (the game's seed), "-record FILE" and "-replay FILE".
+// The store holds "flags": bit 0 fullscreen, bit 1 antialias, bit 2 vsync,
+// bit 3 fast_voxels, bit 4 mute (set: no sound); and "volume", 0 to 100.
+// Command-line switches override them. Three switches take a value from the
+// next argument and live for one run only: "-seed N" (the game's seed),
+// "-record FILE" and "-replay FILE".
 #pragma once
 
 #include <stdint.h>
@@ -13,14 +15,19 @@ enum {
     SETTINGS_ANTIALIAS = 2,
     SETTINGS_VSYNC = 4,
     SETTINGS_FAST_VOXELS = 8,
+    SETTINGS_MUTE = 16,
 };
+
+enum { DEFAULT_VOLUME = 80, MAX_VOLUME = 100 };
 
 struct Settings {
     bool fullscreen = false;
     bool antialias = false;
     bool vsync = true;
     bool fast_voxels = false;
-    int window_width = 0; // 0: not given, the maximised client size decides
+    bool sound = true;
+    int volume = DEFAULT_VOLUME; // 0 to MAX_VOLUME
+    int window_width = 0;        // 0: not given, the maximised client size decides
     int window_height = 0;
     bool seed_given = false; // -seed: the game starts from seed instead of the counter
     uint64_t seed = 0;
@@ -28,9 +35,10 @@ struct Settings {
     const char* replay_file = nullptr;
 };
 
-// Fills the settings from "flags" and then from the arguments after argv[0],
-// which must outlive the settings. A value switch without a valid value, or
-// switches that exclude each other, are fatal errors.
+// Fills the settings from "flags" and "volume" and then from the arguments
+// after argv[0], which must outlive the settings; a stored volume above
+// MAX_VOLUME is logged and taken as MAX_VOLUME. A value switch without a
+// valid value, or switches that exclude each other, are fatal errors.
 void read_settings(int argc, const char* const* argv);
 const Settings& settings();
 

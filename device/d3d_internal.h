@@ -19,6 +19,9 @@ void current_target_size(int* width, int* height);
 void create_vertex_input();
 void release_vertex_input();
 void set_default_states();
+// The vertex array object's attributes are set only where they change; this
+// makes the next draw set them all again (after a buffer was deleted).
+void forget_vertex_input();
 
 // Texture stages: set_texture's range, and the shaders' samplers s0..s15
 // are tied to the stages of the same number.

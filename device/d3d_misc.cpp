@@ -9,6 +9,15 @@
 #include "d3d_vbuf.h"
 #include "vertexAttribs.h"
 
+// One attribute as the vertex array object holds it; format is an
+// AttribType, -1 when the attribute's state is unknown.
+struct AttribState {
+    GLuint buffer;
+    int format, stride, divisor;
+    uintptr_t offset;
+    int enabled; // 0 or 1; -1 unknown
+};
+
 static struct {
     VertexDeclaration declarations[MAX_VERTEX_DECLARATIONS]; // made at start-up, emptied at close
     VertexDeclaration* current;                              // set_vertex_declaration; cleared at close
@@ -18,6 +27,18 @@ static struct {
     GLuint vao;              // the one vertex array object, bound for the device's lifetime
     GLuint quad;             // the full-screen quad's four positions
     Matrix view, projection; // set_view, set_projection
+    // What the vertex array object holds, so that a draw sets only what
+    // changed; forgotten (all unknown) with the object and when a buffer is
+    // deleted.
+    AttribState attribs[ATTR_COUNT];
+    GLuint arrayBuffer, elementBuffer; // bound now; ~0 when unknown
+    // With base instances (GL 4.2) an instanced stream's offset in whole
+    // records becomes the draw's first instance instead of new attribute
+    // pointers: runs of one buffer drawn one after another then change
+    // nothing. Both set by create_vertex_input / apply_vertex_input.
+    bool baseInstance;
+    int firstInstance;
+    DrawCounts counts; // since reset_draw_counts
 } misc;
 
 // Attribute locations by usage, then usage index; -1 past the table.
@@ -94,8 +115,17 @@ void set_instancing(int instance_count)
     misc.instances = instance_count > 0 ? instance_count : 0;
 }
 
-// Points one attribute at its stream as the element's type says.
-static void point_attribute(const DeviceElement& e, const StreamSource& s)
+void forget_vertex_input()
+{
+    for (AttribState& a : misc.attribs)
+        a = {0, -1, 0, 0, 0, -1};
+    misc.arrayBuffer = misc.elementBuffer = ~0u;
+}
+
+// Points one attribute at a buffer in one of the element types' formats,
+// unless it points there already.
+static void point_attribute(
+    int location, GLuint buffer, int format, int stride, uintptr_t offset, int divisor)
 {
     static const struct {
         GLint size;
@@ -112,18 +142,46 @@ static void point_attribute(const DeviceElement& e, const StreamSource& s)
         {2, GL_SHORT, GL_FALSE},
         {4, GL_SHORT, GL_FALSE},
     };
-    const auto& f = FORMATS[e.type];
-    const void* at = reinterpret_cast<const void*>(static_cast<uintptr_t>(s.offset + e.offset));
-    glBindBuffer(GL_ARRAY_BUFFER, s.buffer->buffer);
-    glVertexAttribPointer(e.location, f.size, f.type, f.normalised, s.stride, at);
-    // Instanced: stream 0 repeats for every copy, stream 1 advances per copy.
-    glVertexAttribDivisor(e.location, misc.instances > 0 && e.stream == 1 ? 1 : 0);
+    AttribState& a = misc.attribs[location];
+    if (a.buffer != buffer || a.format != format || a.stride != stride || a.offset != offset) {
+        if (misc.arrayBuffer != buffer) {
+            glBindBuffer(GL_ARRAY_BUFFER, buffer);
+            misc.arrayBuffer = buffer;
+        }
+        const auto& f = FORMATS[format];
+        glVertexAttribPointer(
+            location, f.size, f.type, f.normalised, stride, reinterpret_cast<const void*>(offset));
+        a.buffer = buffer;
+        a.format = format;
+        a.stride = stride;
+        a.offset = offset;
+    }
+    if (a.divisor != divisor) {
+        glVertexAttribDivisor(location, divisor);
+        a.divisor = divisor;
+    }
+}
+
+// Enables exactly the attributes marked, switching only those that differ.
+static void enable_attributes(const bool (&enabled)[ATTR_COUNT])
+{
+    for (int loc = 0; loc < ATTR_COUNT; ++loc) {
+        AttribState& a = misc.attribs[loc];
+        if (a.enabled == static_cast<int>(enabled[loc]))
+            continue;
+        if (enabled[loc])
+            glEnableVertexAttribArray(loc);
+        else
+            glDisableVertexAttribArray(loc);
+        a.enabled = enabled[loc];
+    }
 }
 
 // The declaration and streams as they stand, onto the vertex array object.
 static void apply_vertex_input()
 {
     bool enabled[ATTR_COUNT] = {};
+    misc.firstInstance = 0;
     if (VertexDeclaration* d = misc.current) {
         for (int i = 0; i < d->count; ++i) {
             const DeviceElement& e = d->elements[i];
@@ -132,17 +190,24 @@ static void apply_vertex_input()
             const StreamSource& s = stream_source(e.stream);
             if (!s.buffer || !s.buffer->buffer)
                 continue;
-            point_attribute(e, s);
+            // Instanced: stream 0 repeats for every copy, stream 1 advances per copy.
+            int divisor = misc.instances > 0 && e.stream == 1 ? 1 : 0;
+            int offset = s.offset;
+            if (divisor && misc.baseInstance && s.stride > 0) {
+                misc.firstInstance = s.offset / s.stride;
+                offset -= misc.firstInstance * s.stride;
+            }
+            point_attribute(e.location, s.buffer->buffer, e.type, s.stride,
+                static_cast<uintptr_t>(offset + e.offset), divisor);
             enabled[e.location] = true;
         }
     }
-    for (int loc = 0; loc < ATTR_COUNT; ++loc) {
-        if (enabled[loc])
-            glEnableVertexAttribArray(loc);
-        else
-            glDisableVertexAttribArray(loc);
+    enable_attributes(enabled);
+    GLuint indices = bound_index_buffer();
+    if (misc.elementBuffer != indices) {
+        glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, indices);
+        misc.elementBuffer = indices;
     }
-    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, bound_index_buffer());
 }
 
 static void prepare_draw()
@@ -189,6 +254,23 @@ static int vertices_of(PrimitiveType type, int primitives)
     }
 }
 
+// One more draw of `instances` copies for the counts.
+static void count_draw(int instances)
+{
+    ++misc.counts.draws;
+    misc.counts.instances += instances;
+}
+
+const DrawCounts& draw_counts()
+{
+    return misc.counts;
+}
+
+void reset_draw_counts()
+{
+    misc.counts = {};
+}
+
 static void check_draw(const char* what)
 {
     if (uint32_t code = d3d_take_error())
@@ -208,11 +290,15 @@ void draw_indexed(PrimitiveType type, int base_vertex, int min_index, int vertex
     apply_vertex_input();
     const void* first = reinterpret_cast<const void*>(static_cast<uintptr_t>(start_index) * 2);
     int count = vertices_of(type, primitive_count);
-    if (misc.instances > 0)
+    if (misc.instances > 0 && misc.firstInstance > 0)
+        glDrawElementsInstancedBaseVertexBaseInstance(gl_mode(type), count, GL_UNSIGNED_SHORT, first,
+            misc.instances, base_vertex, static_cast<GLuint>(misc.firstInstance));
+    else if (misc.instances > 0)
         glDrawElementsInstancedBaseVertex(
             gl_mode(type), count, GL_UNSIGNED_SHORT, first, misc.instances, base_vertex);
     else
         glDrawElementsBaseVertex(gl_mode(type), count, GL_UNSIGNED_SHORT, first, base_vertex);
+    count_draw(misc.instances > 0 ? misc.instances : 1);
     check_draw("draw_indexed");
 }
 
@@ -221,19 +307,19 @@ void draw_prim(PrimitiveType type, int start_vertex, int primitive_count)
     prepare_draw();
     apply_vertex_input();
     glDrawArrays(gl_mode(type), start_vertex, vertices_of(type, primitive_count));
+    count_draw(1);
     check_draw("draw_prim");
 }
 
 void draw_fullscreen_quad()
 {
     prepare_draw();
-    for (int loc = 0; loc < ATTR_COUNT; ++loc)
-        glDisableVertexAttribArray(loc);
-    glBindBuffer(GL_ARRAY_BUFFER, misc.quad);
-    glVertexAttribPointer(ATTR_POSITION0, 3, GL_FLOAT, GL_FALSE, 12, nullptr);
-    glVertexAttribDivisor(ATTR_POSITION0, 0);
-    glEnableVertexAttribArray(ATTR_POSITION0);
+    bool enabled[ATTR_COUNT] = {};
+    enabled[ATTR_POSITION0] = true;
+    point_attribute(ATTR_POSITION0, misc.quad, ATTRIB_FLOAT3, 12, 0, 0);
+    enable_attributes(enabled);
     glDrawArrays(GL_TRIANGLE_STRIP, 0, 4);
+    count_draw(1);
     check_draw("draw_prim");
 }
 
@@ -328,6 +414,7 @@ void get_view_projection(Matrix* out)
 
 void create_vertex_input()
 {
+    misc.baseInstance = epoxy_gl_version() >= 42 || epoxy_has_gl_extension("GL_ARB_base_instance");
     glGenVertexArrays(1, &misc.vao);
     glBindVertexArray(misc.vao);
     static const float QUAD[4][3] = {{-1, -1, 0}, {-1, 1, 0}, {1, -1, 0}, {1, 1, 0}};
@@ -335,6 +422,7 @@ void create_vertex_input()
     glBindBuffer(GL_ARRAY_BUFFER, misc.quad);
     glBufferData(GL_ARRAY_BUFFER, sizeof QUAD, QUAD, GL_STATIC_DRAW);
     glBindBuffer(GL_ARRAY_BUFFER, 0);
+    forget_vertex_input();
 }
 
 void release_vertex_input()
@@ -345,6 +433,7 @@ void release_vertex_input()
         glDeleteVertexArrays(1, &misc.vao);
     misc.quad = misc.vao = 0;
     misc.instances = 0;
+    forget_vertex_input();
 }
 
 void set_default_states()

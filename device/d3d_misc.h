@@ -92,6 +92,14 @@ enum PrimitiveType {
     PRIM_TRIANGLE_STRIP = 5,
     PRIM_TRIANGLE_FAN = 6,
 };
+// Draw calls and the instances they drew (1 for a draw without
+// instancing), counted for the benchmarks since the last reset.
+struct DrawCounts {
+    int64_t draws, instances;
+};
+const DrawCounts& draw_counts();
+void reset_draw_counts();
+
 // Draws from the bound index buffer; a failure ends the program.
 void draw_indexed(PrimitiveType type, int base_vertex, int min_index, int vertex_count, int start_index,
     int primitive_count);

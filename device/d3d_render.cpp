@@ -31,11 +31,13 @@ static struct {
     GLuint sceneFbo, sceneColor, sceneDepth;
     GLuint resolveFbo; // reads the scene into a texture; lives with the device
     bool sceneBound;   // the scene targets are the render target (else the back buffer)
-    // A copy of the back buffer taken at each presentation, which is what the
-    // window shows afterwards (screenshots read it); made and released with
-    // the scene targets. presented: the copy holds a frame.
+    // A copy of the back buffer taken at a presentation that was asked for
+    // (keep_next_presented_frame), which is what the window shows afterwards;
+    // made at the first request, released with the scene targets.
+    // presented: the copy holds a frame; keepNext: the next presentation
+    // fills it.
     GLuint frontFbo, frontColor;
-    bool presented;
+    bool presented, keepNext;
     // Fences: the frame fences alternate, so the CPU runs at most two frames
     // ahead of the GPU. Released before every reset, made again after it.
     GLsync frameFence[2];
@@ -139,16 +141,11 @@ static int multisample_levels(int* counts, int max_counts)
     return n;
 }
 
-// What Direct3D's presentation parameters decide here: the size of a
-// full-screen back buffer, the presentation interval and the scene's
-// multisampling.
-static void choose_presentation(int* width, int* height)
+// What Direct3D's presentation parameters decide here: the presentation
+// interval and the scene's multisampling. The back buffer takes the size it
+// is given in either mode: the window's, which full screen need not change.
+static void choose_presentation()
 {
-    int w, h;
-    if (device.fullscreen && plat_desktop_size(&w, &h)) {
-        *width = w;
-        *height = h;
-    }
     plat_gl_set_vsync(settings().vsync);
     int counts[8];
     int levels = multisample_levels(counts, 8);
@@ -166,7 +163,7 @@ static void release_front_copy()
     if (device.frontColor)
         glDeleteRenderbuffers(1, &device.frontColor);
     device.frontFbo = device.frontColor = 0;
-    device.presented = false;
+    device.presented = device.keepNext = false;
 }
 
 // Opaque RGB: the copy reads back with alpha 255 whatever the back buffer
@@ -237,7 +234,6 @@ static bool create_scene_targets()
         release_scene_targets();
         return false;
     }
-    create_front_copy();
     return true;
 }
 
@@ -285,7 +281,7 @@ bool init_d3d(int width, int height)
     if (epoxy_gl_version() < 45 && !epoxy_has_gl_extension("GL_ARB_clip_control"))
         return init_failed("OpenGL 4.5, or 3.3 with ARB_clip_control, is needed");
     device.created = true;
-    choose_presentation(&width, &height);
+    choose_presentation();
     device.width = width;
     device.height = height;
     create_vertex_input();
@@ -339,7 +335,7 @@ bool resize_d3d(int width, int height, bool fullscreen)
     release_fences();
     release_scene_targets();
     device.fullscreen = fullscreen;
-    choose_presentation(&width, &height);
+    choose_presentation();
     // OpenGL has no reset that could fail: the context stays, the back
     // buffer follows the window.
     device.width = width;
@@ -379,7 +375,8 @@ void present_frame()
 {
     if (!device.created)
         return;
-    if (device.frontFbo) {
+    if (device.keepNext && device.frontFbo) {
+        device.keepNext = false;
         glBindFramebuffer(GL_READ_FRAMEBUFFER, 0);
         glBindFramebuffer(GL_DRAW_FRAMEBUFFER, device.frontFbo);
         glBlitFramebuffer(0, 0, device.width, device.height, 0, 0, device.width, device.height,
@@ -388,6 +385,15 @@ void present_frame()
         device.presented = true;
     }
     plat_gl_swap();
+}
+
+void keep_next_presented_frame()
+{
+    if (!device.created)
+        return;
+    if (!device.frontFbo)
+        create_front_copy();
+    device.keepNext = device.frontFbo != 0;
 }
 
 bool read_presented_frame(uint32_t* pixels)

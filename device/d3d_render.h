@@ -42,9 +42,13 @@ bool render_frame(float lag_seconds);
 void present_frame();
 // The device exists: init_d3d succeeded and close_d3d has not run since.
 bool d3d_created();
-// The last presented frame as the window shows it, screen_width x
-// screen_height opaque 0xAARRGGBB pixels, top row first; false without a
-// device or before the first presentation (since creation or a reset).
+// Asks the next present_frame to keep a copy of the frame it presents:
+// copying every frame would cost each of them a full-screen blit.
+void keep_next_presented_frame();
+// The frame kept by the last presentation asked to keep one, as the window
+// showed it: screen_width x screen_height opaque 0xAARRGGBB pixels, top row
+// first; false without a device or before a frame was kept (since creation
+// or a reset).
 bool read_presented_frame(uint32_t* pixels);
 
 // Render target 0 and depth: the scene targets, or the back buffer without depth.

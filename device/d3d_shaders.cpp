@@ -2,6 +2,7 @@
 #include "d3d_shaders.h"
 
 #include <epoxy/gl.h>
+#include <math.h>
 #include <stdio.h>
 #include <stdlib.h>
 
@@ -106,6 +107,7 @@ static bool link_pair(Shader* s)
     s->pixelOffsetAt = glGetUniformLocation(s->program, "pixelOffset");
     s->alphaRefAt = glGetUniformLocation(s->program, "alphaRef");
     s->constantsSeen = -1;
+    s->sentOffset[0] = s->sentOffset[1] = s->sentAlphaRef = NAN;
     glUseProgram(s->program);
     for (int i = 0; i < SAMPLER_STAGES; ++i) {
         char sampler[8];
@@ -119,29 +121,28 @@ static bool link_pair(Shader* s)
 }
 
 // The dependency block: names each ended by a zero byte, up to an empty name
-// or the end of the block.
-static void read_dependencies(Shader* s, const char* block, int size)
+// or the end of the block. A name no path could have is a damaged file.
+static void read_dependencies(DynArray<ShaderDependency>* dependencies, const char* block, int size)
 {
     for (int at = 0; at < size && block[at];) {
         int end = at;
         while (end < size && block[end])
             ++end;
-        char name[4 * PathText::capacity()];
-        int len = end - at < static_cast<int>(sizeof name) ? end - at : static_cast<int>(sizeof name) - 1;
-        memcpy(name, block + at, len);
-        name[len] = 0;
+        int len = end - at;
+        if (len >= PathText::capacity())
+            throw InputStream::Exception("a dependency's name is longer than a path may have", -1);
         ShaderDependency dep;
-        copy_text(dep.name, name);
+        memcpy(dep.name.s, block + at, len);
+        dep.name.s[len] = 0;
         dep.time = file_time(dep.name.s);
-        s->dependencies.push(dep);
+        dependencies->push(dep);
         at = end + 1;
     }
 }
 
-// Reads the file into the slot's dependency list and one buffer of both
-// stages; false for a foreign or short file.
-static bool read_cache_file(
-    Shader* s, const char* path, DynArray<char>* code, uint32_t* vsLength, uint32_t* psLength)
+// Reads one cache file; the header says what each part holds.
+bool read_shader_cache_file(const char* path, DynArray<ShaderDependency>* dependencies, DynArray<char>* code,
+    uint32_t* vsLength, uint32_t* psLength)
 {
     try {
         FileInputStream in;
@@ -159,7 +160,7 @@ static bool read_cache_file(
         DynArray<char> block;
         block.resize(static_cast<int>(header[1]) + 1);
         in.read(block.data(), header[1]);
-        read_dependencies(s, block.data(), header[1]);
+        read_dependencies(dependencies, block.data(), header[1]);
         code->resize(static_cast<int>(header[2] + header[3]) + 1);
         in.read(code->data(), header[2]);
         in.read(code->data() + header[2], header[3]);
@@ -180,7 +181,7 @@ static bool load_shader_cache(Shader* s)
     s->dependencies.clear();
     DynArray<char> code;
     uint32_t vsLength = 0, psLength = 0;
-    if (!read_cache_file(s, path.s, &code, &vsLength, &psLength))
+    if (!read_shader_cache_file(path.s, &s->dependencies, &code, &vsLength, &psLength))
         return false;
     int64_t cacheTime = file_time(path.s);
     for (const ShaderDependency& dep : s->dependencies) {
@@ -249,10 +250,17 @@ void apply_shader_state(float alpha_ref)
     static const float NEAR_HALF = 0.5f - 1.0f / 64;
     int w, h;
     current_target_size(&w, &h);
-    if (s->pixelOffsetAt >= 0 && w > 0 && h > 0)
-        glUniform2f(s->pixelOffsetAt, 2 * NEAR_HALF / w, -2 * NEAR_HALF / h);
-    if (s->alphaRefAt >= 0)
+    if (s->pixelOffsetAt >= 0 && w > 0 && h > 0) {
+        float x = 2 * NEAR_HALF / w, y = -2 * NEAR_HALF / h;
+        if (x != s->sentOffset[0] || y != s->sentOffset[1])
+            glUniform2f(s->pixelOffsetAt, x, y);
+        s->sentOffset[0] = x;
+        s->sentOffset[1] = y;
+    }
+    if (s->alphaRefAt >= 0 && alpha_ref != s->sentAlphaRef) {
         glUniform1f(s->alphaRefAt, alpha_ref);
+        s->sentAlphaRef = alpha_ref;
+    }
 }
 
 void free_shader(Shader* shader)

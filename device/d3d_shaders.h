@@ -26,6 +26,13 @@ struct ShaderDependency {
     int64_t time; // file_time when the pair was loaded; 0 for a file that is absent
 };
 
+// Reads a shader cache file: appends the sources it was built from (with
+// their times now) to dependencies and puts both stages' code, vertex stage
+// first, into code with a zero after it. False, with the reason logged, for a
+// missing, foreign, short or hostile file.
+bool read_shader_cache_file(const char* path, DynArray<ShaderDependency>* dependencies, DynArray<char>* code,
+    uint32_t* vsLength, uint32_t* psLength);
+
 // A table slot; the handle of a shader is its address. Free while vs is 0.
 struct Shader {
     uint32_t vs, ps;      // GL shader objects
@@ -35,6 +42,9 @@ struct Shader {
     uint32_t program;  // the linked pair
     int constantsSeen; // constants_version when this program last received the registers
     int constantsAt, pixelOffsetAt, alphaRefAt; // uniform locations, -1 when unused
+    // The pixel offset and alpha reference this program last received; NaN
+    // after linking, so the first draw sends them.
+    float sentOffset[2], sentAlphaRef;
 
     bool empty() const { return vs == 0; }
     void release();

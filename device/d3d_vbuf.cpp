@@ -64,8 +64,12 @@ static uint32_t create_gl_buffer(BufferEntry* e)
 
 static void release_gl_buffer(BufferEntry* e)
 {
-    if (e->buffer)
+    if (e->buffer) {
         glDeleteBuffers(1, &e->buffer);
+        // A new buffer may get the same name; the vertex input must not
+        // take it for the old one.
+        forget_vertex_input();
+    }
     e->buffer = 0;
 }
 
@@ -124,7 +128,8 @@ void destroy_index_buffer(IndexBuffer* ib)
     *slot_of(ib) = {};
 }
 
-static void* lock_buffer(BufferEntry* e, int offset, int size)
+// Maps the range with the access given; null for a bad handle or range.
+static void* map_buffer(BufferEntry* e, int offset, int size, GLbitfield access)
 {
     if (!e || !e->buffer)
         return nullptr;
@@ -132,15 +137,20 @@ static void* lock_buffer(BufferEntry* e, int offset, int size)
         size = e->size - offset;
     if (offset < 0 || size <= 0 || size > e->size - offset)
         return nullptr;
-    // Discarding lets the driver hand out fresh memory without waiting for
-    // draws that still read the old contents.
-    GLbitfield access = GL_MAP_WRITE_BIT | (is_static(e) ? 0 : GL_MAP_INVALIDATE_BUFFER_BIT);
     glBindBuffer(GL_COPY_WRITE_BUFFER, e->buffer);
     void* p = glMapBufferRange(GL_COPY_WRITE_BUFFER, offset, size, access);
     glBindBuffer(GL_COPY_WRITE_BUFFER, 0);
     if (!p)
         d3d_take_error();
     return p;
+}
+
+static void* lock_buffer(BufferEntry* e, int offset, int size)
+{
+    // Discarding lets the driver hand out fresh memory without waiting for
+    // draws that still read the old contents.
+    bool dynamic = e && !is_static(e);
+    return map_buffer(e, offset, size, GL_MAP_WRITE_BIT | (dynamic ? GL_MAP_INVALIDATE_BUFFER_BIT : 0));
 }
 
 static void unlock_buffer(BufferEntry* e)
@@ -156,6 +166,13 @@ static void unlock_buffer(BufferEntry* e)
 void* lock_vertex_buffer(VertexBuffer* vb, int offset, int size)
 {
     return lock_buffer(vb, offset, size);
+}
+
+void* lock_vertex_buffer_no_overwrite(VertexBuffer* vb, int offset, int size)
+{
+    if (!vb || is_static(vb))
+        return nullptr;
+    return map_buffer(vb, offset, size, GL_MAP_WRITE_BIT | GL_MAP_UNSYNCHRONIZED_BIT);
 }
 
 void* lock_index_buffer(IndexBuffer* ib, int offset, int size)

@@ -33,6 +33,11 @@ void destroy_index_buffer(IndexBuffer* ib);
 // Write access to size bytes from offset (size 0: to the end); null when the
 // handle is null or empty or the range is bad. Dynamic buffers are discarded.
 void* lock_vertex_buffer(VertexBuffer* vb, int offset, int size);
+// Write access to size bytes from offset of a dynamic buffer that keeps the
+// rest of its contents and does not wait for draws still reading it: the
+// caller writes only where no pending draw reads (a ring of records, started
+// again with a discarding lock when it is full). Null as lock_vertex_buffer.
+void* lock_vertex_buffer_no_overwrite(VertexBuffer* vb, int offset, int size);
 void* lock_index_buffer(IndexBuffer* ib, int offset, int size);
 void unlock_vertex_buffer(VertexBuffer* vb);
 void unlock_index_buffer(IndexBuffer* ib);

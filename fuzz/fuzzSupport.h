@@ -11,5 +11,9 @@
 
 struct FuzzRejected { };
 
-// Writes the input to this process's scratch file and returns its path.
+// Puts the input into this process's memory file and returns a path that
+// opens it from the start.
 const char* fuzz_input_file(const uint8_t* data, size_t size);
+
+// libFuzzer's own mutation of data[0..size) into at most max_size bytes.
+extern "C" size_t LLVMFuzzerMutate(uint8_t* data, size_t size, size_t max_size);

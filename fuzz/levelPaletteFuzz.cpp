@@ -4,6 +4,7 @@
 
 #include "fuzzSupport.h"
 #include "gen/levelTiles.h"
+#include "packedMutator.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
@@ -16,4 +17,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     } catch (const FuzzRejected&) {
     }
     return 0;
+}
+
+extern "C" size_t LLVMFuzzerCustomMutator(uint8_t* data, size_t size, size_t max_size, unsigned seed)
+{
+    return mutate_palette_file(data, size, max_size, seed);
 }

@@ -5,6 +5,7 @@
 
 #include "fuzzSupport.h"
 #include "gen/levelTiles.h"
+#include "packedMutator.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
@@ -29,4 +30,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     }
     free_level_tiles();
     return 0;
+}
+
+extern "C" size_t LLVMFuzzerCustomMutator(uint8_t* data, size_t size, size_t max_size, unsigned seed)
+{
+    return mutate_tiles_file(data, size, max_size, seed);
 }

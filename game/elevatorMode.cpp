@@ -10,6 +10,7 @@
 #include <math.h>
 #include <string.h>
 
+#include "../sound/sound.h"
 #include "../voxel/dynCubeRender.h"
 #include "../voxel/levelGrid.h"
 #include "../voxel/loadSprite.h"
@@ -101,10 +102,12 @@ public:
             elevator.minX, elevator.minY, CAB_FRONT, elevator.maxX, elevator.maxY, CAB_BACK);
         clear_shaft();
         elevator.speed = 1;
+        play_sound(SOUND_ELEVATOR);
     }
 
     void leave(GameMode*) override
     {
+        stop_sound(SOUND_ELEVATOR);
         voxel_sprite_free(elevator.cabSprite);
         elevator.cabSprite = nullptr;
     }

@@ -6,6 +6,7 @@
 #include "../core/log.h"
 #include "../kiln/debugVis.h"
 #include "../libs/inc/cont/zu_dynArray.h"
+#include "../sound/sound.h"
 #include "../voxel/dynCubeRender.h"
 #include "../voxel/loadSprite.h"
 #include "hero.h"
@@ -123,9 +124,12 @@ void damage_enemy(Enemy& robot, int amount)
     if (robot.health <= 0)
         return;
     robot.health -= amount;
+    float pan = screen_pan(robot.position.x);
+    play_sound(SOUND_ROBOT_HIT, pan);
     if (robot.health > 0)
         return;
     emit_burst(robot.position, -ENEMY_BOX_LO.x, ENEMY_BOX_HI.y, BURST_COLOUR);
+    play_sound(SOUND_ROBOT_BURST, pan);
 }
 
 bool wake_robots(const DynArray<uint16_t>& indices)

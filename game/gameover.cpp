@@ -4,6 +4,7 @@
 #include "../core/display.h"
 #include "../core/input.h"
 #include "../kiln/font.h"
+#include "../sound/sound.h"
 #include "../voxel/dynCubeRender.h"
 #include "gameMode.h"
 #include "scene.h"
@@ -27,7 +28,11 @@ static bool restart_released()
 
 class GameOverMode final : public GameMode {
 public:
-    void enter(GameMode*) override { gameOver.waitTime = RESTART_PAUSE; }
+    void enter(GameMode*) override
+    {
+        gameOver.waitTime = RESTART_PAUSE;
+        play_sound(SOUND_GAME_OVER);
+    }
     void leave(GameMode*) override { }
 
     // Keys released during the pause are not remembered: a key held through

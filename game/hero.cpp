@@ -7,6 +7,7 @@
 #include "../core/input.h"
 #include "../core/log.h"
 #include "../kiln/debugVis.h"
+#include "../sound/sound.h"
 #include "../voxel/dynCubeRender.h"
 #include "../voxel/loadSprite.h"
 #include "gameMode.h"
@@ -28,6 +29,7 @@ static const float STEP_HEIGHT = 4;
 static const float FALL_OUT_DEPTH = -400;
 static const float INVULNERABILITY = 1;
 static const float EXIT_TIME = 0.5f;
+static const float LANDING_SPEED = 120; // landing faster than this is heard: a jump, not a step down
 static const float SHOT_SPEED = 200;
 static const float SHOT_START = 4; // voxels along the aim from the shoulder
 static const uint32_t SHOT_COLOUR = 0xff14ff14;
@@ -85,7 +87,7 @@ void place_hero(float x, float y)
     h.body = facing_frame(true, h.position);
     h.facingRight = true;
     h.onGround = false;
-    h.hurt = false;
+    h.hurt = h.shotOwed = false;
     h.velocityX = h.velocityY = 0;
     h.legPhase = h.fireCooldown = h.invulnerable = h.exitTime = 0;
     player.camera.current = {x, y + CAMERA_HEIGHT, 0, 1};
@@ -200,8 +202,13 @@ static void take_hit()
         return;
     h.health -= 1;
     h.invulnerable = INVULNERABILITY;
-    if (h.health <= 0)
-        emit_burst(h.position, -HERO_BOX_LO.x, HERO_BOX_HI.y, BURST_COLOUR);
+    float pan = screen_pan(h.position.x);
+    if (h.health > 0) {
+        play_sound(SOUND_HERO_HURT, pan);
+        return;
+    }
+    emit_burst(h.position, -HERO_BOX_LO.x, HERO_BOX_HI.y, BURST_COLOUR);
+    play_sound(SOUND_HERO_DEATH, pan);
 }
 
 static void step_legs(float start_x, int direction)
@@ -230,13 +237,19 @@ static void aim_and_fire(float dt)
     }
 
     h.fireCooldown = fmaxf(0, h.fireCooldown - dt);
-    bool trigger = input_down(VK_LBUTTON) || input_down(VK_RBUTTON);
-    if (h.health < 0 || level_complete() || h.fireCooldown != 0 || !trigger)
+    if (h.health < 0 || level_complete()) {
+        h.shotOwed = false;
         return;
+    }
+    bool trigger = h.shotOwed || input_down(VK_LBUTTON) || input_down(VK_RBUTTON);
+    if (h.fireCooldown != 0 || !trigger)
+        return;
+    h.shotOwed = false;
     const Vec4& d = h.aimDirection;
     fire_shot(SHOT_HITS_ENEMIES, &player.hero,
         {shoulder.x + SHOT_START * d.x, shoulder.y + SHOT_START * d.y, shoulder.z + SHOT_START * d.z, 1},
         {SHOT_SPEED * d.x, SHOT_SPEED * d.y, SHOT_SPEED * d.z, 0}, SHOT_COLOUR);
+    play_sound(SOUND_SHOT, screen_pan(shoulder.x));
     h.fireCooldown = 1 / player.fireRate;
 }
 
@@ -251,6 +264,7 @@ uint32_t hero_motion_step(HeroMotion& m, int direction, bool jump, float dt)
     const Vec4 start = m.position;
     Vec4 target = {start.x + m.velocityX * dt, start.y + m.velocityY * dt, start.z, start.w};
     uint32_t flags = move_with_step(m.position, &player.hero, target, HERO_BOX_LO, HERO_BOX_HI, STEP_HEIGHT);
+    m.stepVelocityY = m.velocityY;
     if (flags & (HIT_LEFT | HIT_RIGHT))
         m.velocityX = 0;
     if (flags & (ON_GROUND | HIT_CEILING))
@@ -274,7 +288,8 @@ static void hero_half_step(float dt)
         jump = input_pressed(KEY_W) || input_pressed(VK_UP) || input_pressed(VK_SPACE);
     }
     const Vec4 start = h.position;
-    HeroMotion m = {h.position, h.velocityX, h.velocityY, h.onGround};
+    HeroMotion m = {h.position, h.velocityX, h.velocityY, h.onGround, 0};
+    bool wasOnGround = h.onGround;
     uint32_t flags = hero_motion_step(m, direction, jump, dt);
     h.position = m.position;
     h.velocityX = m.velocityX;
@@ -284,11 +299,15 @@ static void hero_half_step(float dt)
     if (flags & TOUCH_ENEMY)
         h.hurt = true;
     take_hit();
+    if (!wasOnGround && (flags & ON_GROUND) && m.stepVelocityY < -LANDING_SPEED)
+        play_sound(SOUND_LANDING, screen_pan(h.position.x));
 
     if ((flags & ON_GROUND) && (flags & TOUCH_EXIT)) {
         h.exitTime += dt;
-        if (h.exitTime >= EXIT_TIME)
+        if (h.exitTime >= EXIT_TIME && !level_complete()) {
             set_level_complete(true);
+            play_sound(SOUND_EXIT);
+        }
     } else {
         h.exitTime = 0;
     }
@@ -306,6 +325,10 @@ static void hero_half_step(float dt)
 void update_hero(float seconds)
 {
     player.hero.previousPosition = player.hero.position;
+    // A click that went down and up between two updates is not held now:
+    // it is owed one shot, at the gun's own pace.
+    if (input_pressed(VK_LBUTTON) || input_pressed(VK_RBUTTON))
+        player.hero.shotOwed = true;
     hero_half_step(seconds / 2);
     hero_half_step(seconds / 2);
     camera_step(seconds);

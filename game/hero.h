@@ -26,7 +26,8 @@ struct Hero {
     int32_t health;     // 4 in a new game; carried over from level to level
     bool facingRight;
     bool onGround;
-    bool hurt; // set by a touching robot, cleared after each half-step
+    bool hurt;     // set by a touching robot, cleared after each half-step
+    bool shotOwed; // a click since the last shot, fired as soon as the gun may fire
 };
 
 // The hero's collision box, as offsets from its position; robots and shots
@@ -87,6 +88,7 @@ struct HeroMotion {
     float velocityX;
     float velocityY;
     bool onGround;
+    float stepVelocityY; // the vertical speed the last step moved at, before a hit stopped it
 };
 // Gravity, running towards direction (-1, 0 or 1) and a jump when standing,
 // then the move against the level and the creatures (as the hero, so the

@@ -28,7 +28,7 @@ static struct {
     int pixelScale = 1; // these three are recomputed after every device reset
     Vec4 offset;        // (0.5/s, 0.5/s, -120, 0): half a pixel, and the eye 120 voxels in front
     Matrix projection;
-    Vec4 viewCentre; // set by place_hero, interpolated every frame
+    Vec4 viewCentre; // set by place_hero, interpolated every frame; kept across resizes
     Vec4 updateEye;  // taken at every update for gameplay
     Matrix updateViewProjection;
     int window[4];      // the level rectangle of the last draw_world, before clamping
@@ -45,7 +45,8 @@ void compute_pixel_scale()
     int s = h / 120 > 1 ? h / 120 : 1;
     scene.pixelScale = s;
     scene.offset = {0.5f / s, 0.5f / s, -120.0f, 0.0f};
-    scene.viewCentre = {static_cast<float>(w / 2 / s), static_cast<float>(h / 2 / s), 0.0f, 1.0f};
+    // The view centre is a place in the level and stays: the next update
+    // aims through it before any frame has interpolated a new one.
     // Near plane 1, far plane about 2001, and the level's front face 120
     // units ahead of the eye showing one voxel as s x s pixels.
     scene.projection
@@ -67,6 +68,14 @@ void view_centre(float* x, float* y)
 {
     *x = scene.viewCentre.x;
     *y = scene.viewCentre.y;
+}
+
+float screen_pan(float x)
+{
+    float halfWidth = static_cast<float>(screen_width()) * 0.5f / static_cast<float>(scene.pixelScale);
+    if (halfWidth <= 0)
+        return 0;
+    return fminf(1, fmaxf(-1, (x - scene.viewCentre.x) / halfWidth));
 }
 
 void camera_interpolate(float t)
@@ -276,8 +285,13 @@ void draw_world(float t)
 {
     world_window(scene.viewCentre.x, scene.viewCentre.y, screen_width(), screen_height(), scene.pixelScale,
         scene.window);
+    // The cache keeps the whole window, built ahead of the camera, but draws
+    // only what the projection shows.
+    Matrix view;
+    Vec4 eye = eye_for(scene.viewCentre, &view);
+    CacheView seen = {eye.x, eye.y, eye.z, 1 / scene.projection.m[0][0], 1 / scene.projection.m[1][1]};
     begin_cubes();
-    voxel_cache_draw(scene.window[0], scene.window[1], scene.window[2] - 1, scene.window[3] - 1);
+    voxel_cache_draw(scene.window[0], scene.window[1], scene.window[2] - 1, scene.window[3] - 1, seen);
     draw_hero(t);
     draw_enemies(t);
     draw_shots(t);

@@ -16,6 +16,9 @@ int pixel_scale();
 // directly; each frame interpolates it from the camera focus.
 void set_view_centre(const Vec4& centre);
 void view_centre(float* x, float* y);
+// The pan of a sound made at level x: -1 at the view's left edge, 1 at its
+// right edge and beyond.
+float screen_pan(float x);
 // The view centre between the camera focus's previous and current value, t
 // seconds after the last update (20 updates per second).
 void camera_interpolate(float t);

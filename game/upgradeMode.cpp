@@ -8,6 +8,7 @@
 
 #include "../kiln/guiBehaviours.h"
 #include "../kiln/kilnGuiRenderer.h"
+#include "../sound/sound.h"
 #include "gameMode.h"
 #include "updateInput.h"
 #include "upgrades.h"
@@ -29,6 +30,7 @@ static struct {
     DynArray<GuiElement*> plusButtons;  //
     DynArray<GuiElement*> minusButtons; //
     GuiElement* pointsLabel;            //
+    const GuiElement* hovered;          // the element under the pointer at the last update; reset by enter
 } ui;
 
 static const GuiBox NO_PADDING = gui_box(gui_units(0));
@@ -116,6 +118,7 @@ static void go()
         if (ui.chosen[i])
             ui.offered[i]->apply();
     set_upgrade_points(ui.pendingPoints);
+    play_sound(SOUND_GO);
     new_level();
     switch_mode(play_mode());
 }
@@ -127,6 +130,16 @@ static void choose(int i, bool plus)
     ui.chosen[i] += plus ? 1 : -1;
     ui.pendingPoints += plus ? -cost : cost;
     refresh_upgrade_screen();
+    play_sound(SOUND_BUTTON_PRESS);
+}
+
+// A tick when the pointer comes onto a button.
+static void hover_sound()
+{
+    const GuiElement* h = ui.screen->hover;
+    if (h && h != ui.hovered && h->commandId)
+        play_sound(SOUND_BUTTON_HOVER);
+    ui.hovered = h;
 }
 
 static void delete_screen()
@@ -156,6 +169,7 @@ public:
         ui.chosen.resize(ui.offered.size());
         ui.screen = new GuiScreen(game_gui_renderer(), build_upgrade_screen(), REF_WIDTH, REF_HEIGHT);
         ui.screen->root->add_handler(this, -1);
+        ui.hovered = nullptr;
     }
 
     // GO! switches the mode from inside the screen's event handling, where
@@ -180,8 +194,11 @@ public:
             for (int32_t command : in.commands)
                 run_command(command);
         ui.handlingInput = false;
-        if (current_mode() != this)
+        if (current_mode() != this) {
             delete_screen();
+            return;
+        }
+        hover_sound();
     }
 
     void render(float) override { }

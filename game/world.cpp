@@ -8,10 +8,12 @@
 #include <math.h>
 
 #include "../core/random.h"
+#include "../sound/sound.h"
 #include "../voxel/dynCubeRender.h"
 #include "../voxel/levelGrid.h"
 #include "enemies.h"
 #include "hero.h"
+#include "scene.h"
 #include "shots.h"
 
 // Holes reach at least this deep from the front, and up to three more.
@@ -382,6 +384,7 @@ void punch_hole(int cell_x, int cell_y, const Shot& shot)
     fill_box(cell_x - r, cell_y - r + 1, 0, cell_x + r, cell_y + r - 1, z1, 0);
     fill_box(cell_x - r + 1, cell_y - r, 0, cell_x + r - 1, cell_y + r, z1, 0);
     world_changed(cell_x - r, cell_y - r, 0, cell_x + r, cell_y + r, z1);
+    play_sound(SOUND_HOLE, screen_pan(static_cast<float>(cell_x)));
 }
 
 Matrix facing_frame(bool facing_right, const Vec4& position)

@@ -6,6 +6,7 @@
 #include <zlib.h>
 
 #include <memory>
+#include <utility>
 
 #include "../core/log.h"
 #include "../core/paths.h"
@@ -129,6 +130,19 @@ static FreedTiles make_tiles(const uint8_t* block, uint32_t size, uint32_t count
     return tiles;
 }
 
+// Checks the unpacked block's records and makes it the library, replacing
+// the one loaded before; throws, leaving the old library, when a check fails.
+static void install_tiles(FreedBytes block, uint32_t size, uint32_t count)
+{
+    FreedTiles tiles = make_tiles(block.get(), size, count);
+    free_level_tiles();
+    library.block = block.release();
+    library.tiles = tiles.release();
+    library.count = static_cast<int>(count);
+    library.loaded = true;
+    ++library.loads;
+}
+
 void load_level_tiles(const char* name)
 {
     PathText path;
@@ -147,18 +161,26 @@ void load_level_tiles(const char* name)
         if (!block)
             throw InputStream::Exception("not enough memory", -1);
         inflate_exactly(packed, block.get(), size);
-        FreedTiles tiles = make_tiles(block.get(), size, count);
-
-        free_level_tiles();
-        library.block = block.release();
-        library.tiles = tiles.release();
-        library.count = static_cast<int>(count);
-        library.loaded = true;
-        ++library.loads;
+        install_tiles(std::move(block), size, count);
     } catch (const StreamIOException& e) {
         fatal_error("error reading %s : %s", path.s, e.message.s);
     }
     log_message("loaded %d level tiles from %s", library.count, name);
+}
+
+bool load_level_tiles_block(const uint8_t* data, uint32_t size, uint32_t count)
+{
+    FreedBytes block(static_cast<uint8_t*>(malloc(size ? size : 1)), free);
+    if (!block)
+        return false;
+    memcpy(block.get(), data, size);
+    try {
+        install_tiles(std::move(block), size, count);
+    } catch (const StreamIOException& e) {
+        log_message("level tiles block: %s", e.message.s);
+        return false;
+    }
+    return true;
 }
 
 LevelTile* find_level_tile(const char* name)

@@ -64,6 +64,10 @@ LevelTile* find_level_tile(const char* name);
 
 // Frees the library; safe when none is loaded.
 void free_level_tiles();
+// Makes a copy of an unpacked block (the tile records first, then names and
+// voxels, as in the file after unpacking) the library; false, with the reason
+// logged and the old library kept, when a record points outside the block.
+bool load_level_tiles_block(const uint8_t* data, uint32_t size, uint32_t count);
 
 int level_tile_count();
 // Tile 0..level_tile_count()-1, in file order.

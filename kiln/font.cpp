@@ -65,8 +65,12 @@ static struct {
     VertexBuffer* vb;
     TextState text;            // scale reset by font_init and font_update_scale
     DynArray<TextState> saved; // font_push_state / font_pop_state; emptied by font_shutdown
-    FontVertex* vbPtr;         // the locked buffer between font_begin and font_end, else null
-    int quadCount;             // quads written since the last flush
+    // The buffer is a ring of quads: each batch is written after the last
+    // one without waiting for the GPU; only a full ring starts again from
+    // its first quad with a discarding lock.
+    FontVertex* vbPtr; // the open batch (quad ringStart on) between font_begin and font_end, else null
+    int quadCount;     // quads written since the last flush
+    int ringStart;     // the open batch's first quad; 0 after font_init
 } font;
 
 static struct {
@@ -122,6 +126,7 @@ void font_init()
     font.vb = create_vertex_buffer(FONT_BUFFER_BYTES, 0);
     if (!font.vb)
         fatal_error("can't create font vertex buffer");
+    font.ringStart = 0;
 }
 
 void font_shutdown()
@@ -180,9 +185,17 @@ void draw_loading_screen()
     font_end();
 }
 
+// Locks the ring from the next batch's first quad to its end; after a full
+// ring the whole buffer, discarded.
 static FontVertex* lock_batch()
 {
-    FontVertex* vbPtr = static_cast<FontVertex*>(lock_vertex_buffer(font.vb, 0, 0));
+    if (font.ringStart == FONT_QUADS)
+        font.ringStart = 0;
+    const int quadBytes = VERTICES_PER_QUAD * static_cast<int>(sizeof(FontVertex));
+    void* p = font.ringStart == 0 ? lock_vertex_buffer(font.vb, 0, 0)
+                                  : lock_vertex_buffer_no_overwrite(font.vb, font.ringStart * quadBytes,
+                                      (FONT_QUADS - font.ringStart) * quadBytes);
+    FontVertex* vbPtr = static_cast<FontVertex*>(p);
     ASSERT(vbPtr);
     return vbPtr;
 }
@@ -217,7 +230,8 @@ void font_flush(bool final)
         return;
     unlock_vertex_buffer(font.vb);
     if (font.quadCount > 0)
-        draw_prim(PRIM_TRIANGLE_LIST, 0, font.quadCount * 2);
+        draw_prim(PRIM_TRIANGLE_LIST, font.ringStart * VERTICES_PER_QUAD, font.quadCount * 2);
+    font.ringStart += font.quadCount;
     font.quadCount = 0;
     font.vbPtr = final ? nullptr : lock_batch();
 }
@@ -239,7 +253,7 @@ static void emit_quad(int x0, int y0, int x1, int y1, int u0, int v0, int u1, in
 {
     const FontVertex* vbPtr = font.vbPtr;
     ASSERT(vbPtr);
-    if (font.quadCount == FONT_QUADS)
+    if (font.ringStart + font.quadCount == FONT_QUADS)
         font_flush(false);
     auto corner = [&](int x, int y, int u, int v) {
         return FontVertex{static_cast<int16_t>(x), static_cast<int16_t>(y), colour, static_cast<int16_t>(u),

@@ -167,7 +167,7 @@ int main()
 
     main_loop();
     shutdown_all();
-    return 0;
+    return launcher_failed() ? 1 : 0;
 }
 
 void shutdown_all()

@@ -1,5 +1,9 @@
-// launcherMenu.cpp - the launcher's menu, its four setting toggles and commands.
+// launcherMenu.cpp - the launcher's menu, its five setting toggles and commands.
 #include "launcherMenu.h"
+
+#include <ctype.h>
+#include <string.h>
+#include <unistd.h>
 
 #include <initializer_list>
 
@@ -9,11 +13,13 @@
 #include "../kiln/guiBehaviours.h"
 #include "../platform/platform.h"
 
-#ifndef TARNWICK_SITE_URL
-#error "TARNWICK_SITE_URL must name the page that \"Visit site\" opens"
+#if !defined(TARNWICK_SITE_URL) || !defined(TARNWICK_INSTALLED_README) || !defined(TARNWICK_SOURCE_README)
+#error "the build names the page that \"Visit site\" opens and the READMEs to fall back on"
 #endif
 
-enum { TOGGLE_COUNT = 4 };
+enum { TOGGLE_COUNT = 5 };
+
+static const float TOGGLE_TOP = 6.5f, TOGGLE_STEP = 3.25f, TOGGLE_HEIGHT = 2.5f; // GUI units
 
 static const char* const MAKER_LINE = "A game by Oskvel Games";
 static const char* const VERSION_LINE = "Version 0.02 DEMO";
@@ -24,14 +30,16 @@ static struct {
     bool antialias;
     bool vsync = true;
     bool fast_voxels;
+    bool sound = true;
     GuiElement* toggles[TOGGLE_COUNT]; // set by build_launcher_menu; owned by the menu
     bool quit;                         // reset when the menu is built; set by "Play", "Quit" or closing
+    bool failed;                       // reset when the menu is built; set when "Play" can't start the game
 } launcher;
 
 void launcher_read_settings()
 {
     launcher.fullscreen = launcher.antialias = launcher.fast_voxels = false;
-    launcher.vsync = true;
+    launcher.vsync = launcher.sound = true;
     uint32_t flags;
     if (!settings_read_dword("flags", &flags))
         return;
@@ -39,12 +47,14 @@ void launcher_read_settings()
     launcher.antialias = (flags & SETTINGS_ANTIALIAS) != 0;
     launcher.vsync = (flags & SETTINGS_VSYNC) != 0;
     launcher.fast_voxels = (flags & SETTINGS_FAST_VOXELS) != 0;
+    launcher.sound = (flags & SETTINGS_MUTE) == 0;
 }
 
 uint32_t launcher_flags()
 {
     return (launcher.fullscreen ? SETTINGS_FULLSCREEN : 0) | (launcher.antialias ? SETTINGS_ANTIALIAS : 0)
-        | (launcher.vsync ? SETTINGS_VSYNC : 0) | (launcher.fast_voxels ? SETTINGS_FAST_VOXELS : 0);
+        | (launcher.vsync ? SETTINGS_VSYNC : 0) | (launcher.fast_voxels ? SETTINGS_FAST_VOXELS : 0)
+        | (launcher.sound ? 0 : SETTINGS_MUTE);
 }
 
 static const char* toggle_label(int index)
@@ -56,8 +66,10 @@ static const char* toggle_label(int index)
         return launcher.antialias ? "Anti-aliasing: on" : "Anti-aliasing: off";
     case 2:
         return launcher.vsync ? "VSync: on" : "VSync: off";
-    default:
+    case 3:
         return launcher.fast_voxels ? "Fast voxels" : "Normal voxels";
+    default:
+        return launcher.sound ? "Sound: on" : "Sound: off";
     }
 }
 
@@ -89,10 +101,10 @@ GuiElement* build_launcher_menu()
         GUILEN_AUTO, 0, GUILEN_AUTO);
     gui_create_label(root, VERSION_LINE, 0xfffff000, 1, 0, 0, gui_box(gui_units(5), a, a, a), none, 0,
         GUILEN_AUTO, 0, GUILEN_AUTO);
-    static const float TOGGLE_TOPS[TOGGLE_COUNT] = {6.5f, 10.5f, 14.5f, 18.5f};
+    // Five toggles fit between the version line and the bottom buttons.
     for (int i = 0; i < TOGGLE_COUNT; ++i)
         launcher.toggles[i] = gui_create_button(root, LAUNCHER_TOGGLE_WINDOW + i, "", 2, gui_units(25),
-            gui_units(3), gui_box(gui_units(TOGGLE_TOPS[i]), a, a, a), none);
+            gui_units(TOGGLE_HEIGHT), gui_box(gui_units(TOGGLE_TOP + TOGGLE_STEP * i), a, a, a), none);
     gui_create_label(root, MAKER_LINE, 0xff808080, 1, 0, 0, gui_box(a, a, a, gui_units(0.5f)), none, 0,
         GUILEN_AUTO, 0, GUILEN_AUTO);
     gui_create_button(root, LAUNCHER_PLAY, "Play", 3, gui_units(11), gui_units(5),
@@ -102,14 +114,14 @@ GuiElement* build_launcher_menu()
     gui_create_button(root, LAUNCHER_VISIT_SITE, "Visit site", 2, gui_units(13), gui_units(5),
         gui_box(a, a, a, gui_units(2)), none);
     refresh_toggles();
-    launcher.quit = false;
+    launcher.quit = launcher.failed = false;
     return root;
 }
 
 static void store_settings()
 {
     if (!settings_write_dword("flags", launcher_flags()))
-        log_message("can't store the settings in '%s'", registry_file_path());
+        log_message("can't store the settings: %s", registry_last_error());
 }
 
 static void start_game()
@@ -117,14 +129,66 @@ static void start_game()
     PathText game;
     resolve_path(game, "game");
     const char* argv[] = {game.s, nullptr};
-    plat_spawn(game.s, argv, false);
+    if (plat_spawn(game.s, argv, false))
+        return;
+    log_message("can't start %s", game.s);
+    launcher.failed = true;
+}
+
+// The path as a file:// address, every byte but unreserved ones and '/'
+// percent-encoded; false when it does not fit.
+static bool file_address(PathText& address, const char* path)
+{
+    static const char HEX[] = "0123456789ABCDEF";
+    copy_text(address, "file://");
+    size_t n = strlen(address.s);
+    for (const unsigned char* p = reinterpret_cast<const unsigned char*>(path); *p; ++p) {
+        bool plain = isalnum(*p) || strchr("-._~/", *p);
+        if (n + 4 > sizeof address.s)
+            return false;
+        if (plain) {
+            address.s[n++] = static_cast<char>(*p);
+        } else {
+            address.s[n++] = '%';
+            address.s[n++] = HEX[*p >> 4];
+            address.s[n++] = HEX[*p & 15];
+        }
+    }
+    address.s[n] = 0;
+    return true;
+}
+
+// The page "Visit site" opens: the address the build was given, else the
+// README installed beside the program directory, else the source tree's
+// (a launcher run from the build). False when there is none.
+static bool site_address(PathText& address)
+{
+    if (TARNWICK_SITE_URL[0]) {
+        copy_text(address, TARNWICK_SITE_URL);
+        return true;
+    }
+    PathText readme;
+    if (access(resolve_path(readme, TARNWICK_INSTALLED_README), R_OK) != 0)
+        copy_text(readme, TARNWICK_SOURCE_README);
+    if (access(readme.s, R_OK) != 0) {
+        log_message("can't find the README: neither '%s' nor '%s' exists",
+            resolve_path(readme, TARNWICK_INSTALLED_README), TARNWICK_SOURCE_README);
+        return false;
+    }
+    if (file_address(address, readme.s))
+        return true;
+    log_message("can't open '%s': its address would be too long", readme.s);
+    return false;
 }
 
 static void open_site()
 {
-    const char* argv[] = {"xdg-open", TARNWICK_SITE_URL, nullptr};
+    PathText address;
+    if (!site_address(address))
+        return;
+    const char* argv[] = {"xdg-open", address.s, nullptr};
     if (!plat_spawn("xdg-open", argv, true))
-        log_message("can't open '%s'", TARNWICK_SITE_URL);
+        log_message("can't open '%s'", address.s);
 }
 
 static void toggle(bool* setting)
@@ -170,6 +234,9 @@ public:
         case LAUNCHER_TOGGLE_VOXELS:
             toggle(&launcher.fast_voxels);
             break;
+        case LAUNCHER_TOGGLE_SOUND:
+            toggle(&launcher.sound);
+            break;
         default:
             break;
         }
@@ -191,4 +258,9 @@ bool launcher_quit_requested()
 void launcher_request_quit()
 {
     launcher.quit = true;
+}
+
+bool launcher_failed()
+{
+    return launcher.failed;
 }

@@ -1,6 +1,7 @@
-// launcherMenu.h - the launcher's menu, its four setting toggles and commands.
+// launcherMenu.h - the launcher's menu, its five setting toggles and commands.
 //
-// The launcher holds its own copy of the four display settings, read from the
+// The launcher holds its own copy of the four display settings and the sound
+// switch, read from the
 // store at start-up; the toggles change only that copy, and only "Play" and
 // "Quit" write it back as "flags". "Play" then starts the game program from
 // the launcher's directory, without arguments and without waiting for it.
@@ -18,10 +19,11 @@ enum LauncherCommand {
     LAUNCHER_TOGGLE_ANTIALIAS = 5,
     LAUNCHER_TOGGLE_VSYNC = 6,
     LAUNCHER_TOGGLE_VOXELS = 7,
+    LAUNCHER_TOGGLE_SOUND = 8,
 };
 
-// Resets the settings to their defaults (vertical sync on, the rest off) and
-// takes bits 0-3 of a stored "flags" over them.
+// Resets the settings to their defaults (vertical sync and sound on, the rest
+// off) and takes bits 0-4 of a stored "flags" over them.
 void launcher_read_settings();
 
 // The settings as the "flags" bits.
@@ -39,5 +41,8 @@ GuiEventHandler* launcher_handler();
 
 // Set by "Play" and "Quit": the launcher leaves after the current pass.
 bool launcher_quit_requested();
+// Set when "Play" could not start the game (logged): the launcher then exits
+// with a non-zero status.
+bool launcher_failed();
 // Set by the window procedure when the window is closed (nothing is stored).
 void launcher_request_quit();

@@ -105,6 +105,16 @@ void plat_present_pixels(const uint32_t* pixels, int width, int height);
 bool plat_spawn(const char* program, const char* const* argv, bool search_path);
 void plat_reap_children();
 
+// The user's folders, without a trailing '/'. The configuration folder is
+// $XDG_CONFIG_HOME, else ~/.config; the pictures folder is XDG_PICTURES_DIR
+// from its user-dirs.dirs, else ~/Pictures. Each text stays valid until the
+// same function is called again.
+const char* plat_config_home();
+const char* plat_pictures_dir();
+// Makes the folder and any of its parents that are missing; true when it
+// exists as a folder afterwards.
+bool plat_make_dirs(const char* dir);
+
 // OpenGL context of the window (the game's device layer).
 bool plat_gl_create_context(bool vsync);
 void plat_gl_destroy_context();
@@ -119,3 +129,6 @@ bool registry_read(const char* name, uint32_t* type, void* buffer, uint32_t* siz
 bool registry_write(const char* name, uint32_t type, const void* data, uint32_t size);
 // The path of the settings file in use (for messages and tests).
 const char* registry_file_path();
+// Why the last registry_read or registry_write failed, with the path and the
+// system's reason; empty when it succeeded or only found no store or value.
+const char* registry_last_error();

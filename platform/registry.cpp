@@ -5,13 +5,18 @@
 // `"name"="text"`. Lines that cannot be parsed are skipped when reading and
 // kept as they are when the file is rewritten. A write goes to a temporary
 // file that is renamed over the old one, so a failed write leaves the old
-// store intact.
+// store intact; a store that exists but cannot be read whole is never
+// rewritten, so nothing it held is lost. Writers of all processes take turns
+// through a lock on the store's directory, and a store that is a symbolic
+// link is written where the link points.
 #include <errno.h>
-#include <pwd.h>
+#include <fcntl.h>
+#include <limits.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 #include <strings.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -23,6 +28,20 @@
 static const char* const STORE_DIR = "Oskvel Games/TARNWICK";
 static const char* const STORE_FILE = "settings.reg";
 
+// Why the last read or write failed; empty after a success or a missing store.
+static std::string last_error;
+
+static bool fail(const std::string& path, const char* what, int err)
+{
+    last_error = "can't " + std::string(what) + " '" + path + "': " + strerror(err);
+    return false;
+}
+
+const char* registry_last_error()
+{
+    return last_error.c_str();
+}
+
 struct RegValue {
     std::string name;
     uint32_t type;
@@ -32,19 +51,7 @@ struct RegValue {
 
 static std::string store_dir()
 {
-    std::string base;
-    const char* xdg = getenv("XDG_CONFIG_HOME");
-    if (xdg && xdg[0] == '/') {
-        base = xdg;
-    } else {
-        const char* home = getenv("HOME");
-        if (!home || !*home) {
-            const passwd* pw = getpwuid(getuid());
-            home = pw ? pw->pw_dir : "/tmp";
-        }
-        base = std::string(home) + "/.config";
-    }
-    return base + "/" + STORE_DIR;
+    return std::string(plat_config_home()) + "/" + STORE_DIR;
 }
 
 const char* registry_file_path()
@@ -104,6 +111,14 @@ static bool parse_line(const char* line, RegValue* value)
     return true;
 }
 
+// A line as the store holds it: a carriage return at its end is not part of the value.
+static bool parse_stored_line(const std::string& line, RegValue* value)
+{
+    if (!line.empty() && line.back() == '\r')
+        return parse_line(line.substr(0, line.size() - 1).c_str(), value);
+    return parse_line(line.c_str(), value);
+}
+
 static std::string format_line(const RegValue& value)
 {
     if (value.type == REG_TYPE_DWORD) {
@@ -114,41 +129,58 @@ static std::string format_line(const RegValue& value)
     return quoted(value.name) + "=" + quoted(value.text);
 }
 
-// Reads the store's lines without their line ends; false when there is no store.
-static bool read_lines(const char* path, std::vector<std::string>* lines)
+enum StoreRead { STORE_READ, STORE_MISSING, STORE_UNREADABLE };
+
+// Reads the store's lines without their line feeds (a carriage return before
+// one stays, so a rewrite keeps every other line byte for byte). A store that does not
+// exist reads as empty; one that exists but can't be read to its end is
+// unreadable (last_error says why) and must not be rewritten.
+static StoreRead read_lines(const std::string& path, std::vector<std::string>* lines)
 {
-    FILE* f = fopen(path, "rb");
-    if (!f)
-        return false;
-    std::string line;
-    int c;
-    while ((c = fgetc(f)) != EOF) {
-        if (c == '\n') {
-            if (!line.empty() && line.back() == '\r')
-                line.pop_back();
-            lines->push_back(line);
-            line.clear();
-        } else {
-            line.push_back(static_cast<char>(c));
-        }
+    int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        if (errno == ENOENT)
+            return STORE_MISSING;
+        fail(path, "read", errno);
+        return STORE_UNREADABLE;
     }
-    if (!line.empty())
-        lines->push_back(line);
-    fclose(f);
-    return true;
+    std::string text;
+    char buffer[4096];
+    for (;;) {
+        ssize_t n = read(fd, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0) {
+            fail(path, "read", errno);
+            close(fd);
+            return STORE_UNREADABLE;
+        }
+        if (n == 0)
+            break;
+        text.append(buffer, static_cast<size_t>(n));
+    }
+    close(fd);
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t end = text.find('\n', start);
+        lines->push_back(text.substr(start, end == std::string::npos ? std::string::npos : end - start));
+        start = end == std::string::npos ? text.size() : end + 1;
+    }
+    return STORE_READ;
 }
 
 bool registry_read(const char* name, uint32_t* type, void* buffer, uint32_t* size)
 {
+    last_error.clear();
     std::vector<std::string> lines;
-    if (!read_lines(registry_file_path(), &lines))
+    if (read_lines(registry_file_path(), &lines) != STORE_READ)
         return false;
     // The last line for a name wins, as when an export file is imported.
     RegValue found;
     bool have = false;
     for (const std::string& line : lines) {
         RegValue v;
-        if (parse_line(line.c_str(), &v) && strcasecmp(v.name.c_str(), name) == 0) {
+        if (parse_stored_line(line, &v) && strcasecmp(v.name.c_str(), name) == 0) {
             found = v;
             have = true;
         }
@@ -169,19 +201,6 @@ bool registry_read(const char* name, uint32_t* type, void* buffer, uint32_t* siz
     return true;
 }
 
-static bool make_dirs(const std::string& dir)
-{
-    for (size_t i = 1; i <= dir.size(); ++i) {
-        if (i < dir.size() && dir[i] != '/')
-            continue;
-        std::string part = dir.substr(0, i);
-        if (mkdir(part.c_str(), 0755) != 0 && errno != EEXIST)
-            return false;
-    }
-    struct stat st;
-    return stat(dir.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-}
-
 static bool write_whole(int fd, const std::string& text)
 {
     size_t done = 0;
@@ -196,53 +215,61 @@ static bool write_whole(int fd, const std::string& text)
     return true;
 }
 
-// Writes the text into a temporary file beside the store and renames it over
-// the store; on any failure the old store is left untouched.
-static bool replace_store(const std::string& dir, const std::string& text)
+// The file a write must replace: the store itself, or where the chain of
+// symbolic links that stands in its place ends (the target need not exist).
+static std::string write_target(const std::string& path)
 {
-    std::string tmp = dir + "/" + STORE_FILE + ".XXXXXX";
-    int fd = mkstemp(&tmp[0]);
-    if (fd < 0)
-        return false;
-    bool ok = write_whole(fd, text) && fchmod(fd, 0644) == 0 && fsync(fd) == 0;
-    ok = close(fd) == 0 && ok;
-    ok = ok && rename(tmp.c_str(), (dir + "/" + STORE_FILE).c_str()) == 0;
-    if (!ok)
-        unlink(tmp.c_str());
-    return ok;
+    std::string target = path;
+    for (int hops = 0; hops < 40; ++hops) {
+        char link[PATH_MAX];
+        ssize_t n = readlink(target.c_str(), link, sizeof link - 1);
+        if (n < 0)
+            return target;
+        link[n] = 0;
+        if (link[0] == '/')
+            target = link;
+        else
+            target = target.substr(0, target.rfind('/') + 1) + link;
+    }
+    return target;
 }
 
-bool registry_write(const char* name, uint32_t type, const void* data, uint32_t size)
+// Writes the text into a temporary file beside the target and renames it over
+// the target, keeping the old file's permissions; on any failure the old file
+// is left untouched.
+static bool replace_file(const std::string& target, const std::string& text)
 {
-    RegValue value;
-    value.name = name;
-    value.type = type;
-    if (type == REG_TYPE_DWORD) {
-        if (size != 4)
-            return false;
-        memcpy(&value.dword, data, 4);
-    } else if (type == REG_TYPE_SZ) {
-        const char* text = static_cast<const char*>(data);
-        value.text.assign(text, strnlen(text, size));
-        if (value.text.find('\n') != std::string::npos)
-            return false;
-    } else {
-        return false;
-    }
+    std::string dir = target.substr(0, target.rfind('/'));
+    std::string tmp = target + ".XXXXXX";
+    int fd = mkstemp(&tmp[0]);
+    if (fd < 0)
+        return fail(dir, "write a file in", errno);
+    struct stat old;
+    mode_t mode = stat(target.c_str(), &old) == 0 ? old.st_mode & 07777 : 0644;
+    int err = 0;
+    if (!write_whole(fd, text) || fchmod(fd, mode) != 0 || fsync(fd) != 0)
+        err = errno;
+    if (close(fd) != 0 && !err)
+        err = errno;
+    if (!err && rename(tmp.c_str(), target.c_str()) != 0)
+        err = errno;
+    if (!err)
+        return true;
+    unlink(tmp.c_str());
+    return fail(target, "write", err);
+}
 
-    std::string dir = store_dir();
-    if (!make_dirs(dir))
-        return false;
-    std::vector<std::string> lines;
-    read_lines(registry_file_path(), &lines);
-
+// The whole store with the value set: every other line as it was, earlier
+// duplicates of the name collapsed into the new value.
+static std::string store_with(const std::vector<std::string>& lines, const RegValue& value)
+{
     std::string text;
     bool written = false;
     for (const std::string& line : lines) {
         RegValue old;
-        if (parse_line(line.c_str(), &old) && strcasecmp(old.name.c_str(), name) == 0) {
+        if (parse_stored_line(line, &old) && strcasecmp(old.name.c_str(), value.name.c_str()) == 0) {
             if (written)
-                continue; // earlier duplicates collapse into the new value
+                continue;
             text += format_line(value) + "\n";
             written = true;
         } else {
@@ -251,5 +278,41 @@ bool registry_write(const char* name, uint32_t type, const void* data, uint32_t 
     }
     if (!written)
         text += format_line(value) + "\n";
-    return replace_store(dir, text);
+    return text;
+}
+
+bool registry_write(const char* name, uint32_t type, const void* data, uint32_t size)
+{
+    last_error.clear();
+    RegValue value;
+    value.name = name;
+    value.type = type;
+    if (type == REG_TYPE_DWORD) {
+        if (size != 4)
+            return fail(name, "store a value of this size as", EINVAL);
+        memcpy(&value.dword, data, 4);
+    } else if (type == REG_TYPE_SZ) {
+        const char* text = static_cast<const char*>(data);
+        value.text.assign(text, strnlen(text, size));
+        if (value.text.find('\n') != std::string::npos)
+            return fail(name, "store a line break in", EINVAL);
+    } else {
+        return fail(name, "store a value of this type as", EINVAL);
+    }
+
+    std::string dir = store_dir();
+    if (!plat_make_dirs(dir.c_str()))
+        return fail(dir, "create", errno);
+    // The lock on the directory makes read-change-rename one step for every
+    // writer; it leaves no file behind and ends when the descriptor closes.
+    int lock = open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (lock < 0)
+        return fail(dir, "open", errno);
+    while (flock(lock, LOCK_EX) != 0 && errno == EINTR) { }
+    std::string target = write_target(registry_file_path());
+    std::vector<std::string> lines;
+    bool ok
+        = read_lines(target, &lines) != STORE_UNREADABLE && replace_file(target, store_with(lines, value));
+    close(lock);
+    return ok;
 }

@@ -4,6 +4,8 @@
 // mouse state in virtual-key terms, the clock, the error box and the OpenGL
 // context. No SDL type or code leaves this file.
 #include <SDL.h>
+#include <SDL_syswm.h>
+#include <X11/Xlib.h>
 #include <dlfcn.h>
 #include <link.h>
 #include <stdlib.h>
@@ -147,8 +149,9 @@ const char* plat_last_error()
 
 bool plat_video_init(const char* window_class)
 {
-    // The X11 class names the window for the desktop's task list and launchers.
-    setenv("SDL_VIDEO_X11_WMCLASS", window_class, 0);
+    // The X11 class names the window for the desktop's task list and launchers;
+    // each program sets its own over the one a parent (the launcher) left.
+    setenv("SDL_VIDEO_X11_WMCLASS", window_class, 1);
     if (SDL_Init(SDL_INIT_VIDEO) != 0)
         return false;
     sdl.videoUp = true;
@@ -225,11 +228,23 @@ bool plat_window_exists()
     return sdl.window != nullptr;
 }
 
+// SDL takes the desktop's size as the window's as soon as full screen is
+// asked for, whether the window system grants it or not (none does without a
+// window manager); on X11 the server's own figure is asked for instead.
 void plat_client_size(int* width, int* height)
 {
     *width = *height = 0;
-    if (sdl.window)
-        SDL_GetWindowSize(sdl.window, width, height);
+    if (!sdl.window)
+        return;
+    SDL_GetWindowSize(sdl.window, width, height);
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    XWindowAttributes a;
+    if (SDL_GetWindowWMInfo(sdl.window, &info) && info.subsystem == SDL_SYSWM_X11
+        && XGetWindowAttributes(info.info.x11.display, info.info.x11.window, &a)) {
+        *width = a.width;
+        *height = a.height;
+    }
 }
 
 bool plat_window_minimised()
@@ -263,7 +278,7 @@ void plat_window_rect(PlatRect* rect)
         return;
     int x, y, w, h;
     SDL_GetWindowPosition(sdl.window, &x, &y);
-    SDL_GetWindowSize(sdl.window, &w, &h);
+    plat_client_size(&w, &h);
     *rect = {x, y, x + w, y + h};
 }
 

@@ -2,14 +2,18 @@
 #include "voxel/dynCubeRender.h"
 
 #include <gtest/gtest.h>
+#include <stdlib.h>
 #include <string.h>
 
 #include <vector>
 
+#include "core/settings.h"
 #include "deathTest.h"
+#include "device/d3d_misc.h"
 #include "device/d3d_vbuf.h"
 #include "fakeFrame.h"
 #include "fakePlatform.h"
+#include "tempFile.h"
 
 // The cubes a scan emits, as (x, y, z, value, doubled).
 struct Emitted {
@@ -201,6 +205,34 @@ TEST_F(CubeRenderer, TheDynamicStreamDrawsFullBatchesOf16384)
     EXPECT_EQ(fake_device.draws[1].instanceCount, 1);
 }
 
+TEST_F(CubeRenderer, ABatchSeenThroughAnEyeLeavesOutTheFacesTurnedAwayInEveryCube)
+{
+    // The game's projection for 640 x 360 and an eye 120 voxels in front of
+    // the origin: cubes up and to the right of it show their front, left
+    // and bottom faces only.
+    set_projection({{{240.0f * 3 / 640, 0, 0, 0}, {0, 240.0f * 3 / 360, 0, 0}, {0, 0, 1.0005f, 1},
+        {0, 0, -1.0005f, 0}}});
+    Matrix view = MATRIX_IDENTITY;
+    view.m[3][2] = 120;
+    set_view(view);
+    begin_cubes();
+    emit_cube(10 * 16, 5 * 16, 0, 0xFFFFFFFF);
+    emit_cube(12 * 16, 6 * 16, 16, 0xFFFFFFFF);
+    end_cubes();
+    set_view(MATRIX_IDENTITY);
+    set_projection(MATRIX_IDENTITY);
+    ASSERT_EQ(fake_device.draws.size(), 1u);
+    const FakeDraw& d = fake_device.draws[0];
+    EXPECT_EQ(d.instanceCount, 2);
+    ASSERT_EQ(d.primitiveCount, 6);
+    const FakeBuffer* sets = buffer_of_size(6 * 6 * 32 * 2);
+    ASSERT_TRUE(sets);
+    const uint16_t* ix = reinterpret_cast<const uint16_t*>(sets->bytes.data()) + d.startIndex;
+    const int faces[3] = {FACE_FRONT, FACE_LEFT, FACE_BOTTOM};
+    for (int t = 0; t < 6; ++t)
+        EXPECT_EQ(ix[3 * t] / 4, faces[t / 2]) << "triangle " << t;
+}
+
 TEST_F(CubeRenderer, AMirroredBoxReadsItsVoxelsBackwards)
 {
     const uint8_t voxels[3] = {1, 2, 3};
@@ -261,6 +293,10 @@ TEST_F(CubeRenderer, ATransformSetsTheObjectSpaceLightAndDepth)
     EXPECT_FLOAT_EQ(c5[1], CUBE_LIGHT_DIRECTION[1]);
 }
 
+// A view from far in front of the middle of the 64 x 48 test grid that
+// shows all of it.
+static const CacheView WHOLE_GRID = {32, 24, -120, 1, 1};
+
 class VoxelCache : public CubeRenderer {
 protected:
     void SetUp() override
@@ -280,42 +316,129 @@ protected:
         lastBuilds = n;
         return since;
     }
+    // The faces drawn since the draws were cleared, as instance counts per
+    // face of the mesh; every draw is one face of one run of records.
+    std::vector<int> faces_drawn()
+    {
+        std::vector<int> count(6);
+        for (const FakeDraw& d : fake_device.draws) {
+            EXPECT_EQ(d.vertexCount, 4);
+            EXPECT_EQ(d.primitiveCount, 2);
+            EXPECT_LE(d.instanceCount, 2048);
+            count[d.startIndex / 6] += d.instanceCount;
+        }
+        return count;
+    }
     TestGrid grid{64, 48, 4};
     int lastBuilds = 0;
 };
 
 TEST_F(VoxelCache, OnlyChunksWithinOneVoxelOfAChangeAreRebuilt)
 {
-    voxel_cache_draw(0, 0, 63, 47);
+    voxel_cache_draw(0, 0, 63, 47, WHOLE_GRID);
     EXPECT_EQ(builds(), 4); // the four floor chunks; empty chunks keep no entry
-    voxel_cache_draw(0, 0, 63, 47);
+    voxel_cache_draw(0, 0, 63, 47, WHOLE_GRID);
     EXPECT_EQ(builds(), 0);
-    EXPECT_EQ(fake_device.draws.back().vertexCount, 20); // never the back face
 
     voxel_cache_invalidate(20, 2, 21, 2); // inside chunk 1
-    voxel_cache_draw(0, 0, 63, 47);
+    voxel_cache_draw(0, 0, 63, 47, WHOLE_GRID);
     EXPECT_EQ(builds(), 1);
     voxel_cache_invalidate(16, 0, 16, 0); // on the border: widened into chunk 0
-    voxel_cache_draw(0, 0, 63, 47);
+    voxel_cache_draw(0, 0, 63, 47, WHOLE_GRID);
     EXPECT_EQ(builds(), 2);
     voxel_cache_invalidate_all();
-    voxel_cache_draw(0, 0, 63, 47);
+    voxel_cache_draw(0, 0, 63, 47, WHOLE_GRID);
     EXPECT_EQ(builds(), 4);
 }
 
 TEST_F(VoxelCache, ChunksScrolledOutOfViewAreRebuiltOnReturn)
 {
-    voxel_cache_draw(0, 0, 63, 47);
+    voxel_cache_draw(0, 0, 63, 47, WHOLE_GRID);
     builds();
-    voxel_cache_draw(0, 0, 31, 47); // chunks 2 and 3 leave the view
+    voxel_cache_draw(0, 0, 31, 47, WHOLE_GRID); // chunks 2 and 3 leave the view
     EXPECT_EQ(builds(), 0);
-    voxel_cache_draw(0, 0, 63, 47);
+    voxel_cache_draw(0, 0, 63, 47, WHOLE_GRID);
     EXPECT_EQ(builds(), 2);
 }
 
-TEST_F(VoxelCache, AChunkWithMoreThan2048CubesUsesSeveralEntries)
+TEST_F(VoxelCache, OnlyFacesThatTouchAnEmptyVoxelAndMayFaceTheEyeAreDrawn)
 {
-    // A checkerboard of 16 x 16 x 40 voxels: 5120 single cubes, all visible.
+    // The floor is 64 x 4 x 4 voxels: 32 x 2 x 2 doubled cubes. Seen from
+    // above its middle, the fronts of the front layer show and the tops of
+    // the upper layer; the ends' side faces and the bottoms (the grid's
+    // edges) face away, and backs are never drawn.
+    fake_device.draws.clear();
+    voxel_cache_draw(0, 0, 63, 47, WHOLE_GRID);
+    std::vector<int> faces = faces_drawn();
+    EXPECT_EQ(faces[FACE_FRONT], 64);
+    EXPECT_EQ(faces[FACE_TOP], 64);
+    EXPECT_EQ(faces[FACE_LEFT], 0);
+    EXPECT_EQ(faces[FACE_RIGHT], 0);
+    EXPECT_EQ(faces[FACE_BOTTOM], 0);
+    EXPECT_EQ(faces[FACE_BACK], 0);
+
+    // From below the floor and left of the grid: the bottoms (on the grid's
+    // edge) and the left end's left faces.
+    fake_device.draws.clear();
+    voxel_cache_draw(0, 0, 63, 47, {-10, -10, -120, 1, 1});
+    faces = faces_drawn();
+    EXPECT_EQ(faces[FACE_TOP], 0);
+    EXPECT_EQ(faces[FACE_BOTTOM], 64);
+    EXPECT_EQ(faces[FACE_RIGHT], 0);
+    EXPECT_EQ(faces[FACE_LEFT], 4);
+}
+
+TEST_F(VoxelCache, ChunksOutOfTheViewStayCachedButAreNotDrawn)
+{
+    // A narrow view of chunk 0: two voxels wide at the back.
+    const CacheView narrow = {8, 24, -120, 1.0f / 140, 1};
+    fake_device.draws.clear();
+    voxel_cache_draw(0, 0, 63, 47, narrow);
+    EXPECT_EQ(builds(), 4);
+    for (const FakeDraw& d : fake_device.draws)
+        EXPECT_EQ(d.instances, fake_device.draws[0].instances) << "one chunk drawn";
+    fake_device.draws.clear();
+    voxel_cache_draw(0, 0, 63, 47, WHOLE_GRID);
+    EXPECT_EQ(builds(), 0);
+    EXPECT_EQ(faces_drawn()[FACE_FRONT], 64);
+}
+
+TEST_F(VoxelCache, FastVoxelsDrawEveryCubesFrontAndNothingElse)
+{
+    // A 2 x 2 x 4 column of alternating colours: sixteen single cubes, the
+    // fronts of all but the first layer covered, and two more faces of each
+    // on the column's edges (only whole chunks' faces turned away are left
+    // out).
+    TestGrid column(2, 2, 4);
+    for (int z = 0; z < 4; ++z)
+        column.fill(0, 0, z, 1, 1, z, static_cast<uint8_t>(1 + z % 2));
+    voxel_cache_destroy();
+    voxel_cache_create(column.bytes.data(), 1, 2, 4, 2, 2, 4, column.palette);
+    fake_device.draws.clear();
+    voxel_cache_draw(0, 0, 1, 1, {1, 1, -120, 1, 1});
+    std::vector<int> faces = faces_drawn();
+    EXPECT_EQ(faces[FACE_FRONT], 4);
+    EXPECT_EQ(faces[FACE_TOP] + faces[FACE_LEFT] + faces[FACE_RIGHT] + faces[FACE_BOTTOM], 32);
+
+    TempDir store;
+    setenv("XDG_CONFIG_HOME", store.path.c_str(), 1);
+    const char* args[] = {"test"};
+    settings_write_dword("flags", SETTINGS_FAST_VOXELS);
+    read_settings(1, args);
+    fake_device.draws.clear();
+    voxel_cache_draw(0, 0, 1, 1, {1, 1, -120, 1, 1});
+    faces = faces_drawn();
+    settings_write_dword("flags", 0);
+    read_settings(1, args);
+    EXPECT_EQ(faces[FACE_FRONT], 16);
+    EXPECT_EQ(faces[FACE_TOP] + faces[FACE_LEFT] + faces[FACE_RIGHT] + faces[FACE_BOTTOM], 0);
+}
+
+TEST_F(VoxelCache, AChunkWithMoreRecordsThanAnEntryHoldsUsesSeveralEntries)
+{
+    // A checkerboard of 16 x 16 x 40 voxels: 5120 single cubes with all
+    // their faces open, seen from the middle of the chunk: each shows its
+    // front and one face of each pair.
     TestGrid big(16, 16, 40);
     for (int z = 0; z < 40; ++z)
         for (int y = 0; y < 16; ++y)
@@ -324,9 +447,10 @@ TEST_F(VoxelCache, AChunkWithMoreThan2048CubesUsesSeveralEntries)
     voxel_cache_destroy();
     voxel_cache_create(big.bytes.data(), 1, 16, 256, 16, 16, 40, big.palette);
     fake_device.draws.clear();
-    voxel_cache_draw(0, 0, 15, 15);
-    ASSERT_EQ(fake_device.draws.size(), 3u); // 5120 cubes: 2048 + 2048 + 1024
-    EXPECT_EQ(fake_device.draws[0].instanceCount, 2048);
-    EXPECT_EQ(fake_device.draws[1].instanceCount, 2048);
-    EXPECT_EQ(fake_device.draws[2].instanceCount, 1024);
+    voxel_cache_draw(0, 0, 15, 15, {8, 8, -120, 1, 1});
+    EXPECT_EQ(voxel_cache_instances(), 5 * 5120);
+    std::vector<int> faces = faces_drawn();
+    EXPECT_EQ(faces[FACE_FRONT], 5120);
+    for (int f : {FACE_TOP, FACE_LEFT, FACE_RIGHT, FACE_BOTTOM})
+        EXPECT_EQ(faces[f], 5120) << "face " << f;
 }

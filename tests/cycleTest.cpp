@@ -2,12 +2,13 @@
 // finishes the level on the exit, the elevator carries it out, the upgrade
 // screen is worked by clicks through the input queue at the places where the
 // layout put its buttons, the next level is played; then the hero dies, "GAME
-// OVER" shows and a released Space starts a new game.
+// OVER" shows and a released Space starts a new game. Each step is heard.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 
 #include "exitBox.h"
+#include "fakeSound.h"
 #include "game/hero.h"
 #include "game/upgradeMode.h"
 #include "game/upgrades.h"
@@ -22,6 +23,21 @@ int white_glyphs()
     for (const FontQuad& q : drawn_font_quads())
         n += q.u0 >= 0 && q.colour == 0xffffffff;
     return n;
+}
+
+// The sounds played since the first `from`, sorted by id.
+std::vector<SoundId> sounds_since(size_t from)
+{
+    std::vector<SoundId> s(fake_sound.played.begin() + static_cast<long>(from), fake_sound.played.end());
+    std::sort(s.begin(), s.end());
+    return s;
+}
+
+// The last n sounds played, oldest first.
+std::vector<SoundId> last_sounds(size_t n)
+{
+    const std::vector<SoundId>& p = fake_sound.played;
+    return std::vector<SoundId>(p.end() - static_cast<long>(std::min(n, p.size())), p.end());
 }
 
 } // namespace
@@ -42,6 +58,8 @@ TEST_F(ScreensTest, TheCycleOfTheGame)
     }
     ASSERT_EQ(current_mode(), elevator_mode()) << "after " << updates << " updates";
     EXPECT_GE(updates, 10);
+    EXPECT_EQ(last_sounds(2), (std::vector<SoundId>{SOUND_EXIT, SOUND_ELEVATOR}));
+    fake_sound.stopped.clear();
 
     // The elevator rises to the top of the world, then the upgrade screen opens.
     updates = 0;
@@ -53,6 +71,7 @@ TEST_F(ScreensTest, TheCycleOfTheGame)
     }
     ASSERT_EQ(current_mode(), upgrade_mode());
     EXPECT_EQ(highest, 255.0f);
+    EXPECT_EQ(fake_sound.stopped, std::vector<SoundId>{SOUND_ELEVATOR}) << "the hum ends with the ride";
     EXPECT_EQ(level_number(), 2);
     EXPECT_EQ(upgrade_points(), 5);
     GuiScreen* screen = upgrade_screen();
@@ -69,9 +88,13 @@ TEST_F(ScreensTest, TheCycleOfTheGame)
             plus = b;
     }
     ASSERT_NE(plus, nullptr);
+    // The pointer coming onto a button ticks, a press blips, GO! has its own sound.
+    size_t before = fake_sound.played.size();
     click(plus);
     EXPECT_EQ(health->textColour, 0xfffff000u) << "chosen";
+    EXPECT_EQ(sounds_since(before), (std::vector<SoundId>{SOUND_BUTTON_HOVER, SOUND_BUTTON_PRESS}));
     click(with_command(screen->root, UPGRADE_GO));
+    EXPECT_EQ(last_sounds(1), std::vector<SoundId>{SOUND_GO});
 
     EXPECT_EQ(current_mode(), play_mode());
     EXPECT_EQ(upgrade_screen(), nullptr);
@@ -89,6 +112,7 @@ TEST_F(ScreensTest, TheCycleOfTheGame)
     step();
     ASSERT_EQ(current_mode(), game_over_mode());
     EXPECT_EQ(hero_health(), 0);
+    EXPECT_EQ(last_sounds(2), (std::vector<SoundId>{SOUND_HERO_DEATH, SOUND_GAME_OVER}));
     fake_device.primDraws.clear();
     game_draw(0.0f);
     EXPECT_EQ(white_glyphs(), 8) << "GAME OVER";

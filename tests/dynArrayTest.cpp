@@ -102,13 +102,13 @@ TEST(DynArrayDeathTest, BoundsChecksNameTheHeaderAndTheExpression)
 TEST(TextDeathTest, CopyTextRefusesTextsThatDoNotFit)
 {
     PathText path;
-    std::string fits(259, 'x');
+    std::string fits(PATH_MAX - 1, 'x');
     copy_text(path, fits.c_str());
-    EXPECT_EQ(strlen(path.s), 259u);
+    EXPECT_EQ(strlen(path.s), PATH_MAX - 1u);
     copy_text(path, nullptr);
     EXPECT_STREQ(path.s, "");
 
-    std::string tooLong(260, 'x');
+    std::string tooLong(PATH_MAX, 'x');
     EXPECT_FATAL(copy_text(path, tooLong.c_str()), "zu_utils\\.h\\([0-9]+\\): failed ASSERT\\(l<BS\\)");
     ShortText s;
     EXPECT_FATAL(copy_text(s, std::string(256, 'y').c_str()), "failed ASSERT\\(l<BS\\)");

@@ -56,10 +56,6 @@ bool resize_d3d(int width, int height, bool fullscreen)
 {
     ++fake_device.resizeCalls;
     fake_device.fullscreen = fullscreen;
-    if (fullscreen) {
-        width = fake.desktopWidth;
-        height = fake.desktopHeight;
-    }
     if (width)
         fake_device.width = width;
     if (height)
@@ -101,6 +97,10 @@ void set_device_hooks(const DeviceHooks&)
 uint32_t fake_presented_pixel(int x, int y)
 {
     return 0xFF000000u | static_cast<uint32_t>(y) << 12 | static_cast<uint32_t>(x);
+}
+
+void keep_next_presented_frame()
+{
 }
 
 bool read_presented_frame(uint32_t* pixels)
@@ -236,6 +236,7 @@ static int fake_instances;
 static const void* fake_stream0;
 static int fake_stride0;
 static const void* fake_stream1;
+static int fake_offset1;
 
 static void* new_fake_buffer(BufferEntry* handle, int size, uint32_t flags)
 {
@@ -287,6 +288,11 @@ void* lock_index_buffer(IndexBuffer* ib, int offset, int)
     return lock_fake(ib, offset);
 }
 
+void* lock_vertex_buffer_no_overwrite(VertexBuffer* vb, int offset, int)
+{
+    return lock_fake(vb, offset);
+}
+
 void unlock_vertex_buffer(VertexBuffer*)
 {
 }
@@ -294,14 +300,16 @@ void unlock_index_buffer(IndexBuffer*)
 {
 }
 
-void set_stream(int stream, VertexBuffer* vb, int, int stride)
+void set_stream(int stream, VertexBuffer* vb, int offset, int stride)
 {
     if (stream == 0) {
         fake_stream0 = vb;
         fake_stride0 = stride;
     }
-    if (stream == 1)
+    if (stream == 1) {
         fake_stream1 = vb;
+        fake_offset1 = offset;
+    }
 }
 
 void set_indices(IndexBuffer*)
@@ -322,9 +330,10 @@ void set_instancing(int count)
     fake_instances = count;
 }
 
-void draw_indexed(PrimitiveType, int, int, int vertex_count, int, int primitive_count)
+void draw_indexed(PrimitiveType, int, int, int vertex_count, int start_index, int primitive_count)
 {
-    fake_device.draws.push_back({fake_stream1, fake_instances, vertex_count, primitive_count});
+    fake_device.draws.push_back(
+        {fake_stream1, fake_instances, vertex_count, primitive_count, start_index, fake_offset1});
 }
 
 void draw_prim(PrimitiveType type, int start_vertex, int primitive_count)

@@ -16,13 +16,15 @@ struct FakeBuffer {
     int locks = 0;
 };
 
-// One instanced draw: the buffer on stream 1, the instance count and how
-// much of the mesh was drawn.
+// One instanced draw: the buffer on stream 1 and the byte offset of its
+// first instance, the instance count and which part of the mesh was drawn.
 struct FakeDraw {
     const void* instances;
     int instanceCount;
     int vertexCount;
     int primitiveCount;
+    int startIndex;
+    int instanceOffset;
 };
 
 // One draw without indices (the font and debug batches): the primitive type,

@@ -101,7 +101,7 @@ bool plat_window_focused()
 void plat_set_window_fullscreen(bool fullscreen)
 {
     fake.windowFullscreen = fullscreen;
-    if (fullscreen)
+    if (fullscreen && fake.fullscreenGranted)
         fake.windowRect = {0, 0, fake.desktopWidth, fake.desktopHeight};
 }
 

@@ -34,6 +34,7 @@ struct FakePlatform {
     bool minimised = false;
     bool focused = true;
     bool windowFullscreen = false;
+    bool fullscreenGranted = true; // false: the window keeps its size on the switch
     PlatRect windowRect = {100, 50, 740, 410};
     int desktopWidth = 1920, desktopHeight = 1080;
 };

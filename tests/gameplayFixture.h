@@ -16,6 +16,7 @@
 #include "core/random.h"
 #include "fakeFrame.h"
 #include "fakePlatform.h"
+#include "fakeSound.h"
 #include "game/enemies.h"
 #include "game/gameHooks.h"
 #include "game/gameMode.h"
@@ -37,6 +38,7 @@ protected:
     {
         fake_reset();
         fake_frame_reset();
+        fake_sound = FakeSound();
         switch_mode(nullptr);
         memset(level_grid(), 0, LEVEL_GRID_BYTES);
         for (int i = 0; i < LEVEL_PALETTE_SIZE; ++i)
@@ -139,8 +141,8 @@ protected:
     static std::vector<CubeInstance> last_batch()
     {
         const FakeDraw& d = fake_device.draws.back();
-        const CubeInstance* c
-            = reinterpret_cast<const CubeInstance*>(fake_device.buffers.at(d.instances).bytes.data());
+        const CubeInstance* c = reinterpret_cast<const CubeInstance*>(
+            fake_device.buffers.at(d.instances).bytes.data() + d.instanceOffset);
         return std::vector<CubeInstance>(c, c + d.instanceCount);
     }
     static int debris_of_colour(uint32_t colour)

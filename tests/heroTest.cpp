@@ -53,10 +53,12 @@ TEST_F(HeroPlay, AJumpIsAddedOncePerUpdateAndOnlyOnTheGround)
     press(KEY_W);
     update();
     EXPECT_FLOAT_EQ(hero().velocityY, vy - 500 * 0.05f); // airborne: no second jump
-    // Up to the top and back down onto the floor.
+    // Up to the top and back down onto the floor, which is heard.
+    EXPECT_TRUE(fake_sound.played.empty());
     update(30);
     EXPECT_TRUE(hero().onGround);
     EXPECT_FLOAT_EQ(hero().position.y, 16);
+    EXPECT_EQ(fake_sound.played, std::vector<SoundId>{SOUND_LANDING});
 }
 
 TEST_F(HeroPlay, ATouchCostsAPointThenASecondOfInvulnerability)
@@ -74,6 +76,7 @@ TEST_F(HeroPlay, ATouchCostsAPointThenASecondOfInvulnerability)
     update(1);
     EXPECT_EQ(hero_health(), 2);
     EXPECT_EQ(debris_count(), 0);
+    EXPECT_EQ(fake_sound.played, (std::vector<SoundId>{SOUND_HERO_HURT, SOUND_HERO_HURT}));
 }
 
 TEST_F(HeroPlay, TheLastPointLostBurstsTheHeroIntoDebris)
@@ -98,6 +101,7 @@ TEST_F(HeroPlay, TheLastPointLostBurstsTheHeroIntoDebris)
     update(5);
     EXPECT_EQ(hero().position.x, p.x);
     EXPECT_EQ(shot_count(), 0);
+    EXPECT_EQ(fake_sound.played, std::vector<SoundId>{SOUND_HERO_DEATH});
 }
 
 TEST_F(HeroPlay, FallingOutOfTheWorldEndsTheGameWithoutDebris)
@@ -161,6 +165,7 @@ TEST_F(HeroPlay, ShotsLeaveEveryFifthHalfStepAtTenPerSecond)
     // 1/10 s counted down in 0.025 s half-steps reaches exactly 0 only after
     // five of them in float arithmetic: 8 shots in 40 half-steps, not 10.
     EXPECT_EQ(shot_count(), 8);
+    EXPECT_EQ(fake_sound.played, std::vector<SoundId>(8, SOUND_SHOT));
     const Shot& s = shot(shot_count() - 1);
     EXPECT_EQ(s.colour, 0xff14ff14u);
     EXPECT_EQ(s.flags, uint32_t(SHOT_HITS_ENEMIES));
@@ -171,6 +176,31 @@ TEST_F(HeroPlay, ShotsLeaveEveryFifthHalfStepAtTenPerSecond)
     clear_shots();
     update(20);
     EXPECT_EQ(shot_count(), 10); // four half-steps each
+}
+
+TEST_F(HeroPlay, AClickBetweenTwoUpdatesFiresOnceButClickingFiresNoFasterThanHolding)
+{
+    take_update_eye();
+    mouse_on({300, 44, 8, 1});
+    // Down and up before the update: the button is not held when it runs.
+    auto click = [](int vk) {
+        push_input_event(INPUT_MOUSE_DOWN, vk, 0, 0, 0, 0);
+        push_input_event(INPUT_MOUSE_UP, vk, 0, 0, 0, 0);
+    };
+    click(VK_LBUTTON);
+    update();
+    EXPECT_EQ(shot_count(), 1);
+    update(5);
+    EXPECT_EQ(shot_count(), 1);
+
+    // A click every update, faster than ten a second: the same 8 shots in
+    // one second as holding the button gives.
+    clear_shots();
+    for (int i = 0; i < 20; ++i) {
+        click(i % 2 ? VK_RBUTTON : VK_LBUTTON);
+        update();
+    }
+    EXPECT_EQ(shot_count(), 8);
 }
 
 TEST_F(HeroPlay, NothingMovesOrFiresOnceTheLevelIsComplete)
@@ -204,6 +234,32 @@ TEST_F(HeroPlay, TheCameraLeadsTowardsTheAimAtNoMoreThan300VoxelsPerSecond)
     float moved
         = sqrtf((after.x - before.x) * (after.x - before.x) + (after.y - before.y) * (after.y - before.y));
     EXPECT_NEAR(moved, 15, 1e-3);
+}
+
+// A resize (or Alt+Enter) between a frame and the next update: that update
+// aims and moves the camera through the same view centre as before it. The
+// mouse stays at the window's centre, which looks at the same level point
+// at any size.
+TEST_F(HeroPlay, TheFirstUpdateAfterAResizeAimsWhereTheOneBeforeDid)
+{
+    place_hero(600, 16);
+    mouse_at(fake_device.width / 2, fake_device.height / 2);
+    update(30); // the camera settles between the hero and the aim
+    Vec4 aim = hero().aimPoint, focus = camera_focus().current;
+    EXPECT_GT(aim.x, 590);
+
+    fake_device.width = 1280;
+    fake_device.height = 720;
+    game_resized();
+    mouse_at(640, 360);
+    game_update(0.05f); // no frame has been drawn since the resize
+    update_world(0.05f);
+    input_end_update();
+    float pixel = 1.0f / pixel_scale();
+    EXPECT_NEAR(hero().aimPoint.x, aim.x, pixel);
+    EXPECT_NEAR(hero().aimPoint.y, aim.y, pixel);
+    EXPECT_NEAR(camera_focus().current.x, focus.x, pixel);
+    EXPECT_NEAR(camera_focus().current.y, focus.y, pixel);
 }
 
 class HeroDrawing : public HeroPlay {

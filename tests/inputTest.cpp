@@ -222,6 +222,32 @@ TEST_F(Input, AltEnterTwiceReturnsToTheSameWindowedSizeAndPlace)
         EXPECT_NE(e.type, INPUT_KEY_DOWN);
 }
 
+// The device follows the window's client area after the switch, whether the
+// window system granted full screen (the desktop) or not (no window manager).
+TEST_F(Input, AltEnterSizesTheDeviceToTheWindowItGot)
+{
+    for (bool granted : {true, false}) {
+        fake.fullscreenGranted = granted;
+        fake.windowRect = {100, 50, 740, 410};
+        fake_device.width = 640;
+        fake_device.height = 360;
+        fake_device.fullscreen = false;
+        toggle_fullscreen();
+        EXPECT_TRUE(display_fullscreen());
+        EXPECT_EQ(screen_width(), granted ? 1920 : 640) << granted;
+        EXPECT_EQ(screen_height(), granted ? 1080 : 360) << granted;
+        toggle_fullscreen();
+        EXPECT_EQ(screen_width(), 640) << granted;
+    }
+    // Granted late and without a size message: the next pump follows.
+    fake.fullscreenGranted = false;
+    toggle_fullscreen();
+    fake.windowRect = {0, 0, 1920, 1080};
+    pump_window_messages();
+    EXPECT_TRUE(display_fullscreen());
+    EXPECT_EQ(screen_width(), 1920);
+}
+
 TEST_F(Input, LeavingAStartInFullScreenHalvesTheScreen)
 {
     // The saved windowed placement lives as long as the process, so the

@@ -70,7 +70,7 @@ protected:
     std::vector<std::string> toggle_texts()
     {
         std::vector<std::string> texts;
-        for (int c = LAUNCHER_TOGGLE_WINDOW; c <= LAUNCHER_TOGGLE_VOXELS; ++c)
+        for (int c = LAUNCHER_TOGGLE_WINDOW; c <= LAUNCHER_TOGGLE_SOUND; ++c)
             texts.push_back(launcher_toggle_text(c));
         return texts;
     }
@@ -92,16 +92,19 @@ TEST_F(LauncherMenu, WithNothingStoredTheTogglesShowTheDefaults)
 {
     start();
     EXPECT_EQ(toggle_texts(),
-        (std::vector<std::string>{"In window", "Anti-aliasing: off", "VSync: on", "Normal voxels"}));
+        (std::vector<std::string>{
+            "In window", "Anti-aliasing: off", "VSync: on", "Normal voxels", "Sound: on"}));
     EXPECT_EQ(launcher_flags(), uint32_t(SETTINGS_VSYNC));
 }
 
-TEST_F(LauncherMenu, AStoredNineIsFullscreenWithFastVoxels)
+TEST_F(LauncherMenu, AStored25IsFullscreenWithFastVoxelsWithoutSound)
 {
-    ASSERT_TRUE(settings_write_dword("flags", 9));
+    ASSERT_TRUE(settings_write_dword("flags", 25));
     start();
     EXPECT_EQ(toggle_texts(),
-        (std::vector<std::string>{"Fullscreen", "Anti-aliasing: off", "VSync: off", "Fast voxels"}));
+        (std::vector<std::string>{
+            "Fullscreen", "Anti-aliasing: off", "VSync: off", "Fast voxels", "Sound: off"}));
+    EXPECT_EQ(launcher_flags(), 25u);
 }
 
 TEST_F(LauncherMenu, The128PixelFontGivesZoom2AndTheRootFillsTheWindow)
@@ -121,6 +124,10 @@ TEST_F(LauncherMenu, The128PixelFontGivesZoom2AndTheRootFillsTheWindow)
     GuiElement* window = button(LAUNCHER_TOGGLE_WINDOW);
     EXPECT_EQ(window->box.top, 6.5f * 16);
     EXPECT_EQ(window->box.left + window->box.right, 640) << "centred";
+    GuiElement* sound = button(LAUNCHER_TOGGLE_SOUND);
+    EXPECT_EQ(sound->box.left, window->box.left);
+    EXPECT_EQ(sound->box.bottom - sound->box.top, window->box.bottom - window->box.top);
+    EXPECT_LT(sound->box.bottom, quit->box.top) << "above the bottom buttons";
 }
 
 TEST_F(LauncherMenu, TogglesChangeOnlyTheLaunchersCopyUntilQuit)
@@ -130,8 +137,10 @@ TEST_F(LauncherMenu, TogglesChangeOnlyTheLaunchersCopyUntilQuit)
     click(LAUNCHER_TOGGLE_VOXELS);
     click(LAUNCHER_TOGGLE_VOXELS);
     click(LAUNCHER_TOGGLE_WINDOW);
+    click(LAUNCHER_TOGGLE_SOUND);
     EXPECT_EQ(toggle_texts(),
-        (std::vector<std::string>{"Fullscreen", "Anti-aliasing: on", "VSync: on", "Normal voxels"}));
+        (std::vector<std::string>{
+            "Fullscreen", "Anti-aliasing: on", "VSync: on", "Normal voxels", "Sound: off"}));
     EXPECT_EQ(button(LAUNCHER_TOGGLE_WINDOW)->find_by_name(".over")->text.s, std::string("Fullscreen"));
     EXPECT_EQ(stored(), "") << "nothing is stored before Play or Quit";
     EXPECT_FALSE(launcher_quit_requested());
@@ -139,7 +148,7 @@ TEST_F(LauncherMenu, TogglesChangeOnlyTheLaunchersCopyUntilQuit)
     EXPECT_TRUE(launcher_quit_requested());
     uint32_t flags = 0;
     ASSERT_TRUE(settings_read_dword("flags", &flags));
-    EXPECT_EQ(flags, 7u);
+    EXPECT_EQ(flags, 23u);
 }
 
 TEST_F(LauncherMenu, TheMenuDrawsItsBackgroundAndButtons)

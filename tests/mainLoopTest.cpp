@@ -1,5 +1,6 @@
 // The fixed-step main loop driven by a fake counter.
 #include "app/mainLoop.h"
+#include "app/perfOverlay.h"
 
 #include <gtest/gtest.h>
 
@@ -121,6 +122,23 @@ TEST_F(MainLoop, IdleFastRenderingPresentsEveryFrameAndUpdatesOncePerPeriod)
         // 20 updates of 50 ticks: about 48 frames between two updates.
         EXPECT_NEAR(fake_device.presents, 19 * 48, 19);
         EXPECT_EQ(s.frameIndex, fake_device.presents % FRAME_STATS_LEN);
+    });
+}
+
+// Frames not yet measured count as no figure, so the overlay leaves the GPU
+// load out on a machine without a source instead of showing "0%".
+TEST_F(MainLoop, GpuLoadsNotYetMeasuredAreMinusOne)
+{
+    IN_CHILD({
+        LoopRun r;
+        r.quitAfter = 2;
+        r.run();
+        const FrameStats& s = frame_stats();
+        ASSERT_GT(s.frameIndex, 0);
+        ASSERT_LT(s.frameIndex, FRAME_STATS_LEN - 1);
+        for (int i = 0; i < FRAME_STATS_LEN; ++i)
+            EXPECT_EQ(s.gpuLoad[i], -1) << i;
+        EXPECT_EQ(summarize_ring(s.gpuLoad).max, -1);
     });
 }
 

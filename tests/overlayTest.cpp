@@ -3,6 +3,7 @@
 // off the desktop, and the files and log lines they leave.
 #include <gtest/gtest.h>
 #include <stdlib.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
 
 #include <string>
@@ -215,23 +216,18 @@ TEST_F(Screenshot, APictureOfTheWindowGoesIntoShots)
     set_app_path((dir + "/").c_str());
     fake.windowRect = {10, 10, 650, 370};
 
-    // Without the shots directory the file cannot be written.
+    // The missing shots directory is made; the log names the file's path.
     ::testing::internal::CaptureStdout();
     take_screenshot();
     std::string log = ::testing::internal::GetCapturedStdout();
-    EXPECT_EQ(log.find("screenshot...\nfailed to save screenshot to 'shots/shot"), 0u) << log;
-
-    ASSERT_EQ(mkdir((dir + "/shots").c_str(), 0755), 0);
-    ::testing::internal::CaptureStdout();
-    take_screenshot();
-    log = ::testing::internal::GetCapturedStdout();
-    size_t at = log.find("screenshot captured to 'shots/shot");
+    std::string logged = "screenshot captured to '" + dir + "/shots/shot";
+    size_t at = log.find(logged);
     ASSERT_NE(at, std::string::npos) << log;
-    std::string name = log.substr(at + 24, log.find('\'', at + 24) - at - 24);
-    EXPECT_EQ(name.size(), std::string("shots/shot2024_03_05_07_08_09.png").size()) << name;
+    std::string path = log.substr(at + 24, log.find('\'', at + 24) - at - 24);
+    EXPECT_EQ(path.size(), dir.size() + std::string("/shots/shot2024_03_05_07_08_09.png").size()) << path;
 
     int w, h, channels;
-    unsigned char* rgba = stbi_load((dir + "/" + name).c_str(), &w, &h, &channels, 4);
+    unsigned char* rgba = stbi_load(path.c_str(), &w, &h, &channels, 4);
     ASSERT_TRUE(rgba);
     EXPECT_EQ(w, 640);
     EXPECT_EQ(h, 360);
@@ -249,4 +245,81 @@ TEST_F(Screenshot, APictureOfTheWindowGoesIntoShots)
     ::testing::internal::CaptureStdout();
     take_screenshot();
     EXPECT_EQ(::testing::internal::GetCapturedStdout(), "screenshot...\n");
+}
+
+TEST_F(Screenshot, AFullDiskSavesNothingAndSaysSo)
+{
+    TempDir temp;
+    const std::string& dir = temp.path;
+    // A small disk of its own; only root may mount one.
+    if (mount("tmpfs", dir.c_str(), "tmpfs", 0, "size=16k") != 0)
+        GTEST_SKIP() << "can't mount a small tmpfs: " << strerror(errno);
+    set_app_path((dir + "/").c_str());
+    ASSERT_EQ(mkdir((dir + "/shots").c_str(), 0755), 0);
+    // Filled up: the picture's bytes wait in the file's buffer until closing
+    // finds no room for them.
+    std::string fill = "cat /dev/zero > '" + dir + "/filler' 2>/dev/null";
+    EXPECT_NE(system(fill.c_str()), 0);
+    fake.windowRect = {10, 10, 650, 370};
+    ::testing::internal::CaptureStdout();
+    take_screenshot();
+    std::string log = ::testing::internal::GetCapturedStdout();
+    EXPECT_NE(log.find("failed to save screenshot to '" + dir + "/shots/shot"), std::string::npos) << log;
+    EXPECT_EQ(log.find("screenshot captured"), std::string::npos) << log;
+    std::string empty = "test -z \"$(ls -A '" + dir + "/shots')\"";
+    EXPECT_EQ(system(empty.c_str()), 0) << "the partial file stayed";
+    EXPECT_EQ(umount(dir.c_str()), 0);
+}
+
+// Beside the program when its shots/ can be written or made; else the
+// pictures folder of user-dirs.dirs, else ~/Pictures, each with TARNWICK/.
+TEST(ScreenshotFolder, BesideTheProgramElseInTheUsersPictures)
+{
+    TempDir temp;
+    const std::string& t = temp.path;
+    std::string saved_home = getenv("HOME"),
+                saved_config = getenv("XDG_CONFIG_HOME") ? getenv("XDG_CONFIG_HOME") : "";
+    setenv("HOME", (t + "/home").c_str(), 1);
+    setenv("XDG_CONFIG_HOME", (t + "/config").c_str(), 1);
+    ASSERT_EQ(mkdir((t + "/program").c_str(), 0755), 0);
+    set_app_path((t + "/program/").c_str());
+    PathText folder;
+    ASSERT_TRUE(screenshot_folder(folder));
+    EXPECT_EQ(std::string(folder.s), t + "/program/");
+    struct stat st;
+    EXPECT_EQ(stat((t + "/program/shots").c_str(), &st), 0);
+
+    // A shots/ that can't be written (a file here: as root, permissions pass).
+    set_app_path((t + "/installed/").c_str());
+    ASSERT_EQ(mkdir((t + "/installed").c_str(), 0755), 0);
+    TempFile blocker("", 0);
+    ASSERT_EQ(rename(blocker.path.c_str(), (t + "/installed/shots").c_str()), 0);
+    ASSERT_TRUE(screenshot_folder(folder));
+    EXPECT_EQ(std::string(folder.s), t + "/home/Pictures/TARNWICK/");
+    EXPECT_EQ(stat((t + "/home/Pictures/TARNWICK/shots").c_str(), &st), 0);
+
+    ASSERT_EQ(mkdir((t + "/config").c_str(), 0755), 0);
+    FILE* dirs = fopen((t + "/config/user-dirs.dirs").c_str(), "w");
+    ASSERT_TRUE(dirs);
+    fputs("# written by xdg-user-dirs-update\nXDG_DESKTOP_DIR=\"$HOME/Desktop\"\n"
+          "XDG_PICTURES_DIR=\"$HOME/Bilder\"\n",
+        dirs);
+    fclose(dirs);
+    ASSERT_TRUE(screenshot_folder(folder));
+    EXPECT_EQ(std::string(folder.s), t + "/home/Bilder/TARNWICK/");
+
+    // Nothing writable: logged, no folder.
+    setenv("HOME", (t + "/installed/shots").c_str(), 1);
+    ASSERT_EQ(unlink((t + "/config/user-dirs.dirs").c_str()), 0);
+    ::testing::internal::CaptureStdout();
+    EXPECT_FALSE(screenshot_folder(folder));
+    EXPECT_EQ(::testing::internal::GetCapturedStdout(),
+        "can't write screenshots into '" + t + "/installed/shots' nor '" + t
+            + "/installed/shots/Pictures/TARNWICK/shots'\n");
+
+    setenv("HOME", saved_home.c_str(), 1);
+    if (saved_config.empty())
+        unsetenv("XDG_CONFIG_HOME");
+    else
+        setenv("XDG_CONFIG_HOME", saved_config.c_str(), 1);
 }

@@ -163,7 +163,11 @@ TEST_P(Picture, InstancedQuadsLandOnTheirPixelsAndCounterClockwiseOnesAreCulled)
         {290, 170, 0, 16, 0xFF000000 | BLUE}, {0, 0, 0, 8, 0xFF000000 | RED},
         // Counter-clockwise copies: culled.
         {40, 100, 0, 16, 0xFF000000 | MAGENTA}, {100, 120, 0, 16, 0xFF000000 | MAGENTA}});
-    set_instancing(4);
+    set_instancing(3);
+    draw_indexed(PRIM_TRIANGLE_LIST, 0, 0, 4, QUAD_CW, 2);
+    // A run further into the stream: its offset picks the first record.
+    set_stream(1, instances, 3 * sizeof(TestInstance), sizeof(TestInstance));
+    set_instancing(1);
     draw_indexed(PRIM_TRIANGLE_LIST, 0, 0, 4, QUAD_CW, 2);
     set_stream(1, instances, 4 * sizeof(TestInstance), sizeof(TestInstance));
     set_instancing(2);

@@ -12,16 +12,16 @@
 #include "platform/platform.h"
 #include "readBack.h"
 
-void SceneFixture::start(int w, int h, bool fastVoxels)
+void SceneFixture::start(int w, int h, bool fastVoxels, bool antialias)
 {
     width = w;
     height = h;
     char dir[] = "/tmp/tarnwick-scene-XXXXXX";
     configDir = mkdtemp(dir);
     setenv("XDG_CONFIG_HOME", configDir.c_str(), 1);
-    if (fastVoxels)
-        settings_write_dword("flags", 8);
-    const char* args[] = {"test", "-novs", "-noaa"};
+    // Written either way: settings left from an earlier start must not leak in.
+    settings_write_dword("flags", fastVoxels ? SETTINGS_FAST_VOXELS : 0);
+    const char* args[] = {"test", "-novs", antialias ? "-aa" : "-noaa"};
     read_settings(3, args);
     set_app_path(TARNWICK_BIN_DIR "/");
     set_display_fullscreen(false);

@@ -11,8 +11,8 @@
 class SceneFixture : public ::testing::Test {
 protected:
     // Opens everything at width x height with a fresh settings store; fast
-    // voxels as the launcher's option.
-    void start(int width, int height, bool fastVoxels);
+    // voxels and anti-aliasing as the launcher's options.
+    void start(int width, int height, bool fastVoxels, bool antialias = false);
     void stop();
     // Renders one frame, reads the back buffer (0xAARRGGBB, top row first)
     // and presents it.

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -12,6 +13,26 @@
 #include <string>
 
 #include "platform/platform.h"
+
+// Reads of this program go through here: while read_fault_after is not
+// negative, the reads after that many bytes fail with EIO, as a failing disk
+// would part-way through a file.
+static long read_fault_after = -1;
+
+extern "C" ssize_t read(int fd, void* buffer, size_t count)
+{
+    if (read_fault_after < 0)
+        return syscall(SYS_read, fd, buffer, count);
+    if (read_fault_after == 0) {
+        errno = EIO;
+        return -1;
+    }
+    size_t n = count < static_cast<size_t>(read_fault_after) ? count : static_cast<size_t>(read_fault_after);
+    ssize_t got = syscall(SYS_read, fd, buffer, n);
+    if (got > 0)
+        read_fault_after -= got;
+    return got;
+}
 
 // Points XDG_CONFIG_HOME at a fresh directory for the test's lifetime.
 class SettingsStore : public ::testing::Test {
@@ -119,6 +140,30 @@ TEST_F(SettingsStore, SwitchesOverrideTheStoreAndTheLaterOneWins)
     EXPECT_TRUE(settings().vsync);
 }
 
+// Sound is on at volume 80 unless bit 4 of "flags" mutes it; "volume" above
+// 100 plays at 100 with a log line; -mute and -sound override the bit.
+TEST_F(SettingsStore, SoundFollowsTheMuteBitTheVolumeAndTheSwitches)
+{
+    read({});
+    EXPECT_TRUE(settings().sound);
+    EXPECT_EQ(settings().volume, 80);
+
+    write_store("\"flags\"=dword:00000014\n\"volume\"=dword:00000000\n");
+    read({});
+    EXPECT_FALSE(settings().sound);
+    EXPECT_TRUE(settings().vsync);
+    EXPECT_EQ(settings().volume, 0);
+    read({"-mute", "-sound"});
+    EXPECT_TRUE(settings().sound);
+
+    write_store("\"flags\"=dword:00000004\n\"volume\"=dword:00000065\n");
+    testing::internal::CaptureStdout();
+    read({"-mute"});
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "stored volume 101 is above 100; playing at 100\n");
+    EXPECT_EQ(settings().volume, 100);
+    EXPECT_FALSE(settings().sound);
+}
+
 TEST_F(SettingsStore, SwitchesAreCaseSensitiveAndOthersAreIgnored)
 {
     read({"-AA", "aa", "-aa-", "--aa", "-Fullscr"});
@@ -130,14 +175,16 @@ TEST_F(SettingsStore, SwitchesAreCaseSensitiveAndOthersAreIgnored)
 
 TEST_F(SettingsStore, WrittenValuesReadBackAndOtherLinesSurvive)
 {
-    write_store(
-        "; written by hand\n\"flags\"=dword:00000001\r\n\"other\"=\"a \\\"quoted\\\" \\\\ text\"\ngarbage\n");
+    write_store("; written by hand\r\n\"flags\"=dword:00000001\r\n\"other\"=\"a \\\"quoted\\\" \\\\ "
+                "text\"\ngarbage\r\r\n");
     EXPECT_TRUE(settings_write_dword("flags", 13));
     uint32_t v = 0;
     EXPECT_TRUE(settings_read_dword("flags", &v));
     EXPECT_EQ(v, 13u);
+    // Every other line is kept byte for byte, its line end included.
     EXPECT_EQ(store_text(),
-        "; written by hand\n\"flags\"=dword:0000000d\n\"other\"=\"a \\\"quoted\\\" \\\\ text\"\ngarbage\n");
+        "; written by hand\r\n\"flags\"=dword:0000000d\n\"other\"=\"a \\\"quoted\\\" \\\\ "
+        "text\"\ngarbage\r\r\n");
 
     char text[64];
     uint32_t type = 0, size = sizeof text;
@@ -198,4 +245,87 @@ TEST_F(SettingsStore, AFailedWriteReportsFalseAndKeepsTheOldValue)
     std::ofstream(blocked) << "x";
     setenv("XDG_CONFIG_HOME", blocked.c_str(), 1);
     EXPECT_FALSE(settings_write_dword("flags", 1));
+}
+
+TEST_F(SettingsStore, AStoreThatCantBeReadWholeIsNeverRewritten)
+{
+    const std::string held = "; mine\n\"flags\"=dword:00000009\n\"name\"=\"kept\"\n";
+    write_store(held);
+    std::string store = dir + "/settings.reg";
+    chmod(dir.c_str(), 0777);
+    // Unreadable: another owner's store, mode 000.
+    chmod(store.c_str(), 0);
+    EXPECT_EQ(as_unprivileged([] {
+        uint32_t v = 0;
+        return !settings_read_dword("flags", &v) && strstr(registry_last_error(), "Permission denied")
+            && !settings_write_dword("flags", 1) && strstr(registry_last_error(), "can't read '")
+            && strstr(registry_last_error(), "settings.reg'");
+    }),
+        0);
+    chmod(store.c_str(), 0600);
+    EXPECT_EQ(store_text(), held);
+
+    // Half-readable: the disk fails after the first 10 bytes.
+    read_fault_after = 10;
+    bool written = settings_write_dword("flags", 1);
+    read_fault_after = -1;
+    EXPECT_FALSE(written);
+    EXPECT_NE(std::string(registry_last_error()).find("Input/output error"), std::string::npos);
+    EXPECT_EQ(store_text(), held);
+    // The store kept its mode through a successful write, and nothing was left beside it.
+    EXPECT_TRUE(settings_write_dword("flags", 2));
+    struct stat st;
+    ASSERT_EQ(stat(store.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0600u);
+    std::string cmd = "test $(ls -A '" + dir + "' | wc -l) -eq 1";
+    EXPECT_EQ(system(cmd.c_str()), 0);
+}
+
+TEST_F(SettingsStore, ConcurrentWritersKeepEachOthersValues)
+{
+    write_store("; shared\n");
+    pid_t writers[2];
+    for (int w = 0; w < 2; ++w) {
+        writers[w] = fork();
+        if (writers[w] == 0) {
+            bool ok = true;
+            for (int i = 0; i < 200; ++i) {
+                char name[16];
+                snprintf(name, sizeof name, "%c%d", "ab"[w], i);
+                ok = settings_write_dword(name, static_cast<uint32_t>(i)) && ok;
+            }
+            _exit(ok ? 0 : 1);
+        }
+    }
+    for (pid_t pid : writers) {
+        int status = -1;
+        waitpid(pid, &status, 0);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    }
+    int kept = 0;
+    for (int w = 0; w < 2; ++w)
+        for (int i = 0; i < 200; ++i) {
+            char name[16];
+            snprintf(name, sizeof name, "%c%d", "ab"[w], i);
+            uint32_t v = 0;
+            kept += settings_read_dword(name, &v) && v == static_cast<uint32_t>(i);
+        }
+    EXPECT_EQ(kept, 400);
+    EXPECT_EQ(store_text().rfind("; shared\n", 0), 0u);
+}
+
+TEST_F(SettingsStore, AStoreThatIsALinkIsWrittenWhereItPoints)
+{
+    std::string cmd = "mkdir -p '" + dir + "' '" + root + "/dotfiles'";
+    ASSERT_EQ(system(cmd.c_str()), 0);
+    std::ofstream(root + "/dotfiles/tarnwick.reg") << "\"flags\"=dword:00000001\n";
+    ASSERT_EQ(symlink("../../dotfiles/tarnwick.reg", (dir + "/settings.reg").c_str()), 0);
+    EXPECT_TRUE(settings_write_dword("flags", 4));
+    struct stat st;
+    ASSERT_EQ(lstat((dir + "/settings.reg").c_str(), &st), 0);
+    EXPECT_TRUE(S_ISLNK(st.st_mode));
+    std::ifstream in(root + "/dotfiles/tarnwick.reg");
+    std::stringstream text;
+    text << in.rdbuf();
+    EXPECT_EQ(text.str(), "\"flags\"=dword:00000004\n");
 }

@@ -23,6 +23,7 @@ TEST_F(Shots, AShotHitsADormantRobotAndADeadOneOnlyWakes)
     EXPECT_EQ(shot_count(), 0);
     EXPECT_EQ(enemy(0).health, 0);
     EXPECT_EQ(debris_of_colour(ROBOT_BURST_COLOUR), 200);
+    EXPECT_EQ(fake_sound.played, (std::vector<SoundId>{SOUND_ROBOT_HIT, SOUND_ROBOT_BURST}));
 
     enemy(0).dormant = true;
     fire_right(85, 57);
@@ -30,6 +31,7 @@ TEST_F(Shots, AShotHitsADormantRobotAndADeadOneOnlyWakes)
     EXPECT_EQ(shot_count(), 0); // the dead robot still stops it
     EXPECT_FALSE(enemy(0).dormant);
     EXPECT_EQ(debris_count(), 200);
+    EXPECT_EQ(fake_sound.played.size(), 2u) << "a dead robot is not heard again";
 }
 
 TEST_F(Shots, AShotWhoseStepsOverlapMoreThanHalfItsSweepPassesThrough)
@@ -65,6 +67,7 @@ TEST_F(Shots, AShotIntoAWallBlowsAHoleAndIndestructibleWallsStay)
     EXPECT_EQ(voxel(103, 60, 0), 5);
     EXPECT_EQ(voxel(100, 60, 19), 5); // deeper than the hole reaches
     EXPECT_GT(debris_of_colour(palette_colors()[5]), 0);
+    EXPECT_EQ(fake_sound.played, std::vector<SoundId>{SOUND_HOLE});
 
     clear_debris();
     solid(200, 40, 0, 210, 80, 19, VOXEL_INDESTRUCTIBLE + 7);
@@ -74,6 +77,8 @@ TEST_F(Shots, AShotIntoAWallBlowsAHoleAndIndestructibleWallsStay)
     EXPECT_EQ(shot_count(), 0);
     EXPECT_EQ(voxel(200, 60, 0), VOXEL_INDESTRUCTIBLE + 7);
     EXPECT_EQ(debris_count(), 0);
+    EXPECT_EQ(fake_sound.played, (std::vector<SoundId>{SOUND_HOLE, SOUND_HOLE}))
+        << "the hit is heard all the same";
 }
 
 TEST_F(Shots, AShotIntoOpenSpaceEndsAtTheWorldBounds)

@@ -302,7 +302,8 @@ std::vector<CubeInstance> drawn_instances()
 {
     const FakeDraw& draw = fake_device.draws.back();
     const FakeBuffer& buffer = fake_device.buffers.at(draw.instances);
-    const CubeInstance* first = reinterpret_cast<const CubeInstance*>(buffer.bytes.data());
+    const CubeInstance* first
+        = reinterpret_cast<const CubeInstance*>(buffer.bytes.data() + draw.instanceOffset);
     return std::vector<CubeInstance>(first, first + draw.instanceCount);
 }
 

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "core/paths.h"
+#include "deathTest.h"
 #include "fakePlatform.h"
 #include "tempFile.h"
 
@@ -148,9 +149,30 @@ TEST(Paths, AnUnknownProgramFileGivesAnEmptyDirectory)
     EXPECT_EQ(std::string(resolve_path(p, "level.pal")), std::string(cwd) + "/level.pal");
 
     fake.exePathOk = true;
-    fake.exePath = std::string("/") + std::string(300, 'd') + "/game"; // too long for the buffer
+    fake.exePath = std::string("/") + std::string(PATH_MAX, 'd') + "/game"; // more than a path may have
     find_app_path();
     EXPECT_STREQ(app_path(), "");
+}
+
+// A deep folder works up to what the system can open; beyond that the
+// program ends naming the path, not with an assertion.
+TEST(Paths, DeepFoldersWorkAndOverlongPathsEndWithTheirName)
+{
+    fake_reset();
+    std::string deep = "/" + std::string(200, 'd') + "/" + std::string(200, 'e') + "/";
+    fake.exePath = deep + "game";
+    find_app_path();
+    EXPECT_EQ(std::string(app_path()), deep);
+    PathText p;
+    EXPECT_EQ(std::string(resolve_path(p, "cache/cube.sh.cache")), deep + "cache/cube.sh.cache");
+
+    std::string name = std::string(PATH_MAX - deep.size(), 'n');
+    EXPECT_FATAL(resolve_path(p, name.c_str()),
+        "the path '/d+/e+/n+' is longer than the 4095 characters a path may have");
+    EXPECT_TRUE(join_path(p, deep.c_str(), "x"));
+    EXPECT_EQ(std::string(p.s), deep + "x");
+    EXPECT_FALSE(join_path(p, deep.c_str(), name.c_str()));
+    EXPECT_EQ(std::string(p.s), deep + "x");
 }
 
 TEST(Paths, FileTimeIsZeroForMissingFiles)

@@ -1,7 +1,7 @@
 // testMain.cpp - the entry of every test program.
 //
-// Tests run headless: SDL's offscreen video driver (llvmpipe for OpenGL) and
-// never an error box that could wait for a click.
+// Tests run headless: SDL's offscreen video driver (llvmpipe for OpenGL), its
+// silent audio driver and never an error box that could wait for a click.
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
@@ -10,6 +10,7 @@
 int main(int argc, char** argv)
 {
     setenv("SDL_VIDEODRIVER", "offscreen", 0);
+    setenv("SDL_AUDIODRIVER", "dummy", 0);
     setenv("TARNWICK_NO_MSGBOX", "1", 1);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();

@@ -342,7 +342,7 @@ private:
                 free = 0;
             } else if (++free == 8) {
                 HeroMotion out
-                    = {{static_cast<float>(cx - d * 4), m.position.y, m.position.z, 1}, 0, 0, true};
+                    = {{static_cast<float>(cx - d * 4), m.position.y, m.position.z, 1}, 0, 0, true, 0};
                 add(out, n, {}, nodes[static_cast<size_t>(n)].cost + TUNNEL_COST, d, out.position.x, false);
                 return;
             }
@@ -377,7 +377,7 @@ Level find_level()
 HeroMotion hero_motion()
 {
     const Hero& h = hero();
-    return {h.position, h.velocityX, h.velocityY, h.onGround};
+    return {h.position, h.velocityX, h.velocityY, h.onGround, 0};
 }
 
 bool same_motion(const HeroMotion& a, const HeroMotion& b)

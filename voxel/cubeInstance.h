@@ -30,6 +30,9 @@ inline CubeInstance make_cube_instance(int x16, int y16, int z16, uint32_t colou
     return c;
 }
 
+// The faces of the cube mesh, in its order: the first face is the front.
+enum CubeFace { FACE_FRONT, FACE_TOP, FACE_LEFT, FACE_RIGHT, FACE_BOTTOM, FACE_BACK, CUBE_FACES };
+
 // A box of palette indices with its byte strides (the level grid, a sprite).
 struct VoxelBox {
     const uint8_t* voxels;
@@ -49,6 +52,27 @@ struct VoxelBox {
             return true;
         const uint8_t* p = ptr(x, y, z);
         return !p[-strideX] || !p[strideX] || !p[-strideY] || !p[strideY] || !p[-strideZ] || !p[strideZ];
+    }
+    // Whether a face of the cube of size x size x size voxels whose low corner
+    // is (x, y, z) can be seen: it lies on the box's edge or touches an empty
+    // voxel. Otherwise solid voxels cover all of it.
+    bool face_open(int x, int y, int z, int size, CubeFace face) const
+    {
+        static const int AXIS[CUBE_FACES] = {2, 1, 0, 0, 1, 2};
+        static const bool OUTWARD[CUBE_FACES] = {false, true, false, true, false, true};
+        int at[3] = {x, y, z};
+        const int sizes[3] = {nx, ny, nz};
+        const int a = AXIS[face], u = a == 0 ? 1 : 0, v = a == 2 ? 1 : 2;
+        at[a] = OUTWARD[face] ? at[a] + size : at[a] - 1;
+        if (at[a] < 0 || at[a] >= sizes[a])
+            return true;
+        const int strides[3] = {strideX, strideY, strideZ};
+        const uint8_t* layer = ptr(at[0], at[1], at[2]);
+        for (int i = 0; i < size; ++i)
+            for (int j = 0; j < size; ++j)
+                if (!layer[i * strides[u] + j * strides[v]])
+                    return true;
+        return false;
     }
 };
 

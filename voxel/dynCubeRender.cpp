@@ -1,6 +1,7 @@
 // dynCubeRender.cpp - the instanced cube renderer and the voxel cache.
 #include "dynCubeRender.h"
 
+#include <math.h>
 #include <string.h>
 
 #include "../core/display.h"
@@ -19,7 +20,11 @@ enum {
     CHUNK_SIZE = 16,           // voxels per chunk in x and y
     CUBE_MESH_VERTICES = 24,
     CUBE_MESH_INDICES = 36,
+    FACE_SETS = 1 << CUBE_FACES,            // every choice of the cube's faces
+    FACE_SET_INDICES = 6 * CUBE_FACES * 32, // each face in half of the sets
 };
+// The two triangles of face f: indices 4f + these.
+static const uint16_t FACE_INDICES[6] = {0, 2, 1, 3, 1, 2};
 
 // The cube mesh: per vertex the corner and the face code, each as the four
 // bytes (b0, b1, b2, b3) of a D3DCOLOR that the shader reads as (b2, b1, b0,
@@ -63,11 +68,34 @@ static const VertexElement CUBE_ELEMENTS[] = {
     VDECL_END,
 };
 
-// One cached run of a chunk's cubes; free (and kept for reuse) while count <= 0.
+// A chunk's cube records are grouped by the face they are drawn with, so
+// that a draw shades only faces that can be seen: a cube's record once for
+// each of its top, left, right and bottom faces that touches an empty voxel,
+// then once for its front (first the cubes whose front touches an empty
+// voxel, then those whose front is covered, which only fast voxels draw).
+// The fronts come last: where a side face meets a deeper cube's front at an
+// edge, pixels exactly on the edge go to the face drawn later, and the
+// deeper cube's front has always been drawn after the side face.
+enum CacheRange {
+    RANGE_TOP,
+    RANGE_LEFT,
+    RANGE_RIGHT,
+    RANGE_BOTTOM,
+    RANGE_FRONT_OPEN,
+    RANGE_FRONT_COVERED,
+    CACHE_RANGES
+};
+static const CubeFace RANGE_FACE[CACHE_RANGES]
+    = {FACE_TOP, FACE_LEFT, FACE_RIGHT, FACE_BOTTOM, FACE_FRONT, FACE_FRONT};
+
+// One cached run of a chunk's records; free (and kept for reuse) while
+// count <= 0. Range r holds the records start[r] .. start[r + 1] - 1 of this
+// entry; a chunk whose records overflow an entry continues in the next.
 struct ChunkEntry {
     VertexBuffer* vb;
     int32_t count;
     int16_t column, row;
+    uint16_t start[CACHE_RANGES + 1];
 };
 
 // The renderer: created by cube_renderer_init, gone after cube_renderer_shutdown.
@@ -77,10 +105,25 @@ static struct {
     VertexBuffer* instances; // the dynamic stream
     VertexBuffer* mesh;
     IndexBuffer* indices;
-    CubeInstance* vbPtr;   // the open dynamic buffer, null while closed
+    // The dynamic buffer is a ring: each batch is written after the last
+    // one without waiting for the GPU, and only a full ring starts again
+    // from its first record with a discarding lock.
+    CubeInstance* vbPtr;   // the open batch (record ringStart on), null while closed
     int pending;           // instances written since it was opened
+    int ringStart;         // the open batch's first record; 0 after cube_renderer_init
     Matrix world;          // reset to identity by begin_cubes
     Matrix viewProjection; // taken by begin_cubes
+    // Index lists of the cube for every set of faces, each face's triangles
+    // in the mesh's order; faceSetStart: where each set's list begins.
+    IndexBuffer* faceSets;
+    int faceSetStart[FACE_SETS];
+    // The eye in the world matrix's object space (w = 0 when there is none
+    // to find, as under a parallel projection), and the open batch's
+    // lowest and highest cube corners in sixteenths: which faces of the
+    // batch can face the eye. Kept by begin_cubes, set_cube_transform and
+    // emit_cube.
+    Vec4 eye, objectEye;
+    int low[3], high[3];
 } cubes;
 
 // The voxel cache over the level grid: made once the level data is loaded.
@@ -88,7 +131,9 @@ static struct {
     VoxelBox box;
     int columns, rows;
     DynArray<ChunkEntry> entries;
-    DynArray<uint8_t> present; // per chunk of the drawn range, rebuilt every draw
+    DynArray<uint8_t> present;                  // per chunk of the kept range, rebuilt every draw
+    DynArray<CubeInstance> built[CACHE_RANGES]; // one chunk's records while it is built
+    CacheView view;                             // of the running voxel_cache_draw
 } cache;
 
 void cube_renderer_init()
@@ -98,7 +143,8 @@ void cube_renderer_init()
     cubes.instances = create_vertex_buffer(DYNAMIC_INSTANCES * sizeof(CubeInstance), 0);
     cubes.mesh = create_vertex_buffer(sizeof CUBE_MESH, BUFFER_STATIC);
     cubes.indices = create_index_buffer(CUBE_MESH_INDICES, BUFFER_STATIC);
-    if (!cubes.instances || !cubes.mesh || !cubes.indices)
+    cubes.faceSets = create_index_buffer(FACE_SET_INDICES, BUFFER_STATIC);
+    if (!cubes.instances || !cubes.mesh || !cubes.indices || !cubes.faceSets)
         fatal_error("Can't create cube VB");
 
     void* vp = lock_vertex_buffer(cubes.mesh, 0, sizeof CUBE_MESH);
@@ -108,17 +154,30 @@ void cube_renderer_init()
 
     uint16_t* ip = static_cast<uint16_t*>(lock_index_buffer(cubes.indices, 0, CUBE_MESH_INDICES * 2));
     ASSERT(ip);
-    static const uint16_t FACE[6] = {0, 2, 1, 3, 1, 2};
     for (int f = 0; f < 6; ++f)
         for (int i = 0; i < 6; ++i)
-            ip[6 * f + i] = static_cast<uint16_t>(4 * f + FACE[i]);
+            ip[6 * f + i] = static_cast<uint16_t>(4 * f + FACE_INDICES[i]);
     unlock_index_buffer(cubes.indices);
+
+    uint16_t* sp = static_cast<uint16_t*>(lock_index_buffer(cubes.faceSets, 0, FACE_SET_INDICES * 2));
+    ASSERT(sp);
+    int n = 0;
+    for (int set = 0; set < FACE_SETS; ++set) {
+        cubes.faceSetStart[set] = n;
+        for (int f = 0; f < CUBE_FACES; ++f)
+            for (int i = 0; i < 6 && (set & (1 << f)); ++i)
+                sp[n++] = static_cast<uint16_t>(4 * f + FACE_INDICES[i]);
+    }
+    unlock_index_buffer(cubes.faceSets);
     cubes.world = MATRIX_IDENTITY;
+    cubes.ringStart = 0;
 }
 
 void cube_renderer_shutdown()
 {
     destroy_index_buffer(cubes.indices);
+    destroy_index_buffer(cubes.faceSets);
+    cubes.faceSets = nullptr;
     destroy_vertex_buffer(cubes.instances);
     destroy_vertex_buffer(cubes.mesh);
     free_shader(cubes.shader);
@@ -158,18 +217,78 @@ static void set_world_constants(const Matrix& world)
     set_vs_constants(REG_DEPTH, depth, 1);
 }
 
+// The eye of a view-projection as a world point: what projects to w = 0 at
+// the screen's centre. w = 0 when the projection has no eye.
+static Vec4 eye_of(const Matrix& viewProjection)
+{
+    Matrix inverse;
+    if (!invert_matrix(viewProjection, &inverse))
+        return {0, 0, 0, 0};
+    Vec4 e = transform({0, 0, 1, 0}, inverse);
+    if (fabsf(e.w) < 1e-12f)
+        return {0, 0, 0, 0};
+    return {e.x / e.w, e.y / e.w, e.z / e.w, 1};
+}
+
 void begin_cubes()
 {
     const CubeInstance* vbPtr = cubes.vbPtr;
     ASSERT(!vbPtr);
     get_view_projection(&cubes.viewProjection);
     cubes.world = MATRIX_IDENTITY;
+    cubes.eye = cubes.objectEye = eye_of(cubes.viewProjection);
     set_vertex_declaration(cubes.decl);
     set_stream(0, cubes.mesh, 0, 8);
     set_indices(cubes.indices);
     set_shader(cubes.shader);
     set_cull(true);
     cubes.pending = 0;
+}
+
+// Which faces of the open batch's cubes can face the eye, as bits by mesh
+// face: a left face does when the eye is left of it, and so on (with half a
+// voxel to spare). All six without an eye or under a mirroring world
+// matrix, whose faces turn the other way on screen.
+static unsigned batch_faces()
+{
+    const Vec4& e = cubes.objectEye;
+    const Matrix& m = cubes.world;
+    float det = m.m[0][0] * (m.m[1][1] * m.m[2][2] - m.m[1][2] * m.m[2][1])
+        - m.m[0][1] * (m.m[1][0] * m.m[2][2] - m.m[1][2] * m.m[2][0])
+        + m.m[0][2] * (m.m[1][0] * m.m[2][1] - m.m[1][1] * m.m[2][0]);
+    if (e.w == 0 || det <= 0)
+        return FACE_SETS - 1;
+    static const CubeFace LOW_FACE[3] = {FACE_LEFT, FACE_BOTTOM, FACE_FRONT};
+    static const CubeFace HIGH_FACE[3] = {FACE_RIGHT, FACE_TOP, FACE_BACK};
+    const float at[3] = {e.x, e.y, e.z};
+    unsigned faces = 0;
+    for (int a = 0; a < 3; ++a) {
+        if (at[a] < cubes.high[a] / 16.0f + 0.5f)
+            faces |= 1u << LOW_FACE[a];
+        if (at[a] > cubes.low[a] / 16.0f + 0.5f)
+            faces |= 1u << HIGH_FACE[a];
+    }
+    return faces;
+}
+
+// Draws the open batch's cubes with the faces that can face the eye, each
+// cube's in the mesh's order as when the whole cube is drawn: the faces left
+// out are those the device would cull.
+static void draw_batch()
+{
+    unsigned faces = batch_faces();
+    if (faces == FACE_SETS - 1) {
+        draw_indexed(PRIM_TRIANGLE_LIST, 0, 0, 24, 0, 12);
+        return;
+    }
+    int triangles = 0;
+    for (int f = 0; f < CUBE_FACES; ++f)
+        triangles += faces & (1u << f) ? 2 : 0;
+    if (!triangles)
+        return;
+    set_indices(cubes.faceSets);
+    draw_indexed(PRIM_TRIANGLE_LIST, 0, 0, 24, cubes.faceSetStart[faces], triangles);
+    set_indices(cubes.indices);
 }
 
 void flush_cubes(bool force)
@@ -179,10 +298,12 @@ void flush_cubes(bool force)
     unlock_vertex_buffer(cubes.instances);
     cubes.vbPtr = nullptr;
     if (cubes.pending) {
-        set_stream(1, cubes.instances, 0, sizeof(CubeInstance));
+        set_stream(1, cubes.instances, cubes.ringStart * static_cast<int>(sizeof(CubeInstance)),
+            sizeof(CubeInstance));
         set_instancing(cubes.pending);
-        draw_indexed(PRIM_TRIANGLE_LIST, 0, 0, 24, 0, 12);
+        draw_batch();
     }
+    cubes.ringStart += cubes.pending;
     cubes.pending = 0;
 }
 
@@ -201,17 +322,39 @@ void set_cube_transform(const Matrix& world)
     flush_cubes(false);
     cubes.world = world;
     set_world_constants(world);
+    Matrix inverse;
+    bool invertible = invert_matrix(world, &inverse);
+    cubes.objectEye = cubes.eye.w != 0 && invertible ? transform(cubes.eye, inverse) : Vec4{0, 0, 0, 0};
+}
+
+// Locks the ring from the next batch's first record to its end, after a
+// full ring the whole buffer, discarded.
+static CubeInstance* open_batch()
+{
+    if (cubes.ringStart == DYNAMIC_INSTANCES)
+        cubes.ringStart = 0;
+    if (cubes.ringStart == 0)
+        return static_cast<CubeInstance*>(lock_vertex_buffer(cubes.instances, 0, 0));
+    const int record = sizeof(CubeInstance);
+    void* p = lock_vertex_buffer_no_overwrite(
+        cubes.instances, cubes.ringStart * record, (DYNAMIC_INSTANCES - cubes.ringStart) * record);
+    return static_cast<CubeInstance*>(p);
 }
 
 void emit_cube(int x16, int y16, int z16, uint32_t colour)
 {
-    if (cubes.pending == DYNAMIC_INSTANCES)
+    if (cubes.ringStart + cubes.pending == DYNAMIC_INSTANCES)
         flush_cubes(false);
     if (!cubes.vbPtr) {
-        CubeInstance* vbPtr = static_cast<CubeInstance*>(lock_vertex_buffer(cubes.instances, 0, 0));
+        CubeInstance* vbPtr = open_batch();
         ASSERT(vbPtr);
         cubes.vbPtr = vbPtr;
         cubes.pending = 0;
+    }
+    const int at[3] = {x16, y16, z16};
+    for (int a = 0; a < 3; ++a) {
+        cubes.low[a] = cubes.pending == 0 || at[a] < cubes.low[a] ? at[a] : cubes.low[a];
+        cubes.high[a] = cubes.pending == 0 || at[a] > cubes.high[a] ? at[a] : cubes.high[a];
     }
     cubes.vbPtr[cubes.pending++] = make_cube_instance(x16, y16, z16, colour, false);
 }
@@ -251,6 +394,8 @@ void voxel_cache_destroy()
         destroy_vertex_buffer(e.vb);
     cache.entries.free_all();
     cache.present.free_all();
+    for (DynArray<CubeInstance>& b : cache.built)
+        b.free_all();
     cache.box.voxels = nullptr;
 }
 
@@ -271,19 +416,68 @@ void voxel_cache_invalidate_all()
         e.count = 0;
 }
 
-static void draw_entry(const ChunkEntry& e)
+// Whether the view can show anything of the chunk: its columns against
+// the view's reach at the grid's back, where it is widest.
+static bool chunk_in_view(int column, int row)
 {
-    set_stream(1, e.vb, 0, sizeof(CubeInstance));
-    set_instancing(e.count);
-    // The level never shows its back faces; fast voxels show only the front.
-    if (settings().fast_voxels)
-        draw_indexed(PRIM_TRIANGLE_LIST, 0, 0, 4, 0, 2);
-    else
-        draw_indexed(PRIM_TRIANGLE_LIST, 0, 0, 20, 0, 10);
+    const CacheView& v = cache.view;
+    float depth = cache.box.nz - v.eyeZ;
+    float reachX = v.slopeX * depth + 1, reachY = v.slopeY * depth + 1;
+    float x0 = static_cast<float>(column * CHUNK_SIZE), y0 = static_cast<float>(row * CHUNK_SIZE);
+    return x0 < v.eyeX + reachX && x0 + CHUNK_SIZE > v.eyeX - reachX && y0 < v.eyeY + reachY
+        && y0 + CHUNK_SIZE > v.eyeY - reachY;
 }
 
-// Fills cache entries with one chunk's cubes, drawing each entry as it fills
-// (or only filling them, for voxel_cache_build).
+// Whether a face of some cube of the chunk may face the eye: a left face
+// does when the eye is left of it, and so on. Faces turned away would only
+// be shaded to be culled.
+static bool range_may_face_eye(const ChunkEntry& e, int range)
+{
+    const CacheView& v = cache.view;
+    float x0 = static_cast<float>(e.column * CHUNK_SIZE), y0 = static_cast<float>(e.row * CHUNK_SIZE);
+    switch (range) {
+    case RANGE_TOP:
+        return v.eyeY > y0;
+    case RANGE_LEFT:
+        return v.eyeX < x0 + CHUNK_SIZE;
+    case RANGE_RIGHT:
+        return v.eyeX > x0;
+    case RANGE_BOTTOM:
+        return v.eyeY < y0 + CHUNK_SIZE;
+    default:
+        return true;
+    }
+}
+
+// Draws records first .. first + count - 1 of the entry with one face of the mesh.
+static void draw_records(const ChunkEntry& e, int first, int count, CubeFace face)
+{
+    if (count <= 0)
+        return;
+    set_stream(1, e.vb, first * static_cast<int>(sizeof(CubeInstance)), sizeof(CubeInstance));
+    set_instancing(count);
+    draw_indexed(PRIM_TRIANGLE_LIST, 0, 4 * face, 4, 6 * face, 2);
+}
+
+// The level never shows its back faces; fast voxels show only the fronts,
+// of every cube.
+static void draw_entry(const ChunkEntry& e)
+{
+    if (!chunk_in_view(e.column, e.row))
+        return;
+    if (settings().fast_voxels) {
+        draw_records(
+            e, e.start[RANGE_FRONT_OPEN], e.start[CACHE_RANGES] - e.start[RANGE_FRONT_OPEN], FACE_FRONT);
+        return;
+    }
+    for (int r = 0; r < CACHE_RANGES; ++r)
+        if (r != RANGE_FRONT_COVERED && range_may_face_eye(e, r))
+            draw_records(e, e.start[r], e.start[r + 1] - e.start[r], RANGE_FACE[r]);
+}
+
+// Collects one chunk's records by range, then writes them into cache
+// entries, drawing each entry as it is written (or only writing them, for
+// voxel_cache_build).
 class ChunkBuilder {
 public:
     ChunkBuilder(int column, int row, bool draw)
@@ -291,56 +485,78 @@ public:
         , row(row)
         , draw(draw)
     {
+        for (DynArray<CubeInstance>& b : cache.built)
+            b.clear();
     }
-    ~ChunkBuilder() { finish(); }
+    ~ChunkBuilder() { write_entries(); }
 
     void operator()(int x, int y, int z, uint8_t v, bool doubled)
     {
-        if (!out)
-            open();
-        out[count++] = make_cube_instance(x * 16, y * 16, z * 16, cache.box.palette[v], doubled);
-        if (count == CHUNK_INSTANCES)
-            finish();
+        const VoxelBox& box = cache.box;
+        int size = doubled ? 2 : 1;
+        CubeInstance c = make_cube_instance(x * 16, y * 16, z * 16, box.palette[v], doubled);
+        cache.built[box.face_open(x, y, z, size, FACE_FRONT) ? RANGE_FRONT_OPEN : RANGE_FRONT_COVERED].push(
+            c);
+        for (int r = RANGE_TOP; r < RANGE_FRONT_OPEN; ++r)
+            if (box.face_open(x, y, z, size, RANGE_FACE[r]))
+                cache.built[r].push(c);
     }
 
 private:
-    void open()
+    // The first free entry, else a new one; fatal when no buffer can be made.
+    static int take_entry()
     {
-        index = -1;
-        for (int i = 0; i < cache.entries.size() && index < 0; ++i)
+        for (int i = 0; i < cache.entries.size(); ++i)
             if (cache.entries[i].count <= 0)
-                index = i;
-        if (index < 0) {
-            ChunkEntry e = {create_vertex_buffer(CHUNK_INSTANCES * sizeof(CubeInstance), 0), 0, 0, 0};
-            if (!e.vb)
-                fatal_error("Can't create voxel cache VB");
-            cache.entries.push(e);
-            index = cache.entries.size() - 1;
-        }
-        out = static_cast<CubeInstance*>(lock_vertex_buffer(cache.entries[index].vb, 0, 0));
-        ASSERT(out);
-        count = 0;
+                return i;
+        ChunkEntry e = {create_vertex_buffer(CHUNK_INSTANCES * sizeof(CubeInstance), 0), 0, 0, 0, {}};
+        if (!e.vb)
+            fatal_error("Can't create voxel cache VB");
+        cache.entries.push(e);
+        return cache.entries.size() - 1;
     }
 
-    void finish()
+    // The ranges one after another, CHUNK_INSTANCES records an entry.
+    void write_entries()
     {
-        if (!out)
-            return;
-        ChunkEntry& e = cache.entries[index];
-        unlock_vertex_buffer(e.vb);
-        e.count = count;
-        e.column = static_cast<int16_t>(column);
-        e.row = static_cast<int16_t>(row);
-        out = nullptr;
-        if (count > 0 && draw)
-            draw_entry(e);
+        int total = 0;
+        for (const DynArray<CubeInstance>& b : cache.built)
+            total += b.size();
+        int range = 0, taken = 0; // records of `range` already written
+        for (int done = 0; done < total;) {
+            int index = take_entry();
+            CubeInstance* out = static_cast<CubeInstance*>(lock_vertex_buffer(cache.entries[index].vb, 0, 0));
+            ASSERT(out);
+            ChunkEntry& e = cache.entries[index];
+            int n = 0;
+            for (int r = 0; r < CACHE_RANGES; ++r) {
+                e.start[r] = static_cast<uint16_t>(n);
+                if (r != range)
+                    continue;
+                int k = cache.built[r].size() - taken;
+                if (k > CHUNK_INSTANCES - n)
+                    k = CHUNK_INSTANCES - n;
+                memcpy(out + n, cache.built[r].data() + taken, k * sizeof(CubeInstance));
+                n += k;
+                taken += k;
+                if (taken == cache.built[r].size()) {
+                    ++range;
+                    taken = 0;
+                }
+            }
+            e.start[CACHE_RANGES] = static_cast<uint16_t>(n);
+            unlock_vertex_buffer(e.vb);
+            e.count = n;
+            e.column = static_cast<int16_t>(column);
+            e.row = static_cast<int16_t>(row);
+            done += n;
+            if (draw)
+                draw_entry(e);
+        }
     }
 
     int column, row;
     bool draw;
-    int index = -1;
-    CubeInstance* out = nullptr;
-    int count = 0;
 };
 
 // The chunk range of a voxel rectangle, clamped to the grid; false when empty.
@@ -383,11 +599,12 @@ static void build_missing(int c0, int r0, int c1, int r1, bool draw)
                 scan_chunk(cache.box, c, r, ChunkBuilder(c, r, draw));
 }
 
-void voxel_cache_draw(int x0, int y0, int x1, int y1)
+void voxel_cache_draw(int x0, int y0, int x1, int y1, const CacheView& view)
 {
     int c0, r0, c1, r1;
     if (!chunk_range(x0, y0, x1, y1, &c0, &r0, &c1, &r1))
         return;
+    cache.view = view;
     flush_cubes(true);
     find_present(c0, r0, c1, r1, true);
     build_missing(c0, r0, c1, r1, true);

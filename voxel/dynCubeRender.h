@@ -53,11 +53,22 @@ void voxel_cache_destroy();
 void voxel_cache_invalidate(int x0, int y0, int x1, int y1);
 // Forgets every chunk: a new level, or a device reset.
 void voxel_cache_invalidate_all();
-// Draws the grid over the voxel rectangle (inclusive; what lies outside the
-// grid is ignored), building missing chunks.
-void voxel_cache_draw(int x0, int y0, int x1, int y1);
+// Where the picture is taken from: the eye in the grid's voxels, and how far
+// the view reaches to each side per voxel of depth in x and y (half the
+// view's width and height at a distance of one). The cache draws only the
+// chunks this view can show, and of their cubes only the faces that touch
+// an empty voxel and can face the eye.
+struct CacheView {
+    float eyeX, eyeY, eyeZ;
+    float slopeX, slopeY;
+};
+// Keeps the chunks of the voxel rectangle (inclusive; what lies outside the
+// grid is ignored), building the missing ones, frees the rest, and draws
+// what of them the view shows.
+void voxel_cache_draw(int x0, int y0, int x1, int y1, const CacheView& view);
 // Builds the chunks of the rectangle that the cache lacks without drawing
 // anything (the next draw shows them): for warming the cache ahead of time.
 void voxel_cache_build(int x0, int y0, int x1, int y1);
-// The cubes the cache holds now, over all its entries in use.
+// The cube records the cache holds now, over all its entries in use: one for
+// each cube's front face and one for each other face that can be seen.
 int voxel_cache_instances();

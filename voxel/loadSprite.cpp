@@ -40,8 +40,12 @@ struct SpriteRead {
     png_bytep* rows;
     size_t rowBytes;
     uint32_t width, height;
+};
+
+// The colour table of one image being built into a sprite.
+struct SpriteColours {
     uint32_t colours[MAX_SPRITE_COLOURS];
-    int colourCount;
+    int count;
     int lastIndex; // the entry colour_index found last, or -1
 };
 
@@ -81,54 +85,50 @@ static uint64_t leading_number(const char* text)
     return v;
 }
 
-// The grid size from the text chunks, in the order libpng met them; a
-// keyword seen twice takes its last value.
-static void grid_dimensions(SpriteRead* r, uint64_t dims[3])
+// The grid size's texts from the text chunks, in the order libpng met them;
+// a keyword seen twice takes its last value, a missing one stays null.
+static void grid_texts(SpriteRead* r, const char* texts[3])
 {
     static const char* const KEYS[3] = {"VoxelGridDimX", "VoxelGridDimY", "VoxelGridDimZ"};
-    dims[0] = dims[1] = dims[2] = 0;
-    png_textp texts = nullptr;
-    int count = png_get_text(r->png, r->info, &texts, nullptr);
+    texts[0] = texts[1] = texts[2] = nullptr;
+    png_textp chunks = nullptr;
+    int count = png_get_text(r->png, r->info, &chunks, nullptr);
     for (int i = 0; i < count; ++i)
         for (int d = 0; d < 3; ++d)
-            if (texts[i].key && strcmp(texts[i].key, KEYS[d]) == 0)
-                dims[d] = texts[i].text ? leading_number(texts[i].text) : 0;
-}
-
-static uint32_t pixel_at(const SpriteRead* r, uint32_t px, uint32_t py)
-{
-    uint32_t v;
-    memcpy(&v, r->image + py * r->rowBytes + px * 4, sizeof v);
-    return v;
+            if (chunks[i].key && strcmp(chunks[i].key, KEYS[d]) == 0)
+                texts[d] = chunks[i].text ? chunks[i].text : "";
 }
 
 // The palette index of a colour in the table (the first match from entry 0),
 // or -1. Neighbouring pixels mostly share a colour, so the last answer is
 // kept; it cannot differ from the search's, as every entry is distinct.
-static int colour_index(SpriteRead* r, uint32_t colour)
+static int colour_index(SpriteColours* t, uint32_t colour)
 {
-    if (r->lastIndex >= 0 && r->colours[r->lastIndex] == colour)
-        return r->lastIndex;
-    for (int i = 0; i < r->colourCount; ++i)
-        if (r->colours[i] == colour)
-            return r->lastIndex = i;
+    if (t->lastIndex >= 0 && t->colours[t->lastIndex] == colour)
+        return t->lastIndex;
+    for (int i = 0; i < t->count; ++i)
+        if (t->colours[i] == colour)
+            return t->lastIndex = i;
     return -1;
 }
 
-// The colour table in the order the colours first appear, rows from the top.
-static void collect_colours(SpriteRead* r)
+// The colour table in the order the colours first appear, rows from the top;
+// false when there are more than the table holds.
+static bool collect_colours(const VoxelSpriteImage& image, SpriteColours* t)
 {
-    r->colours[0] = 0;
-    r->colourCount = 1;
-    for (uint32_t py = 0; py < r->height; ++py)
-        for (uint32_t px = 0; px < r->width; ++px) {
-            uint32_t c = pixel_at(r, px, py);
-            if (colour_index(r, c) >= 0)
-                continue;
-            if (r->colourCount == MAX_SPRITE_COLOURS)
-                png_error(r->png, "too many colors in PNG voxel image");
-            r->colours[r->colourCount++] = c;
-        }
+    t->colours[0] = 0;
+    t->count = 1;
+    t->lastIndex = -1;
+    size_t n = size_t(image.width) * image.height;
+    for (size_t i = 0; i < n; ++i) {
+        uint32_t c = image.pixels[i];
+        if (colour_index(t, c) >= 0)
+            continue;
+        if (t->count == MAX_SPRITE_COLOURS)
+            return false;
+        t->colours[t->count++] = c;
+    }
+    return true;
 }
 
 // Decodes the whole image with the expand and BGR transforms into r->image.
@@ -168,36 +168,62 @@ static VoxelSprite* new_sprite(int nx, int ny, int nz, int colours)
     return s;
 }
 
-// Reads and checks the file and builds the sprite; on any libpng error
-// (including the format errors raised here) returns null, leaving the
-// cleaning up to the caller.
+VoxelSprite* voxel_sprite_from_image(const VoxelSpriteImage& image, const char** why)
+{
+    uint64_t dims[3];
+    for (int d = 0; d < 3; ++d)
+        dims[d] = image.dims[d] ? leading_number(image.dims[d]) : 0;
+    *why = nullptr;
+    if (!dims[0] || !dims[1] || !dims[2])
+        *why = "no voxel grid dimensions in PNG";
+    else if (dims[0] * dims[2] != image.width || dims[1] != image.height)
+        *why = "voxel and PNG image size mismatch";
+    else if (!image.eightBitRgba)
+        *why = "expected four 8-bit channels in PNG";
+    if (*why)
+        return nullptr;
+    SpriteColours table;
+    if (!collect_colours(image, &table)) {
+        *why = "too many colors in PNG voxel image";
+        return nullptr;
+    }
+    int nx = static_cast<int>(dims[0]), ny = static_cast<int>(dims[1]), nz = static_cast<int>(dims[2]);
+    VoxelSprite* s = new_sprite(nx, ny, nz, table.count);
+    if (!s) {
+        *why = "out of memory for the voxel sprite";
+        return nullptr;
+    }
+    memcpy(s->palette, table.colours, sizeof(uint32_t) * table.count);
+    for (uint32_t py = 0; py < image.height; ++py)
+        for (uint32_t px = 0; px < image.width; ++px) {
+            int x = static_cast<int>(px) % nx, y = ny - 1 - static_cast<int>(py),
+                z = static_cast<int>(px) / nx;
+            uint32_t c = image.pixels[size_t(py) * image.width + px];
+            s->voxels[x + nx * (y + ny * z)] = static_cast<uint8_t>(colour_index(&table, c));
+        }
+    return s;
+}
+
+// Reads the file and builds the sprite; on any libpng error (including the
+// format errors raised here) returns null, leaving the cleaning up to the
+// caller.
 static VoxelSprite* read_sprite(SpriteRead* r)
 {
     if (setjmp(png_jmpbuf(r->png)))
         return nullptr;
     png_init_io(r->png, r->file);
     decode_image(r);
-    uint64_t dims[3];
-    grid_dimensions(r, dims);
-    if (!dims[0] || !dims[1] || !dims[2])
-        png_error(r->png, "no voxel grid dimensions in PNG");
-    if (dims[0] * dims[2] != r->width || dims[1] != r->height)
-        png_error(r->png, "voxel and PNG image size mismatch");
-    if (png_get_bit_depth(r->png, r->info) != 8 || png_get_channels(r->png, r->info) != 4)
-        png_error(r->png, "expected four 8-bit channels in PNG");
-    collect_colours(r);
-
-    int nx = static_cast<int>(dims[0]), ny = static_cast<int>(dims[1]), nz = static_cast<int>(dims[2]);
-    VoxelSprite* s = new_sprite(nx, ny, nz, r->colourCount);
+    VoxelSpriteImage image = {};
+    image.width = r->width;
+    image.height = r->height;
+    image.eightBitRgba = png_get_bit_depth(r->png, r->info) == 8 && png_get_channels(r->png, r->info) == 4;
+    // Four 8-bit channels make rows of exactly width words.
+    image.pixels = reinterpret_cast<const uint32_t*>(r->image);
+    grid_texts(r, image.dims);
+    const char* why = nullptr;
+    VoxelSprite* s = voxel_sprite_from_image(image, &why);
     if (!s)
-        png_error(r->png, "out of memory for the voxel sprite");
-    memcpy(s->palette, r->colours, sizeof(uint32_t) * r->colourCount);
-    for (uint32_t py = 0; py < r->height; ++py)
-        for (uint32_t px = 0; px < r->width; ++px) {
-            int x = static_cast<int>(px) % nx, y = ny - 1 - static_cast<int>(py),
-                z = static_cast<int>(px) / nx;
-            s->voxels[x + nx * (y + ny * z)] = static_cast<uint8_t>(colour_index(r, pixel_at(r, px, py)));
-        }
+        png_error(r->png, why);
     return s;
 }
 
@@ -206,7 +232,6 @@ VoxelSprite* load_voxel_sprite(const char* name)
     PathText path;
     SpriteRead r = {};
     r.name = name;
-    r.lastIndex = -1;
     r.file = fopen(resolve_path(path, name), "rb");
     if (!r.file) {
         log_message("can't open voxel PNG '%s'", name);

@@ -18,6 +18,18 @@ struct VoxelSprite {
 // Reads a sprite PNG from the program's directory; null (nothing logged but
 // the reason) when anything fails. Logs "voxel PNG from '%s' ok" on success.
 VoxelSprite* load_voxel_sprite(const char* name);
+// A decoded sprite image: width x height 0xAARRGGBB pixels, rows from the
+// top, and the texts of its three grid-size chunks (null where missing).
+struct VoxelSpriteImage {
+    const uint32_t* pixels; // read only when eightBitRgba
+    uint32_t width, height;
+    bool eightBitRgba; // the file's pixels were four 8-bit channels
+    const char* dims[3];
+};
+// Builds the sprite the image describes; null, with *why saying what is
+// wrong, when the grid size is missing or does not match the image, the
+// pixels are not four 8-bit channels, or there are more than 255 colours.
+VoxelSprite* voxel_sprite_from_image(const VoxelSpriteImage& image, const char** why);
 // A sprite of the level grid's inclusive box, with a copy of the level palette.
 VoxelSprite* voxel_sprite_from_grid(int x0, int y0, int z0, int x1, int y1, int z1);
 // Draws the sprite through the cube renderer in the current world matrix's

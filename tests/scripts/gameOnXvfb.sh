@@ -3,9 +3,11 @@
 # Gives the caller a scratch directory ($work, removed on exit with the game
 # and the X server), fail (prints the reason and the game's log, exits 1) and
 # start_game_on_xvfb <bin-dir> <game switches...>: Xvfb started, the program
-# directory copied to $work/program without earlier screenshots (so the
-# build's stays clean), the game started from the copy with its log in
-# $work/log and its pid in game_pid, and its window focused (id in wid).
+# directory copied to $work/program without its shots directory (the game
+# makes it; the build's stays clean), the game started from the copy with its
+# log in $work/log and its pid in game_pid, and its window focused (id in wid);
+# stop_game_in_order: SIGTERM must end the game with exit code 0 and its
+# log with "closed all systems".
 work="$(mktemp -d)"
 xvfb_pid=""
 game_pid=""
@@ -30,10 +32,19 @@ start_game_on_xvfb() {
   export XDG_CONFIG_HOME="$work/config"
   cp -a "$bin" "$work/program"
   [ -d "$work/program/shots" ] || fail "the build made no shots directory"
-  rm -f "$work/program/shots/"*
+  rm -rf "$work/program/shots"
   "$work/program/game" "$@" >"$work/log" 2>&1 &
   game_pid=$!
   wid="$(xdotool search --sync --onlyvisible --name '^TARNWICK! DEMO$' 2>/dev/null | head -n 1)"
   [ -n "$wid" ] || fail "no game window"
   xdotool windowfocus --sync "$wid" 2>/dev/null
+}
+
+stop_game_in_order() {
+  kill -TERM "$game_pid"
+  wait "$game_pid"
+  local rc=$?
+  game_pid=""
+  [ $rc -eq 0 ] || fail "exit code $rc"
+  [ "$(tail -n 1 "$work/log")" = "closed all systems" ] || fail "no orderly shutdown"
 }

@@ -1,14 +1,23 @@
 #!/usr/bin/env bash
-# Installs the build into a scratch prefix and checks the result: every file
+# Installs the build into a scratch prefix, in folders deeper than the 260
+# characters paths once had to fit in, and checks the result: every file
 # in place, the desktop entry and metainfo valid (when the validators are
-# installed), and both programs starting from the PATH links in another
-# working directory, finding their data and closing cleanly.
+# installed), both programs starting from the PATH links in another working
+# directory, finding their data and closing cleanly, and the installed
+# launcher's "Visit site" (on Xvfb) opening the installed README.
 #   installCheck.sh <build-dir>
 set -u
 build="$1"
-prefix="$(mktemp -d)"
+top="$(mktemp -d)"
+prefix="$top/$(printf 'deep-folder-%d-xxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxx/' 1 2 3 4 5)"
+mkdir -p "$prefix"
 work="$(mktemp -d)"
-trap 'rm -rf "$prefix" "$work"' EXIT
+xvfb_pid=""
+cleanup() {
+  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
+  rm -rf "$top" "$work"
+}
+trap cleanup EXIT
 export XDG_CONFIG_HOME="$work/config"
 fail() { echo "FAIL: $*"; exit 1; }
 
@@ -50,4 +59,17 @@ out="$(timeout --preserve-status -s INT 2 tarnwick-launcher 2>&1)"
 rc=$?
 [ $rc -eq 0 ] || { echo "$out"; fail "tarnwick-launcher exited with $rc"; }
 echo "$out" | grep -qF "closed all systems" || fail "the launcher did not close in order"
+
+# "Visit site" of the installed launcher, in a window.
+. "$(dirname "$0")/xvfb.sh"
+. "$(dirname "$0")/launcherOnXvfb.sh"
+start_xvfb "$work"
+start_launcher tarnwick-launcher "$work/config"
+click $VISIT
+readme="$(opened_file)"
+echo "Visit site: $readme"
+[ "$readme" = "$(readlink -f "$prefix/share/doc/tarnwick/README.md")" ] || fail "Visit site opened '$readme'"
+[ -f "$readme" ] || fail "'$readme' does not exist"
+click $QUIT
+finish_launcher 0
 echo PASS

@@ -6,6 +6,7 @@
 // asserts needs only this one include.
 #pragma once
 
+#include <limits.h>
 #include <stddef.h>
 #include <stdint.h>
 #include <string.h>
@@ -60,7 +61,7 @@ template <int BS> struct FixedText {
 };
 
 using ShortText = FixedText<256>; // short messages, format_short
-using PathText = FixedText<260>;  // file names and paths
+using PathText = FixedText<PATH_MAX>; // file names and paths: any the system can open
 using LongText = FixedText<512>;  // stream error messages, definition lists
 
 // Copies text (null = empty) into the buffer; a text that does not fit with its
