@@ -4,7 +4,6 @@
 #include "../core/input.h"
 #include "../core/log.h"
 #include "../core/paths.h"
-#include "../core/random.h"
 #include "../core/settings.h"
 #include "../core/timer.h"
 #include "../device/d3d_render.h"
@@ -15,6 +14,7 @@
 #include "gpuLoad.h"
 #include "mainLoop.h"
 #include "perfOverlay.h"
+#include "playback.h"
 #include "window.h"
 
 // One frame: the game's picture, then the performance overlay over it.
@@ -32,13 +32,14 @@ int app_main(int argc, const char* const* argv)
 {
     find_app_path();
     timer_init();
-    rng_seed(static_cast<uint64_t>(timer_now()));
     set_update_rate(20, 5);
     int64_t start = timer_now();
 
     if (!register_window_class())
         return 0;
     read_settings(argc, argv);
+    start_playback(settings());
+    set_update_hooks({before_update, after_update, playback_update_seconds});
     set_display_fullscreen(settings().fullscreen);
     int width, height;
     if (!create_main_window(settings(), &width, &height))
@@ -65,6 +66,7 @@ int app_main(int argc, const char* const* argv)
 void shutdown_all()
 {
     log_message("closing...");
+    finish_playback();
     game_shutdown();
     sound_shutdown();
     font_shutdown();

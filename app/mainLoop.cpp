@@ -23,7 +23,13 @@ static struct {
     int periodFrames;         // frames of the running second
     int64_t periodStart;
     bool quit;
+    UpdateHooks hooks; // set by the program before the loop runs
 } loop;
+
+void set_update_hooks(const UpdateHooks& hooks)
+{
+    loop.hooks = hooks;
+}
 
 void set_update_rate(int updates_per_second, int max_consecutive)
 {
@@ -40,6 +46,11 @@ void set_update_rate(int updates_per_second, int max_consecutive)
 int64_t update_period_us()
 {
     return ticks_to_us(loop.updatePeriod);
+}
+
+float update_seconds()
+{
+    return static_cast<float>(ticks_to_seconds(loop.updatePeriod));
 }
 
 const FrameStats& frame_stats()
@@ -81,6 +92,7 @@ static void handle_frame_keys()
 }
 
 // One update: the duration of the previous update goes into its ring first.
+// When the before hook declines, the loop ends instead.
 static void run_update()
 {
     FrameStats& s = loop.stats;
@@ -89,7 +101,14 @@ static void run_update()
     pump_window_messages();
     int64_t start = timer_now();
     handle_frame_keys();
-    game_update(static_cast<float>(ticks_to_seconds(loop.updatePeriod)));
+    const UpdateHooks& h = loop.hooks;
+    if (!h.before || h.before()) {
+        game_update(h.seconds ? h.seconds(update_seconds()) : update_seconds());
+        if (h.after)
+            h.after();
+    } else {
+        request_quit();
+    }
     loop.lastUpdateTicks = timer_now() - start;
     input_end_update();
 }

@@ -22,9 +22,21 @@ struct FrameStats {
 
 void main_loop();
 
+// What runs around every update; each may be null. `before` returning false
+// ends the loop instead of updating; `seconds` turns the loop's period into
+// the seconds the update gets.
+struct UpdateHooks {
+    bool (*before)();
+    void (*after)();
+    float (*seconds)(float loop_seconds);
+};
+void set_update_hooks(const UpdateHooks& hooks);
+
 // rate below 1 becomes 1, a negative cap 0; the period is at least one tick.
 void set_update_rate(int updates_per_second, int max_consecutive);
 int64_t update_period_us();
+// The update period in seconds, as the loop hands it to the game.
+float update_seconds();
 
 const FrameStats& frame_stats();
 // Presented frames in the last completed second of counter time (0 at first).

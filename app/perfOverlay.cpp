@@ -4,6 +4,7 @@
 #include <stdio.h>
 
 #include "../device/d3d_render.h"
+#include "../gen/levelGen.h"
 #include "../kiln/font.h"
 
 static const uint32_t BACKDROP = 0x40000000;    // black at alpha 64
@@ -95,6 +96,18 @@ static void summary_values(int w, int y, int line, const char* format, const Rin
     value(w, y - 2 * line, format, r.min);
 }
 
+// The seed of the level being played, on its own backdrop under the box:
+// starting the game from it shows this level first.
+static void draw_level_seed(int w, int top, int line)
+{
+    char text[40];
+    snprintf(text, sizeof text, "seed %llu", static_cast<unsigned long long>(level_seed()));
+    int tw, th;
+    font_text_extent(text, -1, &tw, &th);
+    font_fill_rect(w - tw - line, top - line, w, top, BACKDROP);
+    font_draw_text(text, -1, w, top, 1, 1, TEXT);
+}
+
 void draw_perf_overlay()
 {
     int w = screen_width(), h = screen_height();
@@ -124,5 +137,6 @@ void draw_perf_overlay()
         label(x, h - 11 * line - half, "GPU\nload");
         summary_values(w, h - 10 * line, line, "%3d%%", gpu);
     }
+    draw_level_seed(w, h - 14 * line, line);
     font_pop_state();
 }

@@ -13,11 +13,19 @@ enum { FATAL_REPORT_SIZE = 4096 };
 static struct {
     const char* errorTitle = "TARNWICK! DEMO";
     bool inFatal; // set once fatal_error has begun; a second one skips shutdown
+    bool muted;   // set and cleared by set_log_muted; an error clears it
 } log_state;
+
+void set_log_muted(bool muted)
+{
+    log_state.muted = muted;
+}
 
 // One whole line, also when another thread (the sound's starter) logs at the same time.
 void log_message(const char* format, ...)
 {
+    if (log_state.muted)
+        return;
     va_list args;
     va_start(args, format);
     flockfile(stdout);
@@ -30,6 +38,8 @@ void log_message(const char* format, ...)
 
 void log_text(const char* format, ...)
 {
+    if (log_state.muted)
+        return;
     va_list args;
     va_start(args, format);
     vfprintf(stdout, format, args);
@@ -43,6 +53,7 @@ void set_error_box_title(const char* title)
 
 void show_error_box(const char* text)
 {
+    log_state.muted = false;
     log_message("ERROR: %s", text);
     ShortText title;
     format_short(title, "%s - FATAL ERROR", log_state.errorTitle);

@@ -13,6 +13,10 @@ void log_message(const char* format, ...) ZU_PRINTF(1, 2);
 // Writes the formatted text with no newline and no flush (a line in pieces).
 void log_text(const char* format, ...) ZU_PRINTF(1, 2);
 
+// While muted, log lines are dropped (a tool that prints its own results
+// around chatty systems); an error always shows and ends the muting.
+void set_log_muted(bool muted);
+
 // Logs "ERROR: <text>" and shows the error box titled "<title> - FATAL ERROR".
 void show_error_box(const char* text);
 

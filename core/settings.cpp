@@ -1,8 +1,11 @@
 // settings.cpp - display and sound options from the settings store and the command line.
 #include "settings.h"
 
+#include <errno.h>
+#include <stdlib.h>
 #include <string.h>
 
+#include "../libs/inc/misc/zu_utils.h"
 #include "../platform/platform.h"
 #include "log.h"
 
@@ -39,6 +42,34 @@ static int read_volume()
     return static_cast<int>(volume);
 }
 
+static uint64_t seed_value(const char* text)
+{
+    char* end = nullptr;
+    errno = 0;
+    unsigned long long v = text ? strtoull(text, &end, 10) : 0;
+    if (!text || !*text || *end || text[0] == '-' || text[0] == '+' || errno == ERANGE)
+        fatal_error("-seed needs a whole number from 0 to 18446744073709551615, not '%s'", text ? text : "");
+    return v;
+}
+
+// The switches with a value; true when argv[i] was one (i then skips its value).
+static bool read_value_switch(int argc, const char* const* argv, int& i)
+{
+    const char* value = i + 1 < argc ? argv[i + 1] : nullptr;
+    if (strcmp(argv[i], "-seed") == 0) {
+        current.seed = seed_value(value);
+        current.seed_given = true;
+    } else if (strcmp(argv[i], "-record") == 0 || strcmp(argv[i], "-replay") == 0) {
+        if (!value || !*value)
+            fatal_error("%s needs a file name", argv[i]);
+        (strcmp(argv[i], "-record") == 0 ? current.record_file : current.replay_file) = value;
+    } else {
+        return false;
+    }
+    ++i;
+    return true;
+}
+
 void read_settings(int argc, const char* const* argv)
 {
     current.fullscreen = false;
@@ -48,6 +79,8 @@ void read_settings(int argc, const char* const* argv)
     current.fast_voxels = false;
     current.sound = true;
     current.volume = read_volume();
+    current.seed_given = false;
+    current.record_file = current.replay_file = nullptr;
 
     uint32_t flags;
     if (settings_read_dword("flags", &flags)) {
@@ -60,10 +93,17 @@ void read_settings(int argc, const char* const* argv)
         log_message("can't read the settings: %s", registry_last_error());
     }
 
-    for (int i = 1; i < argc; ++i)
+    for (int i = 1; i < argc; ++i) {
+        if (read_value_switch(argc, argv, i))
+            continue;
         for (const Switch& sw : SWITCHES)
             if (strcmp(argv[i], sw.text) == 0)
                 sw.apply(current);
+    }
+    if (current.record_file && current.replay_file)
+        fatal_error("-record and -replay can't be used together");
+    if (current.seed_given && current.replay_file)
+        fatal_error("-seed and -replay can't be used together: a recording carries its seed");
 }
 
 const Settings& settings()

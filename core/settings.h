@@ -3,7 +3,9 @@
 //
 // The store holds "flags": bit 0 fullscreen, bit 1 antialias, bit 2 vsync,
 // bit 3 fast_voxels, bit 4 mute (set: no sound); and "volume", 0 to 100.
-// Command-line switches override them.
+// Command-line switches override them. Three switches take a value from the
+// next argument and live for one run only: "-seed N" (the game's seed),
+// "-record FILE" and "-replay FILE".
 #pragma once
 
 #include <stdint.h>
@@ -27,11 +29,16 @@ struct Settings {
     int volume = DEFAULT_VOLUME; // 0 to MAX_VOLUME
     int window_width = 0;        // 0: not given, the maximised client size decides
     int window_height = 0;
+    bool seed_given = false; // -seed: the game starts from seed instead of the counter
+    uint64_t seed = 0;
+    const char* record_file = nullptr; // -record, -replay: arguments of the command line
+    const char* replay_file = nullptr;
 };
 
 // Fills the settings from "flags" and "volume" and then from the arguments
-// after argv[0]; a stored volume above MAX_VOLUME is logged and taken as
-// MAX_VOLUME.
+// after argv[0], which must outlive the settings; a stored volume above
+// MAX_VOLUME is logged and taken as MAX_VOLUME. A value switch without a
+// valid value, or switches that exclude each other, are fatal errors.
 void read_settings(int argc, const char* const* argv);
 const Settings& settings();
 

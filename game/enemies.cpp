@@ -12,6 +12,7 @@
 #include "hero.h"
 #include "scene.h"
 #include "shots.h"
+#include "updateInput.h"
 #include "world.h"
 
 // Robots stand at this depth, like the hero.
@@ -131,16 +132,45 @@ void damage_enemy(Enemy& robot, int amount)
     play_sound(SOUND_ROBOT_BURST, pan);
 }
 
+bool wake_robots(const DynArray<uint16_t>& indices)
+{
+    for (uint16_t i : indices)
+        if (i >= robots.list.size())
+            return false;
+    for (uint16_t i : indices)
+        robots.list[i].dormant = false;
+    return true;
+}
+
+// Whether a frame t seconds after the update shows the robot within the
+// window (x0, y0, x1, y1); ip becomes where it is drawn.
+static bool in_window(const Enemy& e, float t, const int window[4], Vec4* ip)
+{
+    *ip = interpolate_position(e.previousPosition, e.position, t);
+    long x = lrintf(ip->x), y = lrintf(ip->y);
+    return x >= window[0] && x <= window[2] && y >= window[1] && y <= window[3];
+}
+
+void sight_robots(const int window[4], float t, DynArray<uint16_t>* seen)
+{
+    for (int i = 0; i < robots.list.size(); ++i) {
+        Vec4 ip;
+        if (robots.list[i].dormant && in_window(robots.list[i], t, window, &ip))
+            seen->push(static_cast<uint16_t>(i));
+    }
+}
+
 void draw_enemies(float t)
 {
-    int x0, y0, x1, y1;
-    visible_window(&x0, &y0, &x1, &y1);
-    for (Enemy& e : robots.list) {
-        Vec4 ip = interpolate_position(e.previousPosition, e.position, t);
-        long x = lrintf(ip.x), y = lrintf(ip.y);
-        if (x < x0 || x > x1 || y < y0 || y > y1)
+    int window[4];
+    visible_window(&window[0], &window[1], &window[2], &window[3]);
+    for (int i = 0; i < robots.list.size(); ++i) {
+        const Enemy& e = robots.list[i];
+        Vec4 ip;
+        if (!in_window(e, t, window, &ip))
             continue;
-        e.dormant = false;
+        if (e.dormant)
+            note_robot_seen(i);
         Matrix frame = e.body;
         frame.m[3][0] = ip.x;
         frame.m[3][1] = ip.y;

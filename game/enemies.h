@@ -7,6 +7,7 @@
 
 #include <stdint.h>
 
+#include "../libs/inc/cont/zu_dynArray.h"
 #include "../libs/inc/misc/zu_vecmath.h"
 
 struct Enemy {
@@ -44,8 +45,16 @@ void update_enemies(float seconds);
 // Takes `amount` of a robot's health and wakes it; a robot that runs out
 // bursts into debris and is removed by the next update_enemies.
 void damage_enemy(Enemy& robot, int amount);
-// Draws the robots within the last draw_world's visible window and wakes
-// them; t = time since the last update.
+// Draws the robots within the last draw_world's visible window; t = time
+// since the last update. A dormant robot drawn is noted as seen, and the next
+// update wakes it through its input (see updateInput.h).
 void draw_enemies(float t);
+// Appends the dormant robots that a frame t seconds after the update would
+// show within the window (x0, y0, x1, y1, see world_window): the robots
+// drawing would note, without drawing.
+void sight_robots(const int window[4], float t, DynArray<uint16_t>* seen);
+// Wakes the robots at these list indices; false, waking none, when an index
+// lies beyond the list.
+bool wake_robots(const DynArray<uint16_t>& indices);
 // Every robot's collision box in red (F4), between debug_vis_begin and debug_vis_end.
 void draw_enemies_debug(float t);

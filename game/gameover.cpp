@@ -8,6 +8,7 @@
 #include "../voxel/dynCubeRender.h"
 #include "gameMode.h"
 #include "scene.h"
+#include "updateInput.h"
 
 enum { TEXT_MAGNIFICATION = 5, SHADOW_OFFSET = 2 };
 static const float RESTART_PAUSE = 0.5f; // seconds before a release counts
@@ -21,8 +22,8 @@ static struct {
 // Space, Enter or a mouse button went up since the last update.
 static bool restart_released()
 {
-    return key_released(VK_SPACE) || key_released(VK_LBUTTON) || key_released(VK_RBUTTON)
-        || key_released(VK_RETURN);
+    return input_released(VK_SPACE) || input_released(VK_LBUTTON) || input_released(VK_RBUTTON)
+        || input_released(VK_RETURN);
 }
 
 class GameOverMode final : public GameMode {

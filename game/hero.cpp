@@ -13,6 +13,7 @@
 #include "gameMode.h"
 #include "scene.h"
 #include "shots.h"
+#include "updateInput.h"
 #include "world.h"
 
 // Height of the camera centre above the hero's feet.
@@ -189,7 +190,7 @@ void set_hero_position(const Vec4& position, float seconds)
 {
     player.hero.previousPosition = player.hero.position;
     player.hero.position = position;
-    player.hero.aimPoint = aim_point();
+    player.hero.aimPoint = input_aim_point(position.z);
     camera_step(seconds);
 }
 
@@ -226,7 +227,7 @@ static void step_legs(float start_x, int direction)
 static void aim_and_fire(float dt)
 {
     Hero& h = player.hero;
-    h.aimPoint = aim_point();
+    h.aimPoint = input_aim_point(h.position.z);
     Vec4 shoulder = transform(h.shoulderPivot, h.body);
     Vec4 v = {h.aimPoint.x - shoulder.x, h.aimPoint.y - shoulder.y, h.aimPoint.z - shoulder.z, 0};
     float length = sqrtf(v.x * v.x + v.y * v.y + v.z * v.z);
@@ -240,7 +241,7 @@ static void aim_and_fire(float dt)
         h.shotOwed = false;
         return;
     }
-    bool trigger = h.shotOwed || is_key_down(VK_LBUTTON) || is_key_down(VK_RBUTTON);
+    bool trigger = h.shotOwed || input_down(VK_LBUTTON) || input_down(VK_RBUTTON);
     if (h.fireCooldown != 0 || !trigger)
         return;
     h.shotOwed = false;
@@ -252,40 +253,54 @@ static void aim_and_fire(float dt)
     h.fireCooldown = 1 / player.fireRate;
 }
 
+uint32_t hero_motion_step(HeroMotion& m, int direction, bool jump, float dt)
+{
+    m.velocityY -= GRAVITY * dt;
+    m.velocityX = move_towards(m.velocityX, direction * RUN_SPEED, ACCELERATION * dt);
+    if (m.onGround && jump)
+        m.velocityY += JUMP_IMPULSE;
+    m.velocityY = fmaxf(-MAX_VERTICAL_SPEED, fminf(MAX_VERTICAL_SPEED, m.velocityY));
+
+    const Vec4 start = m.position;
+    Vec4 target = {start.x + m.velocityX * dt, start.y + m.velocityY * dt, start.z, start.w};
+    uint32_t flags = move_with_step(m.position, &player.hero, target, HERO_BOX_LO, HERO_BOX_HI, STEP_HEIGHT);
+    m.stepVelocityY = m.velocityY;
+    if (flags & (HIT_LEFT | HIT_RIGHT))
+        m.velocityX = 0;
+    if (flags & (ON_GROUND | HIT_CEILING))
+        m.velocityY = 0;
+    m.onGround = (flags & ON_GROUND) != 0;
+    return flags;
+}
+
 static void hero_half_step(float dt)
 {
     Hero& h = player.hero;
     if (h.health < 1)
         return;
-    h.velocityY -= GRAVITY * dt;
-
     int direction = 0;
     bool jump = false;
     if (!level_complete()) {
-        if (is_key_down(KEY_A) || is_key_down(VK_LEFT))
+        if (input_down(KEY_A) || input_down(VK_LEFT))
             direction = -1;
-        if (is_key_down(KEY_D) || is_key_down(VK_RIGHT))
+        if (input_down(KEY_D) || input_down(VK_RIGHT))
             direction += 1;
-        jump = key_pressed(KEY_W) || key_pressed(VK_UP) || key_pressed(VK_SPACE);
+        jump = input_pressed(KEY_W) || input_pressed(VK_UP) || input_pressed(VK_SPACE);
     }
-    h.velocityX = move_towards(h.velocityX, direction * RUN_SPEED, ACCELERATION * dt);
-    if (h.onGround && jump)
-        h.velocityY += JUMP_IMPULSE;
-    h.velocityY = fmaxf(-MAX_VERTICAL_SPEED, fminf(MAX_VERTICAL_SPEED, h.velocityY));
-
     const Vec4 start = h.position;
-    Vec4 target = {start.x + h.velocityX * dt, start.y + h.velocityY * dt, start.z, start.w};
-    uint32_t flags = move_with_step(h.position, &player.hero, target, HERO_BOX_LO, HERO_BOX_HI, STEP_HEIGHT);
+    HeroMotion m = {h.position, h.velocityX, h.velocityY, h.onGround, 0};
+    bool wasOnGround = h.onGround;
+    uint32_t flags = hero_motion_step(m, direction, jump, dt);
+    h.position = m.position;
+    h.velocityX = m.velocityX;
+    h.velocityY = m.velocityY;
+    h.onGround = m.onGround;
+    // The touch is taken after the move; the burst needs only the position.
     if (flags & TOUCH_ENEMY)
         h.hurt = true;
     take_hit();
-    if (flags & (HIT_LEFT | HIT_RIGHT))
-        h.velocityX = 0;
-    if (!h.onGround && (flags & ON_GROUND) && h.velocityY < -LANDING_SPEED)
+    if (!wasOnGround && (flags & ON_GROUND) && m.stepVelocityY < -LANDING_SPEED)
         play_sound(SOUND_LANDING, screen_pan(h.position.x));
-    if (flags & (ON_GROUND | HIT_CEILING))
-        h.velocityY = 0;
-    h.onGround = (flags & ON_GROUND) != 0;
 
     if ((flags & ON_GROUND) && (flags & TOUCH_EXIT)) {
         h.exitTime += dt;
@@ -312,7 +327,7 @@ void update_hero(float seconds)
     player.hero.previousPosition = player.hero.position;
     // A click that went down and up between two updates is not held now:
     // it is owed one shot, at the gun's own pace.
-    if (key_pressed(VK_LBUTTON) || key_pressed(VK_RBUTTON))
+    if (input_pressed(VK_LBUTTON) || input_pressed(VK_RBUTTON))
         player.hero.shotOwed = true;
     hero_half_step(seconds / 2);
     hero_half_step(seconds / 2);

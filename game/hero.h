@@ -77,8 +77,25 @@ float fire_rate();
 void set_fire_rate(float rate);
 
 // The world point under the mouse cursor, on the plane of the hero's depth,
-// seen through the eye and view of the last game update.
+// seen through the eye and view of the last game update. The game update
+// takes it into the update's input, where the hero aims.
 Vec4 aim_point();
+
+// What the run and jump input and the level make of the hero's body in one
+// half-step: position, velocities and whether it stands on something.
+struct HeroMotion {
+    Vec4 position;
+    float velocityX;
+    float velocityY;
+    bool onGround;
+    float stepVelocityY; // the vertical speed the last step moved at, before a hit stopped it
+};
+// Gravity, running towards direction (-1, 0 or 1) and a jump when standing,
+// then the move against the level and the creatures (as the hero, so the
+// hero's own box does not count); the velocity on an axis that hit something
+// drops to 0. Returns the move's collision flags. The hero's half-step runs
+// this; a planner may run it on copies.
+uint32_t hero_motion_step(HeroMotion& m, int direction, bool jump, float dt);
 
 // The hero's two half-steps and the camera; part of every world step.
 void update_hero(float seconds);

@@ -22,6 +22,7 @@
 #include "gameMode.h"
 #include "hero.h"
 #include "shots.h"
+#include "updateInput.h"
 
 static struct {
     int pixelScale = 1; // these three are recomputed after every device reset
@@ -163,32 +164,42 @@ void game_resized()
         mode->resize();
 }
 
-// The debug and flow keys, read only while the window is active.
+// The debug and flow keys (the player's count only while the window is active).
 static void handle_keys()
 {
-    if (key_pressed(VK_F4))
+    if (input_pressed(VK_F4))
         scene.debugShapes = !scene.debugShapes;
-    if (key_pressed(VK_F5)) {
+    if (input_pressed(VK_F5)) {
         if (current_mode() == play_mode())
             switch_mode(view_level_mode());
         else if (current_mode() == view_level_mode())
             switch_mode(play_mode());
     }
-    if (key_pressed(VK_ESCAPE))
+    if (input_pressed(VK_ESCAPE))
         new_level();
-    if (key_pressed(VK_F3))
+    if (input_pressed(VK_F3))
         set_level_complete(true);
 }
 
 void game_update(float seconds)
 {
-    if (window_active())
-        handle_keys();
+    begin_update_input();
+    UpdateInput& in = update_input();
+    // The robots that frames showed wake before anything else changes the list.
+    if (!wake_robots(in.woken))
+        fatal_error("the update's input wakes a robot that the level does not have");
+    handle_keys();
     Matrix view;
     scene.updateEye = eye_for(scene.viewCentre, &view);
     multiply_matrices(view, scene.projection, &scene.updateViewProjection);
+    if (in.fromPlayer) {
+        Vec4 aim = aim_point();
+        in.aimX = aim.x;
+        in.aimY = aim.y;
+    }
     if (GameMode* mode = current_mode())
         mode->update(seconds);
+    end_update_input();
 }
 
 // The scene image to the back buffer through the post-effect shader.
@@ -260,26 +271,27 @@ void visible_window(int* x0, int* y0, int* x1, int* y1)
     *y1 = scene.window[3];
 }
 
-void draw_world(float t)
+void world_window(float centre_x, float centre_y, int width, int height, int scale, int window[4])
 {
     // The window reaches 40 voxels beyond each side and 30 above and below the view.
-    int s = scene.pixelScale;
-    int w = screen_width() / s, h = screen_height() / s;
-    int x0 = static_cast<int>(lrintf(scene.viewCentre.x - 0.4999999f)) - (w + 80) / 2;
-    int y0 = static_cast<int>(lrintf(scene.viewCentre.y - 0.4999999f)) - (h + 60) / 2;
-    int x1 = x0 + w + 80, y1 = y0 + h + 60;
-    scene.window[0] = x0;
-    scene.window[1] = y0;
-    scene.window[2] = x1;
-    scene.window[3] = y1;
+    int w = width / scale, h = height / scale;
+    window[0] = static_cast<int>(lrintf(centre_x - 0.4999999f)) - (w + 80) / 2;
+    window[1] = static_cast<int>(lrintf(centre_y - 0.4999999f)) - (h + 60) / 2;
+    window[2] = window[0] + w + 80;
+    window[3] = window[1] + h + 60;
+}
 
+void draw_world(float t)
+{
+    world_window(scene.viewCentre.x, scene.viewCentre.y, screen_width(), screen_height(), scene.pixelScale,
+        scene.window);
     // The cache keeps the whole window, built ahead of the camera, but draws
     // only what the projection shows.
     Matrix view;
     Vec4 eye = eye_for(scene.viewCentre, &view);
     CacheView seen = {eye.x, eye.y, eye.z, 1 / scene.projection.m[0][0], 1 / scene.projection.m[1][1]};
     begin_cubes();
-    voxel_cache_draw(x0, y0, x1 - 1, y1 - 1, seen);
+    voxel_cache_draw(scene.window[0], scene.window[1], scene.window[2] - 1, scene.window[3] - 1, seen);
     draw_hero(t);
     draw_enemies(t);
     draw_shots(t);

@@ -36,6 +36,9 @@ void draw_world(float t);
 // The level rectangle of the last draw_world before it was clamped to the
 // grid (x0, y0 inclusive, x1, y1 exclusive); robots wake when they enter it.
 void visible_window(int* x0, int* y0, int* x1, int* y1);
+// The rectangle draw_world covers around a view centre on a back buffer of
+// width x height pixels at `scale` pixels per voxel, as (x0, y0, x1, y1).
+void world_window(float centre_x, float centre_y, int width, int height, int scale, int window[4]);
 
 // The crosshair's four arms at (x, y) in the font's coordinates (y up).
 void draw_crosshair(int x, int y);

@@ -10,6 +10,7 @@
 #include "../kiln/kilnGuiRenderer.h"
 #include "../sound/sound.h"
 #include "gameMode.h"
+#include "updateInput.h"
 #include "upgrades.h"
 
 enum { REF_WIDTH = 40, REF_HEIGHT = 30 }; // the screen's grid in GUI units
@@ -179,12 +180,19 @@ public:
             delete_screen();
     }
 
+    // The player's clicks become commands through the screen, which the
+    // update's input keeps; scripted commands run without it.
     void update(float) override
     {
         if (!ui.screen)
             return;
         ui.handlingInput = true;
-        ui.screen->process_input();
+        const UpdateInput& in = update_input();
+        if (in.fromPlayer)
+            ui.screen->process_input();
+        else
+            for (int32_t command : in.commands)
+                run_command(command);
         ui.handlingInput = false;
         if (current_mode() != this) {
             delete_screen();
@@ -207,22 +215,34 @@ public:
             ui.screen->relayout();
     }
 
-    // Every command counts as handled. Clicks queued behind GO! in the same
-    // update find the mode left and change nothing (GO! must not buy twice).
+    // Every command counts as handled, and the update's input keeps it.
     int32_t handle(GuiEvent* event, GuiElement*, int) override
     {
-        if (current_mode() != this)
-            return 1;
         int command = static_cast<GuiCommandEvent*>(event)->command;
+        update_input().commands.push(command);
+        run_command(command);
+        return 1;
+    }
+
+    // Commands behind GO! in the same update find the mode left and change
+    // nothing (GO! must not buy twice). A "+" or "-" counts only where the
+    // screen shows that button: unknown commands change nothing.
+    void run_command(int command)
+    {
+        if (current_mode() != this)
+            return;
         if (command == UPGRADE_GO) {
             go();
-            return 1;
+            return;
         }
         int offset = command - UPGRADE_PLUS;
         int i = offset >> 1;
-        if (i >= 0 && i < ui.offered.size())
-            choose(i, (offset & 1) == 0);
-        return 1;
+        if (offset < 0 || i >= ui.offered.size())
+            return;
+        bool plus = (offset & 1) == 0;
+        bool chosen = ui.chosen[i] != 0;
+        if (plus ? !chosen && ui.pendingPoints >= ui.offered[i]->cost() : chosen)
+            choose(i, plus);
     }
 
     // The mode lives for the whole run; the screen's root only borrows it.

@@ -12,6 +12,7 @@
 #include "gameMode.h"
 #include "hero.h"
 #include "scene.h"
+#include "updateInput.h"
 
 // Voxels the view moves per pixel of mouse offset and update.
 static const float PAN_PER_PIXEL = 0.5f;
@@ -41,16 +42,16 @@ void ViewLevelMode::update(float)
 {
     int w = screen_width(), h = screen_height();
     if (started) {
-        float mx, my;
-        mouse_pos(&mx, &my);
-        // Screen y grows downwards, level y upwards.
-        view.x += (mx - w / 2) * PAN_PER_PIXEL;
-        view.y += (h / 2 - my) * PAN_PER_PIXEL;
+        const UpdateInput& in = update_input();
+        view.x += in.panX * PAN_PER_PIXEL;
+        view.y += in.panY * PAN_PER_PIXEL;
     }
-    set_mouse_pos(static_cast<float>(w / 2), static_cast<float>(h / 2));
+    // The player's cursor goes back to the middle; a script's offsets stand alone.
+    if (update_input().fromPlayer)
+        set_mouse_pos(static_cast<float>(w / 2), static_cast<float>(h / 2));
     started = true;
     set_camera_focus(view);
-    if (key_released(VK_SPACE)) {
+    if (input_released(VK_SPACE)) {
         place_hero(view.x, view.y);
         saved = view;
         switch_mode(play_mode());

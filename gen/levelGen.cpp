@@ -40,12 +40,20 @@ void free_level_data()
     free_level_tiles();
 }
 
+static uint64_t seed_of_level; // the generator's state when the last level began
+
 void generate_level()
 {
+    seed_of_level = rng_state();
     memset(room_map(), ROOM_FREE, MAX_ROOM_CELLS);
     memset(level_grid(), 0, LEVEL_GRID_BYTES);
     clear_level_spawns();
     place_template(ROOT_TEMPLATE, 0, 0);
+}
+
+uint64_t level_seed()
+{
+    return seed_of_level;
 }
 
 static const LevelGenTemplate& choose_from(TemplateList list)

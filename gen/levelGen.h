@@ -1,6 +1,8 @@
 // levelGen.h - making a level: the generation run over the room map.
 #pragma once
 
+#include <stdint.h>
+
 struct LevelGenTemplate;
 
 // Loads the game's level data in order: the palette "level.pal" into
@@ -13,6 +15,9 @@ void free_level_data();
 // Clears the room map, the level grid and the spawns and builds a new level
 // into them. The tile library and the tile groups must be loaded.
 void generate_level();
+// The generator's state when the last generate_level began: started from
+// this seed, a game's first level is that level.
+uint64_t level_seed();
 
 // The steps of a generation run, on the room map as it stands:
 // Lays the path: openings into free cells, the walk across the columns with

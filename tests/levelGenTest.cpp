@@ -36,7 +36,7 @@ LevelSummary generate_from_here()
     generate_level();
     const LevelSpawns& spawns = level_spawns();
     LevelSummary s
-        = {grid_hash(), spawns.hero.x, spawns.hero.y, {}, ::testing::internal::GetCapturedStdout()};
+        = {level_grid_hash(), spawns.hero.x, spawns.hero.y, {}, ::testing::internal::GetCapturedStdout()};
     for (const LevelSpawn& r : spawns.robots) {
         s.robots.push_back(r.x);
         s.robots.push_back(r.y);

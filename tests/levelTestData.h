@@ -86,16 +86,6 @@ inline std::vector<uint8_t> palette_file(const std::vector<uint32_t>& colours, u
     return file;
 }
 
-// A hash (FNV-1a) of the whole level grid.
-inline uint64_t grid_hash()
-{
-    uint64_t h = 0xcbf29ce484222325ULL;
-    const uint8_t* g = level_grid();
-    for (int i = 0; i < LEVEL_GRID_BYTES; ++i)
-        h = (h ^ g[i]) * 0x100000001b3ULL;
-    return h;
-}
-
 // The game's own "level.pal", "tiles.bin" and tile groups, loaded from the
 // build's program directory.
 inline void load_real_level_data()

@@ -46,9 +46,12 @@ TEST_F(Robots, ADormantRobotInMidAirStaysUntilAFrameShowsIt)
     EXPECT_EQ(enemy(0).body.m[0][2], -1); // facing left
 
     frame_at(100, 100); // 640 x 360 at 3 pixels per voxel: x -46 to 247 are in view
+    // The frame only notes the robot: the next update wakes it through its
+    // input, and it moves in that update.
+    EXPECT_TRUE(enemy(0).dormant);
+    update();
     EXPECT_FALSE(enemy(0).dormant);
     EXPECT_TRUE(enemy(1).dormant);
-    update();
     EXPECT_LT(enemy(0).position.y, 100);
     EXPECT_EQ(enemy(1).position.y, 100);
 }

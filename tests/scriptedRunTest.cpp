@@ -63,7 +63,7 @@ protected:
         hold(VK_LBUTTON, false);
         for (int i = 0; i < LEVEL_GRID_BYTES; ++i)
             r.erasedVoxels += original[i] && !level_grid()[i];
-        r.gridHash = grid_hash();
+        r.gridHash = level_grid_hash();
         r.hero = hero();
         for (int i = 0; i < enemy_count(); ++i)
             r.robots.push_back(enemy(i));

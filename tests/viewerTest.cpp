@@ -1,5 +1,6 @@
 // The level viewer: panning with the mouse re-centred each update, and
 // dropping the hero with Space.
+#include "game/updateInput.h"
 #include "gameplayFixture.h"
 
 namespace {
@@ -23,7 +24,9 @@ protected:
     static void view_update(int x, int y)
     {
         mouse_at(x, y);
+        begin_update_input();
         view_level_mode()->update(0.05f);
+        end_update_input();
         input_end_update();
     }
     Vec4 start;

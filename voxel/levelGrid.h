@@ -28,5 +28,8 @@ constexpr int level_voxel_index(int x, int y, int z)
     return x + LEVEL_STRIDE_Y * y + LEVEL_STRIDE_Z * z;
 }
 
+// A hash (64-bit FNV-1a) of every byte of the grid: one level, one hash.
+uint64_t level_grid_hash();
+
 // The 256 colours (0xAARRGGBB) of the level palette; voxel value v has colour v.
 uint32_t* palette_colors();

@@ -72,17 +72,6 @@ Options parse_options(int argc, char** argv)
     return o;
 }
 
-// 64-bit FNV-1a.
-uint64_t hash_bytes(const uint8_t* data, size_t size)
-{
-    uint64_t h = 0xcbf29ce484222325ULL;
-    for (size_t i = 0; i < size; ++i) {
-        h ^= data[i];
-        h *= 0x100000001b3ULL;
-    }
-    return h;
-}
-
 // The level from the front, y up: each pixel the colour of the front-most
 // voxel at its x and y, black where the level is empty.
 void write_side_view(const char* file)
@@ -146,8 +135,7 @@ int main(int argc, char** argv)
         const LevelSpawns& spawns = level_spawns();
         log_message("hero spawn: %.0f %.0f", spawns.hero.x, spawns.hero.y);
         log_message("robots: %d", spawns.robots.size());
-        log_message("level hash: %016llx",
-            static_cast<unsigned long long>(hash_bytes(level_grid(), LEVEL_GRID_BYTES)));
+        log_message("level hash: %016llx", static_cast<unsigned long long>(level_grid_hash()));
     }
     if (o.png)
         write_side_view(o.png);

@@ -8,6 +8,7 @@
 
 #include <limits.h>
 #include <stddef.h>
+#include <stdint.h>
 #include <string.h>
 
 #if defined(__GNUC__)
@@ -79,3 +80,14 @@ template <int BS> inline void copy_text(FixedText<BS>& buffer, const char* text)
 // Formats into the caller's 256-character buffer and returns its text. The
 // formats used with it are short by construction; overflow is asserted.
 const char* format_short(ShortText& buffer, const char* format, ...) ZU_PRINTF(2, 3);
+
+// 64-bit FNV-1a of `size` bytes, continuing from `hash` (the FNV offset
+// basis when a hash starts), so that several blocks can make one hash.
+constexpr uint64_t FNV_OFFSET = 0xcbf29ce484222325ULL;
+inline uint64_t hash_bytes(const void* data, size_t size, uint64_t hash = FNV_OFFSET)
+{
+    const unsigned char* p = static_cast<const unsigned char*>(data);
+    for (size_t i = 0; i < size; ++i)
+        hash = (hash ^ p[i]) * 0x100000001b3ULL;
+    return hash;
+}

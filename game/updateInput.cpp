@@ -1,0 +1,120 @@
+// updateInput.cpp - what one update takes from outside the game.
+#include "updateInput.h"
+
+#include "../core/display.h"
+#include "../core/input.h"
+#include "enemies.h"
+
+const int GAME_KEYS[GAME_KEY_COUNT] = {'A', 'D', 'W', VK_LEFT, VK_RIGHT, VK_UP, VK_SPACE, VK_RETURN,
+    VK_ESCAPE, VK_F3, VK_F4, VK_F5, VK_LBUTTON, VK_RBUTTON};
+
+// The flow keys count only while the window is active.
+static const int FLOW_KEYS[] = {VK_ESCAPE, VK_F3, VK_F4, VK_F5};
+
+static struct {
+    UpdateInput record;        // refilled before every update; kept until the next
+    bool scripted;             // set by scripted_update_input, cleared after the update
+    DynArray<uint16_t> sights; // robots shown by frames since the last update
+} input;
+
+uint16_t game_key_bit(int vk)
+{
+    for (int i = 0; i < GAME_KEY_COUNT; ++i)
+        if (GAME_KEYS[i] == vk)
+            return static_cast<uint16_t>(1u << i);
+    ASSERT(!"a key the game reads");
+    return 0;
+}
+
+UpdateInput& update_input()
+{
+    return input.record;
+}
+
+static void clear_record(UpdateInput& r)
+{
+    r.down = r.pressed = r.released = 0;
+    r.aimX = r.aimY = 0;
+    r.panX = r.panY = 0;
+    r.woken.clear();
+    r.commands.clear();
+}
+
+UpdateInput& scripted_update_input()
+{
+    clear_record(input.record);
+    input.record.fromPlayer = false;
+    input.scripted = true;
+    input.sights.clear();
+    return input.record;
+}
+
+static uint16_t key_set(bool (*test)(int))
+{
+    uint16_t bits = 0;
+    for (int i = 0; i < GAME_KEY_COUNT; ++i)
+        if (test(GAME_KEYS[i]))
+            bits |= static_cast<uint16_t>(1u << i);
+    return bits;
+}
+
+static int16_t pixels(float v)
+{
+    return static_cast<int16_t>(v < -32768 ? -32768 : v > 32767 ? 32767 : v);
+}
+
+void begin_update_input()
+{
+    if (input.scripted)
+        return;
+    UpdateInput& r = input.record;
+    clear_record(r);
+    r.fromPlayer = true;
+    r.down = key_set(is_key_down);
+    r.pressed = key_set(key_pressed);
+    r.released = key_set(key_released);
+    if (!window_active())
+        for (int vk : FLOW_KEYS)
+            r.pressed &= static_cast<uint16_t>(~game_key_bit(vk));
+    float mx, my;
+    mouse_pos(&mx, &my);
+    r.panX = pixels(mx - static_cast<float>(screen_width() / 2));
+    r.panY = pixels(static_cast<float>(screen_height() / 2) - my);
+    for (uint16_t i : input.sights)
+        r.woken.push(i);
+    input.sights.clear();
+}
+
+void end_update_input()
+{
+    input.scripted = false;
+}
+
+bool input_down(int vk)
+{
+    return (input.record.down & game_key_bit(vk)) != 0;
+}
+
+bool input_pressed(int vk)
+{
+    return (input.record.pressed & game_key_bit(vk)) != 0;
+}
+
+bool input_released(int vk)
+{
+    return (input.record.released & game_key_bit(vk)) != 0;
+}
+
+Vec4 input_aim_point(float z)
+{
+    return {input.record.aimX, input.record.aimY, z, 1};
+}
+
+void note_robot_seen(int index)
+{
+    ASSERT(index >= 0 && index < enemy_count());
+    for (uint16_t i : input.sights)
+        if (i == index)
+            return;
+    input.sights.push(static_cast<uint16_t>(index));
+}
