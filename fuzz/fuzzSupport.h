@@ -10,6 +10,11 @@
 #include <stdint.h>
 
 struct FuzzRejected { };
+struct VoxelSprite;
+
+// Traps unless an accepted sprite has a real grid and every voxel names a
+// filled palette entry (reading them all must be safe); then frees it.
+void check_and_free_sprite(VoxelSprite* sprite);
 
 // Puts the input into this process's memory file and returns a path that
 // opens it from the start.

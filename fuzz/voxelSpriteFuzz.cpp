@@ -18,18 +18,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     VoxelSprite* sprite = load_voxel_sprite(path);
     if (!sprite)
         return 0;
-    // An accepted sprite has a real grid, and every voxel names a palette
-    // entry that was filled (the palette holds as many entries as the
-    // largest index needs; reading them all must be safe).
-    if (sprite->nx < 1 || sprite->ny < 1 || sprite->nz < 1)
-        __builtin_trap();
-    size_t n = size_t(sprite->nx) * sprite->ny * sprite->nz;
-    volatile uint32_t sum = 0;
-    for (size_t i = 0; i < n; ++i)
-        sum = sum + sprite->palette[sprite->voxels[i]];
-    if (sprite->palette[0] != 0)
-        __builtin_trap();
-    voxel_sprite_free(sprite);
+    check_and_free_sprite(sprite);
     return 0;
 }
 
