@@ -1,7 +1,8 @@
 // commandLineFuzz.cpp - the game's switches on arbitrary command lines.
 //
 // The input is the arguments, each ended by a zero byte; there is no settings
-// store, so only the switches decide.
+// store, so only the switches decide. A switch that needs a value and lacks a
+// valid one is a fatal error, an ordinary outcome here.
 #include <stddef.h>
 #include <stdint.h>
 #include <stdlib.h>
@@ -25,7 +26,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     std::vector<const char*> argv;
     for (const std::string& a : args)
         argv.push_back(a.c_str());
-    read_settings(static_cast<int>(argv.size()), argv.data());
+    try {
+        read_settings(static_cast<int>(argv.size()), argv.data());
+    } catch (const FuzzRejected&) {
+        return 0; // a value switch without a valid value
+    }
     // The window size is unset or one of the two sizes the switches name.
     const Settings& s = settings();
     bool sized = (s.window_width == 1280 && s.window_height == 720)
