@@ -60,9 +60,9 @@ template <int BS> struct FixedText {
     static constexpr int capacity() { return BS; }
 };
 
-using ShortText = FixedText<256>; // short messages, format_short
+using ShortText = FixedText<256>;     // short messages, format_short
 using PathText = FixedText<PATH_MAX>; // file names and paths: any the system can open
-using LongText = FixedText<512>;  // stream error messages, definition lists
+using LongText = FixedText<512>;      // stream error messages, definition lists
 
 // Copies text (null = empty) into the buffer; a text that does not fit with its
 // terminator is a caller bug and fails the assertion.
