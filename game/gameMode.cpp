@@ -49,6 +49,17 @@ void new_game()
         (*u)->reset();
 }
 
+// Puts the hero and the robots at the spawns of the last generation run
+// (robots are added to those already there).
+static void place_spawns()
+{
+    const LevelSpawns& spawns = level_spawns();
+    if (spawns.heroPlaced)
+        place_hero(spawns.hero.x, spawns.hero.y);
+    for (int i = 0; i < spawns.robots.size(); ++i)
+        add_enemy(spawns.robots[i].x, spawns.robots[i].y);
+}
+
 void new_level()
 {
     set_level_complete(false);
@@ -58,15 +69,6 @@ void new_level()
     generate_level();
     place_spawns();
     voxel_cache_invalidate_all();
-}
-
-void place_spawns()
-{
-    const LevelSpawns& spawns = level_spawns();
-    if (spawns.heroPlaced)
-        place_hero(spawns.hero.x, spawns.hero.y);
-    for (int i = 0; i < spawns.robots.size(); ++i)
-        add_enemy(spawns.robots[i].x, spawns.robots[i].y);
 }
 
 void advance_level()

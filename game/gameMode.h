@@ -49,9 +49,6 @@ void new_game();
 // spawns, and the voxel cache emptied. The hero's health, the level number
 // and the points stay.
 void new_level();
-// Puts the hero and the robots at the spawns of the last generation run
-// (robots are added to those already there).
-void place_spawns();
 // One finished level: the level number rises and five points are granted.
 void advance_level();
 // One step of the running level: robots, hero and camera, shots, debris.

@@ -32,6 +32,7 @@
 #include "game/hero.h"
 #include "game/shots.h"
 #include "game/world.h"
+#include "libs/inc/misc/zu_utils.h"
 #include "readBack.h"
 #include "sceneFixture.h"
 #include "stbImage.h"
@@ -41,15 +42,15 @@ namespace {
 
 const std::string REFERENCE_DIR = TARNWICK_SOURCE_DIR "/tests/reference/";
 
-// FNV-1a over the pixels' colour bytes (alpha is not part of the picture).
+// The hash of the pixels' colour bytes R, G, B (alpha is not part of the picture).
 uint64_t picture_hash(const std::vector<uint32_t>& picture)
 {
-    uint64_t h = 14695981039346656037ull;
-    for (uint32_t p : picture)
-        for (int shift : {16, 8, 0}) {
-            h ^= (p >> shift) & 255;
-            h *= 1099511628211ull;
-        }
+    uint64_t h = FNV_OFFSET;
+    for (uint32_t p : picture) {
+        const uint8_t rgb[3]
+            = {static_cast<uint8_t>(p >> 16), static_cast<uint8_t>(p >> 8), static_cast<uint8_t>(p)};
+        h = hash_bytes(rgb, sizeof rgb, h);
+    }
     return h;
 }
 
