@@ -125,6 +125,12 @@ static bool write_capture(const char* file, const uint32_t* pixels, int w, int h
     return false;
 }
 
+// Whether screenshots may go beside the program. Not in a system package:
+// its program directory belongs to the package manager, even for root.
+#ifndef TARNWICK_SHOTS_BESIDE_PROGRAM
+#define TARNWICK_SHOTS_BESIDE_PROGRAM 1
+#endif
+
 // True when the folder exists, made now if need be, and can be written.
 static bool writable_folder(const char* dir)
 {
@@ -135,13 +141,18 @@ bool screenshot_folder(PathText& folder)
 {
     PathText shots;
     resolve_path(folder, "");
-    if (writable_folder(resolve_path(shots, "shots")))
+    resolve_path(shots, "shots");
+    if (TARNWICK_SHOTS_BESIDE_PROGRAM && writable_folder(shots.s))
         return true;
     PathText fallback;
     if (join_path(folder, plat_pictures_dir(), "/TARNWICK/") && join_path(fallback, folder.s, "shots")
         && writable_folder(fallback.s))
         return true;
-    log_message("can't write screenshots into '%s' nor '%s/TARNWICK/shots'", shots.s, plat_pictures_dir());
+    if (TARNWICK_SHOTS_BESIDE_PROGRAM)
+        log_message(
+            "can't write screenshots into '%s' nor '%s/TARNWICK/shots'", shots.s, plat_pictures_dir());
+    else
+        log_message("can't write screenshots into '%s/TARNWICK/shots'", plat_pictures_dir());
     return false;
 }
 

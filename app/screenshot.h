@@ -4,7 +4,8 @@
 // desktop, as "shots/shot<local time>.png" in the screenshot folder: beside
 // the program when "shots" there can be written or made (an installation in
 // a prefix the user owns), else in the pictures folder's "TARNWICK" (under a
-// system prefix). Failures are logged and never stop the game.
+// system prefix, and always in a build for a system package). Failures are
+// logged and never stop the game.
 #pragma once
 
 #include <stdint.h>

@@ -10,7 +10,7 @@ PACKAGES=(
   libsdl2-dev libsdl2-mixer-dev libx11-dev libxfixes-dev libepoxy-dev zlib1g-dev libpng-dev libstb-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   libgl1-mesa-dri libegl-mesa0 libegl1 xvfb xauth xdotool x11-apps x11-utils glslang-tools sox
-  desktop-file-utils appstream
+  desktop-file-utils appstream dpkg-dev lintian
 )
 
 missing=()

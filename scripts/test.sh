@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Builds and runs every test headless: once in build/ and once more under
 # AddressSanitizer and UndefinedBehaviorSanitizer in build-asan/; then runs
-# the file readers' fuzz targets (clang, libFuzzer) for a few seconds each.
+# the file readers' fuzz targets (clang, libFuzzer) for a few seconds each;
+# last, where dpkg-deb and lintian are installed, builds and checks the
+# Debian package.
 # Exits non-zero when anything fails.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -20,3 +22,7 @@ scripts/setup.sh build-asan -DTARNWICK_WERROR=ON -DTARNWICK_SANITIZE=ON -DTARNWI
 cmake -S fuzz -B build-fuzz -DCMAKE_CXX_COMPILER=clang++ -DTARNWICK_WERROR=ON -DDATA_DIR="$PWD/build/bin"
 cmake --build build-fuzz -j"$jobs"
 (cd build-fuzz && ctest --output-on-failure -j"$jobs")
+
+if command -v dpkg-deb >/dev/null && command -v lintian >/dev/null; then
+  tests/scripts/packageCheck.sh build-package
+fi
