@@ -13,21 +13,7 @@ set -u
 cd "$(dirname "$0")/../.."
 build="${1:-build-package}"
 out="${2:-}"
-work="$(mktemp -d)"
-xvfb_pid=""
-game_pid=""
-cleanup() {
-  [ -n "$game_pid" ] && kill "$game_pid" 2>/dev/null
-  [ -n "${launcher_pid:-}" ] && kill "$launcher_pid" 2>/dev/null
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
-  rm -rf "$work"
-}
-trap cleanup EXIT
-fail() {
-  echo "FAIL: $*"
-  [ -f "$work/log" ] && cat "$work/log"
-  exit 1
-}
+. tests/scripts/gameOnXvfb.sh
 
 deb="$(scripts/package.sh "$build")" || fail "scripts/package.sh"
 echo "$deb: $(stat -c %s "$deb") bytes"
@@ -70,7 +56,6 @@ snapshot() { (cd "$root" && find . -printf '%p %s %T@ %m\n' | sort); }
 before="$(snapshot)"
 export HOME="$work/home" SDL_AUDIODRIVER=dummy
 mkdir -p "$HOME"
-. tests/scripts/xvfb.sh
 . tests/scripts/launcherOnXvfb.sh
 start_xvfb "$work"
 start_launcher "$launcher" "$work/config"
