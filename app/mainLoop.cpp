@@ -24,8 +24,8 @@ static struct {
     int periodFrames;         // frames of the running second
     int64_t periodStart;
     bool quit;
-    bool paused;        // from set_paused until set_paused(false)
-    int64_t pausedLag;  // the lag behind the update clock when the pause began
+    bool paused;       // from set_paused until set_paused(false)
+    int64_t pausedLag; // the lag behind the update clock when the pause began
     UpdateHooks hooks; // set by the program before the loop runs
 } loop;
 

@@ -21,10 +21,11 @@ static struct {
     bool windowActive;      // set by the window's activation messages
     QueuedEvent* head;      // oldest queued event; dropped after every update
     QueuedEvent* tail;
-    bool padHeld[256];      // the pad's keys held; all cleared when the pad is lost
+    bool padHeld[256];       // the pad's keys held; all cleared when the pad is lost
     float padAxes[PAD_AXES]; // -1 to 1 (triggers 0 to 1), as the last events left them; zeroed when lost
-    float aimX, aimY;       // the right stick's last direction past the dead zone
-    bool padAiming;         // set by that stick, cleared by a mouse move and when the pad is lost
+    bool rightStickMoved;    // set by the right stick's events, cleared by take_pad_aim
+    float aimX, aimY;        // the right stick's direction as take_pad_aim last took it
+    bool padAiming;          // set by take_pad_aim, cleared by a mouse move and when the pad is lost
 } input;
 
 static void clear_key_states()
@@ -202,18 +203,6 @@ static void stick_keys(float v, int low, int high)
     pad_button(high, v > PAD_DEAD_ZONE);
 }
 
-// A direction past the dead zone becomes the aim, and stays when the stick returns.
-static void aim_right_stick()
-{
-    float x = input.padAxes[PAD_RIGHT_X], y = -input.padAxes[PAD_RIGHT_Y];
-    float length = sqrtf(x * x + y * y);
-    if (length <= PAD_DEAD_ZONE)
-        return;
-    input.aimX = x / length;
-    input.aimY = y / length;
-    input.padAiming = true;
-}
-
 void pad_axis(int axis, int value)
 {
     if (axis < 0 || axis >= PAD_AXES)
@@ -229,11 +218,11 @@ void pad_axis(int axis, int value)
         break;
     case PAD_RIGHT_X:
         stick_keys(v, VK_GAMEPAD_RIGHT_THUMBSTICK_LEFT, VK_GAMEPAD_RIGHT_THUMBSTICK_RIGHT);
-        aim_right_stick();
+        input.rightStickMoved = true;
         break;
     case PAD_RIGHT_Y:
         stick_keys(v, VK_GAMEPAD_RIGHT_THUMBSTICK_UP, VK_GAMEPAD_RIGHT_THUMBSTICK_DOWN);
-        aim_right_stick();
+        input.rightStickMoved = true;
         break;
     case PAD_TRIGGER_LEFT:
         pad_button(VK_GAMEPAD_LEFT_TRIGGER, v > PAD_DEAD_ZONE);
@@ -250,11 +239,19 @@ void pad_lost()
         pad_button(vk, false);
     for (float& a : input.padAxes)
         a = 0;
-    input.padAiming = false;
+    input.padAiming = input.rightStickMoved = false;
 }
 
-bool pad_aim(float* x, float* y)
+bool take_pad_aim(float* x, float* y)
 {
+    float sx = input.padAxes[PAD_RIGHT_X], sy = -input.padAxes[PAD_RIGHT_Y];
+    float length = sqrtf(sx * sx + sy * sy);
+    if (input.rightStickMoved && length > PAD_DEAD_ZONE) {
+        input.aimX = sx / length;
+        input.aimY = sy / length;
+        input.padAiming = true;
+    }
+    input.rightStickMoved = false;
     *x = input.aimX;
     *y = input.aimY;
     return input.padAiming;
@@ -300,8 +297,8 @@ const char* key_name(int vk)
         {144, {"Num Lock", "Scroll Lock"}},
         {186, {"Semicolon", "Equals", "Comma", "Minus", "Period", "Slash", "Grave"}},
         {195,
-            {"Pad A", "Pad B", "Pad X", "Pad Y", "Pad Right Shoulder", "Pad Left Shoulder", "Pad Left Trigger",
-                "Pad Right Trigger", "Pad Up", "Pad Down", "Pad Left", "Pad Right"}},
+            {"Pad A", "Pad B", "Pad X", "Pad Y", "Pad Right Shoulder", "Pad Left Shoulder",
+                "Pad Left Trigger", "Pad Right Trigger", "Pad Up", "Pad Down", "Pad Left", "Pad Right"}},
         {207,
             {"Pad Start", "Pad Back", "Pad Left Stick", "Pad Right Stick", "Pad Left Stick Up",
                 "Pad Left Stick Down", "Pad Left Stick Right", "Pad Left Stick Left", "Pad Right Stick Up",

@@ -159,8 +159,12 @@ const char* key_name(int vk);
 void pad_button(int vk, bool down);
 void pad_axis(int axis, int value);
 void pad_lost();
-// The right stick's last direction past the dead zone (unit length, y up),
-// unless the mouse moved since or the pad was lost: then false.
-bool pad_aim(float* x, float* y);
+// Once per update: when the right stick moved past the dead zone since the
+// last call, its direction (unit length, y up) becomes the pad's aim, which
+// stays when the stick returns to rest. Taking it once per update, after all
+// the events before it, keeps the axes' one-by-one return to rest from
+// turning it. Gives the aim; false while there is none (the mouse moved
+// since, or the pad was lost).
+bool take_pad_aim(float* x, float* y);
 // The left stick's position, -1 to 1 on each axis (y up), 0 inside the dead zone.
 void pad_left_stick(float* x, float* y);

@@ -32,9 +32,11 @@ static struct {
     Vec4 viewCentre; // set by place_hero, interpolated every frame; kept across resizes
     Vec4 updateEye;  // taken at every update for gameplay
     Matrix updateViewProjection;
-    int window[4];      // the level rectangle of the last draw_world, before clamping
-    bool debugShapes;   // F4
-    bool paused;        // set and cleared by the main loop through game_set_paused
+    int window[4];    // the level rectangle of the last draw_world, before clamping
+    bool debugShapes; // F4
+    bool paused;      // set and cleared by the main loop through game_set_paused
+    bool padAiming;   // the pad's aim direction as the last player update took it
+    float padAimX, padAimY;
     Texture* image;     // the scene drawn each frame; from game_init to game_shutdown
     Shader* postEffect; // copies image to the back buffer; likewise
 } scene;
@@ -198,8 +200,9 @@ void game_update(float seconds)
     scene.updateEye = eye_for(scene.viewCentre, &view);
     multiply_matrices(view, scene.projection, &scene.updateViewProjection);
     if (in.fromPlayer) {
-        float dx, dy;
-        Vec4 aim = pad_aim(&dx, &dy) ? stick_aim_point(hero_position(), dx, dy) : aim_point();
+        scene.padAiming = take_pad_aim(&scene.padAimX, &scene.padAimY);
+        Vec4 aim
+            = scene.padAiming ? stick_aim_point(hero_position(), scene.padAimX, scene.padAimY) : aim_point();
         in.aimX = aim.x;
         in.aimY = aim.y;
     }
@@ -258,14 +261,15 @@ void game_set_paused(bool paused)
 }
 
 // Where the crosshair goes in the font's coordinates: on the pad's aim circle
-// around the hero as this frame draws it while the pad aims and the hero
-// plays, else at the mouse while the cursor is over the window.
+// around the hero as this frame draws it while the pad aimed in the last
+// update and the hero plays, else at the mouse while the cursor is over the
+// window.
 static bool crosshair_at(float t, const Matrix& view_projection, int* x, int* y)
 {
     GameMode* mode = current_mode();
-    float dx, dy;
-    if (pad_aim(&dx, &dy) && mode != upgrade_mode() && mode != view_level_mode()) {
-        Vec4 p = transform(stick_aim_point(hero_draw_position(t), dx, dy), view_projection);
+    if (scene.padAiming && mode != upgrade_mode() && mode != view_level_mode()) {
+        Vec4 p = transform(
+            stick_aim_point(hero_draw_position(t), scene.padAimX, scene.padAimY), view_projection);
         if (p.w <= 0)
             return false;
         *x = static_cast<int>((p.x / p.w + 1) * 0.5f * static_cast<float>(screen_width()));

@@ -37,7 +37,15 @@ enum WindowMessageType {
     WMSG_PAD_REMOVED, // the pad that played was unplugged: its buttons and sticks count as released
 };
 
-enum PadAxis { PAD_LEFT_X, PAD_LEFT_Y, PAD_RIGHT_X, PAD_RIGHT_Y, PAD_TRIGGER_LEFT, PAD_TRIGGER_RIGHT, PAD_AXES };
+enum PadAxis {
+    PAD_LEFT_X,
+    PAD_LEFT_Y,
+    PAD_RIGHT_X,
+    PAD_RIGHT_Y,
+    PAD_TRIGGER_LEFT,
+    PAD_TRIGGER_RIGHT,
+    PAD_AXES
+};
 
 struct WindowMessage {
     WindowMessageType type;

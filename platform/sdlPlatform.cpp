@@ -20,9 +20,9 @@ static struct {
     SDL_Window* window;
     SDL_GLContext gl;
     bool videoUp;
-    bool padsUp;                           // set by plat_pads_init until SDL_Quit
-    SDL_GameController* pads[MAX_PADS];    // open pads in the order they came; [0] plays
-    int padCount;                          // changed by the pads' added and removed events
+    bool padsUp;                        // set by plat_pads_init until SDL_Quit
+    SDL_GameController* pads[MAX_PADS]; // open pads in the order they came; [0] plays
+    int padCount;                       // changed by the pads' added and removed events
 } sdl;
 
 // Pad buttons to virtual-key codes (the gamepad range of the key table).
@@ -499,8 +499,8 @@ static bool pad_event(const SDL_Event& e, WindowProc proc)
             return true;
         for (const auto& b : PAD_BUTTON_MAP)
             if (b.button == e.cbutton.button)
-                send(proc, e.type == SDL_CONTROLLERBUTTONDOWN ? WMSG_PAD_BUTTON_DOWN : WMSG_PAD_BUTTON_UP, b.vk,
-                    0);
+                send(proc, e.type == SDL_CONTROLLERBUTTONDOWN ? WMSG_PAD_BUTTON_DOWN : WMSG_PAD_BUTTON_UP,
+                    b.vk, 0);
         return true;
     case SDL_CONTROLLERAXISMOTION:
         if (pad_slot(e.caxis.which) != 0)
