@@ -252,21 +252,28 @@ static float centre_y(const GuiElement* e)
     return (e->box.top + e->box.bottom) * 0.5f;
 }
 
+// The shown button that scores lowest by its centre's offset (x, y) from
+// the centre of `from`; a negative score rules a button out. Null when none is left.
+template <typename Score>
+static GuiElement* best_button(GuiElement* root, const GuiElement* from, Score score)
+{
+    DynArray<GuiElement*> buttons;
+    collect_buttons(root, &buttons);
+    GuiElement* best = nullptr;
+    float bestScore = 0;
+    for (GuiElement* b : buttons) {
+        float s = score(centre_x(b) - centre_x(from), centre_y(b) - centre_y(from));
+        if (s >= 0 && (!best || s < bestScore))
+            best = b, bestScore = s;
+    }
+    return best;
+}
+
 GuiElement* GuiScreen::shown_focus()
 {
     if (!focus || !root || focus->is_shown())
         return focus;
-    DynArray<GuiElement*> buttons;
-    collect_buttons(root, &buttons);
-    GuiElement* best = nullptr;
-    float bestDistance = 0;
-    for (GuiElement* b : buttons) {
-        float dx = centre_x(b) - centre_x(focus), dy = centre_y(b) - centre_y(focus);
-        float d = dx * dx + dy * dy;
-        if (!best || d < bestDistance)
-            best = b, bestDistance = d;
-    }
-    focus = best;
+    focus = best_button(root, focus, [](float x, float y) { return x * x + y * y; });
     return focus;
 }
 
@@ -288,19 +295,12 @@ void GuiScreen::move_focus(int dx, int dy)
     GuiElement* from = shown_focus();
     if (!from)
         return;
-    DynArray<GuiElement*> buttons;
-    collect_buttons(root, &buttons);
     // Distance along the direction counts once, distance across it twice.
-    GuiElement* best = nullptr;
-    float bestScore = 0;
-    for (GuiElement* b : buttons) {
-        float x = centre_x(b) - centre_x(from), y = centre_y(b) - centre_y(from);
-        float along = x * static_cast<float>(dx) + y * static_cast<float>(dy);
-        float across = fabsf(x * static_cast<float>(dy) - y * static_cast<float>(dx));
-        float score = along + 2 * across;
-        if (along >= 1 && (!best || score < bestScore))
-            best = b, bestScore = score;
-    }
+    float fx = static_cast<float>(dx), fy = static_cast<float>(dy);
+    GuiElement* best = best_button(root, from, [fx, fy](float x, float y) {
+        float along = x * fx + y * fy, across = fabsf(x * fy - y * fx);
+        return along < 1 ? -1 : along + 2 * across;
+    });
     if (best)
         focus = best;
 }
