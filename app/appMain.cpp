@@ -45,6 +45,8 @@ int app_main(int argc, const char* const* argv)
     if (!create_main_window(settings(), &width, &height))
         fatal_error("can't create the game window");
     input_init();
+    if (!plat_pads_init())
+        log_message("no gamepads: %s", plat_last_error());
     sound_init(settings().sound ? settings().volume : 0);
     set_device_hooks({draw_frame, game_resized});
     if (!init_d3d(width, height))

@@ -4,6 +4,7 @@
 #include <string.h>
 
 #include "../core/input.h"
+#include "../core/log.h"
 #include "../core/timer.h"
 #include "../device/d3d_render.h"
 #include "../game/gameHooks.h"
@@ -23,6 +24,8 @@ static struct {
     int periodFrames;         // frames of the running second
     int64_t periodStart;
     bool quit;
+    bool paused;       // from set_paused until set_paused(false)
+    int64_t pausedLag; // the lag behind the update clock when the pause began
     UpdateHooks hooks; // set by the program before the loop runs
 } loop;
 
@@ -73,6 +76,27 @@ bool quit_requested()
     return loop.quit;
 }
 
+bool set_paused(bool paused)
+{
+    if (paused == loop.paused)
+        return true;
+    if (paused && !game_pause_allowed())
+        return false;
+    // Less than one period: no update falls due while paused.
+    int64_t lag = timer_now() - loop.simTime;
+    loop.pausedLag = lag < 0 ? 0 : lag < loop.updatePeriod ? lag : loop.updatePeriod - 1;
+    loop.paused = paused;
+    game_set_paused(paused);
+    refresh_cursor();
+    log_message(paused ? "paused" : "resumed");
+    return true;
+}
+
+bool paused()
+{
+    return loop.paused;
+}
+
 static int next_index(int i)
 {
     return i + 1 == FRAME_STATS_LEN ? 0 : i + 1;
@@ -92,13 +116,16 @@ static void handle_frame_keys()
 }
 
 // One update: the duration of the previous update goes into its ring first.
-// When the before hook declines, the loop ends instead.
+// When the before hook declines, the loop ends instead; a pause that the
+// messages bring skips it.
 static void run_update()
 {
+    pump_window_messages();
+    if (loop.paused)
+        return;
     FrameStats& s = loop.stats;
     s.updateUs[s.updateIndex] = static_cast<int32_t>(ticks_to_us(loop.lastUpdateTicks));
     s.updateIndex = next_index(s.updateIndex);
-    pump_window_messages();
     int64_t start = timer_now();
     handle_frame_keys();
     const UpdateHooks& h = loop.hooks;
@@ -162,6 +189,13 @@ void main_loop()
             }
             pump_window_messages();
             now = timer_now();
+            if (loop.paused) {
+                // The clock stands still; the frame keys still work, and what
+                // else was typed is dropped.
+                loop.simTime = now - loop.pausedLag;
+                handle_frame_keys();
+                input_end_update();
+            }
             int64_t lag = now - loop.simTime;
             if (lag < 0) { // the counter went backwards
                 lag = 0;

@@ -1,7 +1,8 @@
 // mainLoop.h - the fixed-step main loop and its timing statistics.
 //
 // The loop runs game_update at a fixed rate (20 per second) and renders frames
-// back to back in between, with a cap on catch-up updates. It reads the clock
+// back to back in between, with a cap on catch-up updates, and stops while
+// paused. It reads the clock
 // through timer_now and calls pump_window_messages, game_update,
 // input_end_update, render_frame, present_frame and gpu_load_query.
 #pragma once
@@ -45,3 +46,9 @@ int frames_per_second();
 // Set when the window's quit message arrives; ends the loop.
 void request_quit();
 bool quit_requested();
+
+// While paused no update runs and the frames show the game as it stood; the
+// update clock stands still, so resuming brings no catch-up updates. A pause
+// where the game offers none is refused (false).
+bool set_paused(bool paused);
+bool paused();

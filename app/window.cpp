@@ -49,15 +49,21 @@ bool create_main_window(const Settings& s, int* client_width, int* client_height
     return true;
 }
 
-static void update_cursor()
+void refresh_cursor()
 {
-    plat_show_cursor(!(window_active() && window.hideCursor));
+    plat_show_cursor(!(window_active() && window.hideCursor && !paused()));
 }
 
 void set_hide_cursor(bool hide)
 {
     window.hideCursor = hide;
-    update_cursor();
+    refresh_cursor();
+}
+
+// P and the pad's Start: a second press resumes.
+static void toggle_pause()
+{
+    set_paused(!paused());
 }
 
 // Sizes the device to the window's client area in the given mode.
@@ -82,9 +88,32 @@ void window_proc(const WindowMessage& msg)
         if (!plat_window_minimised() && !display_fullscreen())
             fit_device_to_window(false);
         break;
-    case WMSG_ACTIVATE:
+    case WMSG_ACTIVATE: {
+        // Only a window that had the focus pauses on losing it: one that
+        // never had it (a headless run) plays on.
+        bool was = window_active();
         set_window_active(plat_window_focused() && !plat_window_minimised());
-        update_cursor();
+        if (was && !window_active())
+            set_paused(true);
+        refresh_cursor();
+        break;
+    }
+    case WMSG_KEY_DOWN:
+        if (msg.key == 'P' && !msg.repeat)
+            toggle_pause();
+        queue_input_message(msg);
+        break;
+    case WMSG_PAD_BUTTON_DOWN:
+        if (msg.key == VK_GAMEPAD_MENU)
+            toggle_pause();
+        queue_input_message(msg);
+        break;
+    case WMSG_PAD_ADDED:
+        log_message("gamepad: %s", plat_pad_name());
+        break;
+    case WMSG_PAD_REMOVED:
+        log_message("gamepad unplugged");
+        queue_input_message(msg);
         break;
     case WMSG_SYSKEY_DOWN:
         if (msg.key == VK_F4) {

@@ -1,8 +1,10 @@
 // window.h - the game's window and its messages.
 //
 // Window messages are handled only inside pump_window_messages, on the main
-// loop's thread: keys and buttons become input events, size changes and
-// Alt+Enter reset the device, closing the window requests the quit.
+// loop's thread: keys, buttons and the pad become input events, size changes
+// and Alt+Enter reset the device, closing the window requests the quit; P and
+// the pad's Start pause and resume, losing the focus or being minimised
+// pauses.
 #pragma once
 
 #include "../platform/platform.h"
@@ -19,5 +21,8 @@ void window_proc(const WindowMessage& msg);
 void pump_window_messages();
 void toggle_fullscreen();
 
-// Hides the system cursor over the client area while the window is active.
+// Hides the system cursor over the client area while the window is active
+// and the game is not paused.
 void set_hide_cursor(bool hide);
+// Shows or hides the cursor as the window's activity and the pause now ask.
+void refresh_cursor();

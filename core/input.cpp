@@ -1,6 +1,8 @@
 // input.cpp - the input event queue and the per-update input state.
 #include "input.h"
 
+#include <math.h>
+
 #include "../platform/platform.h"
 #include "display.h"
 
@@ -19,6 +21,11 @@ static struct {
     bool windowActive;      // set by the window's activation messages
     QueuedEvent* head;      // oldest queued event; dropped after every update
     QueuedEvent* tail;
+    bool padHeld[256];       // the pad's keys held; all cleared when the pad is lost
+    float padAxes[PAD_AXES]; // -1 to 1 (triggers 0 to 1), as the last events left them; zeroed when lost
+    bool rightStickMoved;    // set by the right stick's events, cleared by take_pad_aim
+    float aimX, aimY;        // the right stick's direction as take_pad_aim last took it
+    bool padAiming;          // set by take_pad_aim, cleared by a mouse move and when the pad is lost
 } input;
 
 static void clear_key_states()
@@ -107,6 +114,8 @@ void push_input_event(int type, int key, int scan, int flags, int x, int y)
     input.tail = q;
 
     if (type == INPUT_MOUSE_MOVE) {
+        if (e.x != input.mouseX || e.y != input.mouseY)
+            input.padAiming = false;
         input.mouseX = e.x;
         input.mouseY = e.y;
     }
@@ -134,7 +143,7 @@ void input_end_update()
 
 bool is_key_down(int vk)
 {
-    return plat_key_held(vk);
+    return plat_key_held(vk) || (vk >= 0 && vk <= 255 && input.padHeld[vk]);
 }
 
 bool key_pressed(int vk)
@@ -179,6 +188,87 @@ void refresh_mouse_in_window()
     input.inWindow = input.captured || display_fullscreen() || plat_cursor_in_client();
 }
 
+void pad_button(int vk, bool down)
+{
+    if (vk < 0 || vk > 255 || input.padHeld[vk] == down)
+        return;
+    input.padHeld[vk] = down;
+    push_input_event(down ? INPUT_KEY_DOWN : INPUT_KEY_UP, vk, 0, 0, -1, -1);
+}
+
+// The pad keys of one stick axis: `low` held past the dead zone below, `high` above.
+static void stick_keys(float v, int low, int high)
+{
+    pad_button(low, v < -PAD_DEAD_ZONE);
+    pad_button(high, v > PAD_DEAD_ZONE);
+}
+
+void pad_axis(int axis, int value)
+{
+    if (axis < 0 || axis >= PAD_AXES)
+        return;
+    float v = static_cast<float>(value) / 32767.0f;
+    input.padAxes[axis] = v < -1 ? -1 : v;
+    switch (axis) {
+    case PAD_LEFT_X:
+        stick_keys(v, VK_GAMEPAD_LEFT_THUMBSTICK_LEFT, VK_GAMEPAD_LEFT_THUMBSTICK_RIGHT);
+        break;
+    case PAD_LEFT_Y:
+        stick_keys(v, VK_GAMEPAD_LEFT_THUMBSTICK_UP, VK_GAMEPAD_LEFT_THUMBSTICK_DOWN);
+        break;
+    case PAD_RIGHT_X:
+        stick_keys(v, VK_GAMEPAD_RIGHT_THUMBSTICK_LEFT, VK_GAMEPAD_RIGHT_THUMBSTICK_RIGHT);
+        input.rightStickMoved = true;
+        break;
+    case PAD_RIGHT_Y:
+        stick_keys(v, VK_GAMEPAD_RIGHT_THUMBSTICK_UP, VK_GAMEPAD_RIGHT_THUMBSTICK_DOWN);
+        input.rightStickMoved = true;
+        break;
+    case PAD_TRIGGER_LEFT:
+        pad_button(VK_GAMEPAD_LEFT_TRIGGER, v > PAD_DEAD_ZONE);
+        break;
+    default:
+        pad_button(VK_GAMEPAD_RIGHT_TRIGGER, v > PAD_DEAD_ZONE);
+        break;
+    }
+}
+
+void pad_lost()
+{
+    for (int vk = 0; vk < 256; ++vk)
+        pad_button(vk, false);
+    for (float& a : input.padAxes)
+        a = 0;
+    input.padAiming = input.rightStickMoved = false;
+}
+
+bool take_pad_aim(float* x, float* y)
+{
+    float sx = input.padAxes[PAD_RIGHT_X], sy = -input.padAxes[PAD_RIGHT_Y];
+    float length = sqrtf(sx * sx + sy * sy);
+    if (input.rightStickMoved && length > PAD_DEAD_ZONE) {
+        input.aimX = sx / length;
+        input.aimY = sy / length;
+        input.padAiming = true;
+    }
+    input.rightStickMoved = false;
+    *x = input.aimX;
+    *y = input.aimY;
+    return input.padAiming;
+}
+
+// One axis of the left stick, 0 inside the dead zone.
+static float outside_dead_zone(float v)
+{
+    return fabsf(v) <= PAD_DEAD_ZONE ? 0 : v;
+}
+
+void pad_left_stick(float* x, float* y)
+{
+    *x = outside_dead_zone(input.padAxes[PAD_LEFT_X]);
+    *y = -outside_dead_zone(input.padAxes[PAD_LEFT_Y]);
+}
+
 const char* key_name(int vk)
 {
     static const struct {
@@ -206,6 +296,13 @@ const char* key_name(int vk)
         {112, {"F1", "F2", "F3", "F4", "F5", "F6", "F7", "F8", "F9", "F10", "F11", "F12"}},
         {144, {"Num Lock", "Scroll Lock"}},
         {186, {"Semicolon", "Equals", "Comma", "Minus", "Period", "Slash", "Grave"}},
+        {195,
+            {"Pad A", "Pad B", "Pad X", "Pad Y", "Pad Right Shoulder", "Pad Left Shoulder",
+                "Pad Left Trigger", "Pad Right Trigger", "Pad Up", "Pad Down", "Pad Left", "Pad Right"}},
+        {207,
+            {"Pad Start", "Pad Back", "Pad Left Stick", "Pad Right Stick", "Pad Left Stick Up",
+                "Pad Left Stick Down", "Pad Left Stick Right", "Pad Left Stick Left", "Pad Right Stick Up",
+                "Pad Right Stick Down", "Pad Right Stick Right", "Pad Right Stick Left"}},
         {219, {"Left bracket", "Backslash", "Right bracket", "Apostrophe"}},
     };
     for (const auto& run : RUNS) {

@@ -3,7 +3,8 @@
 // Window messages become InputEvent records queued for the GUI and key states
 // that the game modes poll. Key states hold what happened since the last
 // update and are cleared after it by input_end_update; the mouse position,
-// the capture and mouse_in_window persist.
+// the capture and mouse_in_window persist. A gamepad's buttons and sticks
+// are keys of their own (VK_GAMEPAD_*), marked and queued the same way.
 #pragma once
 
 #include <stdint.h>
@@ -86,11 +87,39 @@ enum VirtualKey {
     VK_OEM_PERIOD = 190,
     VK_OEM_2 = 191, // /
     VK_OEM_3 = 192, // `
+    // The pad's buttons, and its sticks and triggers past their dead zones.
+    VK_GAMEPAD_A = 0xC3, // the south button
+    VK_GAMEPAD_B,
+    VK_GAMEPAD_X,
+    VK_GAMEPAD_Y,
+    VK_GAMEPAD_RIGHT_SHOULDER,
+    VK_GAMEPAD_LEFT_SHOULDER,
+    VK_GAMEPAD_LEFT_TRIGGER,
+    VK_GAMEPAD_RIGHT_TRIGGER,
+    VK_GAMEPAD_DPAD_UP,
+    VK_GAMEPAD_DPAD_DOWN,
+    VK_GAMEPAD_DPAD_LEFT,
+    VK_GAMEPAD_DPAD_RIGHT,
+    VK_GAMEPAD_MENU, // Start
+    VK_GAMEPAD_VIEW, // Back
+    VK_GAMEPAD_LEFT_THUMBSTICK_BUTTON,
+    VK_GAMEPAD_RIGHT_THUMBSTICK_BUTTON,
+    VK_GAMEPAD_LEFT_THUMBSTICK_UP,
+    VK_GAMEPAD_LEFT_THUMBSTICK_DOWN,
+    VK_GAMEPAD_LEFT_THUMBSTICK_RIGHT,
+    VK_GAMEPAD_LEFT_THUMBSTICK_LEFT,
+    VK_GAMEPAD_RIGHT_THUMBSTICK_UP,
+    VK_GAMEPAD_RIGHT_THUMBSTICK_DOWN,
+    VK_GAMEPAD_RIGHT_THUMBSTICK_RIGHT,
+    VK_GAMEPAD_RIGHT_THUMBSTICK_LEFT,
     VK_OEM_4 = 219, // [
     VK_OEM_5 = 220, // backslash
     VK_OEM_6 = 221, // ]
     VK_OEM_7 = 222, // '
 };
+
+// The share of a stick's or trigger's travel that counts as rest.
+static const float PAD_DEAD_ZONE = 0.25f;
 
 struct InputEvent {
     int32_t type;
@@ -111,7 +140,7 @@ bool pop_input_event(InputEvent* out);
 // Clears the key states and drops every queued event; after every update.
 void input_end_update();
 
-bool is_key_down(int vk);  // live state from the system
+bool is_key_down(int vk);  // live state from the system (a pad's key: as its last event left it)
 bool key_pressed(int vk);  // went down since the last update
 bool key_released(int vk); // went up since the last update
 void mouse_pos(float* x, float* y);
@@ -123,3 +152,19 @@ void refresh_mouse_in_window();
 bool window_active();
 void set_window_active(bool active);
 const char* key_name(int vk);
+
+// The pad that plays: a button went down or up; an axis moved (value as in
+// WMSG_PAD_AXIS); it was unplugged, which lets go of every button and stick.
+// Each change of a pad key is queued and marked like a key of the keyboard.
+void pad_button(int vk, bool down);
+void pad_axis(int axis, int value);
+void pad_lost();
+// Once per update: when the right stick moved past the dead zone since the
+// last call, its direction (unit length, y up) becomes the pad's aim, which
+// stays when the stick returns to rest. Taking it once per update, after all
+// the events before it, keeps the axes' one-by-one return to rest from
+// turning it. Gives the aim; false while there is none (the mouse moved
+// since, or the pad was lost).
+bool take_pad_aim(float* x, float* y);
+// The left stick's position, -1 to 1 on each axis (y up), 0 inside the dead zone.
+void pad_left_stick(float* x, float* y);

@@ -31,6 +31,16 @@ bool queue_input_message(const WindowMessage& msg)
     case WMSG_WHEEL:
         push_input_event(INPUT_MOUSE_WHEEL, msg.wheel, 0, 0, msg.x, msg.y);
         return true;
+    case WMSG_PAD_BUTTON_DOWN:
+    case WMSG_PAD_BUTTON_UP:
+        pad_button(msg.key, msg.type == WMSG_PAD_BUTTON_DOWN);
+        return true;
+    case WMSG_PAD_AXIS:
+        pad_axis(msg.key, msg.x);
+        return true;
+    case WMSG_PAD_REMOVED:
+        pad_lost();
+        return true;
     default:
         return false;
     }

@@ -8,8 +8,9 @@
 #include "../platform/platform.h"
 
 // Queues a key, system key, button, double click, move or wheel message as an
-// input event (a button press also focuses the window); false for any other
-// message, which the caller handles.
+// input event (a button press also focuses the window) and hands the pad's
+// buttons, axes and loss to the input state; false for any other message,
+// which the caller handles.
 bool queue_input_message(const WindowMessage& msg);
 
 // The w x h rectangle centred in the desktop's usable area (the whole

@@ -12,5 +12,9 @@ void game_update(float seconds);
 // update. The program hands it to the device as its draw hook.
 void game_draw(float seconds);
 void game_shutdown();
+// Pausing is offered in every mode but the upgrade screen, which waits anyway.
+bool game_pause_allowed();
+// While set, frames show the level as it stood, dimmed, with "PAUSED".
+void game_set_paused(bool paused);
 // After every successful device reset (the program's resized hook for the device).
 void game_resized();

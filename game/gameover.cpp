@@ -1,18 +1,14 @@
 // gameover.cpp - GameOverMode: "GAME OVER" over the level, which keeps
 // running behind it (robots walk, shots fly, debris falls); after a short
 // pause a released key or mouse button starts a new game.
-#include "../core/display.h"
 #include "../core/input.h"
-#include "../kiln/font.h"
 #include "../sound/sound.h"
 #include "../voxel/dynCubeRender.h"
 #include "gameMode.h"
 #include "scene.h"
 #include "updateInput.h"
 
-enum { TEXT_MAGNIFICATION = 5, SHADOW_OFFSET = 2 };
 static const float RESTART_PAUSE = 0.5f; // seconds before a release counts
-static const uint32_t TEXT_COLOUR = 0xffffffff, SHADOW_COLOUR = 0xff000000;
 static const char GAME_OVER_TEXT[] = "GAME OVER";
 
 static struct {
@@ -53,17 +49,7 @@ public:
 
     void render(float seconds) override { draw_world(seconds); }
 
-    // Centred, five times the font's scale, over a black shadow two pixels
-    // right and down.
-    void render_overlay(float) override
-    {
-        font_push_state();
-        font_set_scale(font_scale() * TEXT_MAGNIFICATION);
-        int x = screen_width() / 2, y = screen_height() / 2;
-        font_draw_text(GAME_OVER_TEXT, -1, x + SHADOW_OFFSET, y - SHADOW_OFFSET, 0, 0, SHADOW_COLOUR);
-        font_draw_text(GAME_OVER_TEXT, -1, x, y, 0, 0, TEXT_COLOUR);
-        font_pop_state();
-    }
+    void render_overlay(float) override { draw_banner(GAME_OVER_TEXT); }
 
     void resize() override { }
 };

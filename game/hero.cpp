@@ -41,6 +41,7 @@ static const float CAMERA_SPEED = 300;
 static const int SPRITE_OFFSET[3] = {-8, 0, -7};
 static const uint32_t DEBUG_COLOUR = 0xff00ff00;
 static const float DEBUG_AIM_MARKER = 2;
+static const float STICK_AIM_RADIUS = 40; // voxels from the shoulder to a pad's aim
 
 enum { KEY_A = 'A', KEY_D = 'D', KEY_W = 'W' };
 
@@ -165,6 +166,12 @@ Vec4 aim_point()
         return player.hero.aimPoint;
     float s = (player.hero.position.z - eye.z) / ray.z;
     return {eye.x + s * ray.x, eye.y + s * ray.y, player.hero.position.z, 1};
+}
+
+Vec4 stick_aim_point(const Vec4& position, float dx, float dy)
+{
+    float shoulderY = position.y + player.hero.shoulderPivot.y;
+    return {position.x + STICK_AIM_RADIUS * dx, shoulderY + STICK_AIM_RADIUS * dy, position.z, 1};
 }
 
 static void camera_step(float seconds)

@@ -80,6 +80,9 @@ void set_fire_rate(float rate);
 // seen through the eye and view of the last game update. The game update
 // takes it into the update's input, where the hero aims.
 Vec4 aim_point();
+// The point a pad's aim (dx, dy: unit length, y up) picks for a hero at
+// `position`: on a circle around the hero's shoulder height.
+Vec4 stick_aim_point(const Vec4& position, float dx, float dy);
 
 // What the run and jump input and the level make of the hero's body in one
 // half-step: position, velocities and whether it stands on something.

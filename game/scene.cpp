@@ -23,6 +23,7 @@
 #include "hero.h"
 #include "shots.h"
 #include "updateInput.h"
+#include "upgradeMode.h"
 
 static struct {
     int pixelScale = 1; // these three are recomputed after every device reset
@@ -31,13 +32,19 @@ static struct {
     Vec4 viewCentre; // set by place_hero, interpolated every frame; kept across resizes
     Vec4 updateEye;  // taken at every update for gameplay
     Matrix updateViewProjection;
-    int window[4];      // the level rectangle of the last draw_world, before clamping
-    bool debugShapes;   // F4
+    int window[4];    // the level rectangle of the last draw_world, before clamping
+    bool debugShapes; // F4
+    bool paused;      // set and cleared by the main loop through game_set_paused
+    bool padAiming;   // the pad's aim direction as the last player update took it
+    float padAimX, padAimY;
     Texture* image;     // the scene drawn each frame; from game_init to game_shutdown
     Shader* postEffect; // copies image to the back buffer; likewise
 } scene;
 
 enum { REG_EYE = 4, REG_POST_MAPPING = 16 };
+enum { BANNER_MAGNIFICATION = 5, BANNER_SHADOW = 2 };
+static const uint32_t PAUSE_DIM = 0x99000000; // black at 60 %
+static const char PAUSED_TEXT[] = "PAUSED";
 
 void compute_pixel_scale()
 {
@@ -193,7 +200,9 @@ void game_update(float seconds)
     scene.updateEye = eye_for(scene.viewCentre, &view);
     multiply_matrices(view, scene.projection, &scene.updateViewProjection);
     if (in.fromPlayer) {
-        Vec4 aim = aim_point();
+        scene.padAiming = take_pad_aim(&scene.padAimX, &scene.padAimY);
+        Vec4 aim
+            = scene.padAiming ? stick_aim_point(hero_position(), scene.padAimX, scene.padAimY) : aim_point();
         in.aimX = aim.x;
         in.aimY = aim.y;
     }
@@ -231,6 +240,51 @@ void draw_crosshair(int x, int y)
     font_fill_rect(x, y + c + 1, x + 1, y + c + e + 1, WHITE);
 }
 
+void draw_banner(const char* text)
+{
+    font_push_state();
+    font_set_scale(font_scale() * BANNER_MAGNIFICATION);
+    int x = screen_width() / 2, y = screen_height() / 2;
+    font_draw_text(text, -1, x + BANNER_SHADOW, y - BANNER_SHADOW, 0, 0, 0xff000000);
+    font_draw_text(text, -1, x, y, 0, 0, 0xffffffff);
+    font_pop_state();
+}
+
+bool game_pause_allowed()
+{
+    return current_mode() && current_mode() != upgrade_mode();
+}
+
+void game_set_paused(bool paused)
+{
+    scene.paused = paused;
+}
+
+// Where the crosshair goes in the font's coordinates: on the pad's aim circle
+// around the hero as this frame draws it while the pad aimed in the last
+// update and the hero plays, else at the mouse while the cursor is over the
+// window.
+static bool crosshair_at(float t, const Matrix& view_projection, int* x, int* y)
+{
+    GameMode* mode = current_mode();
+    if (scene.padAiming && mode != upgrade_mode() && mode != view_level_mode()) {
+        Vec4 p = transform(
+            stick_aim_point(hero_draw_position(t), scene.padAimX, scene.padAimY), view_projection);
+        if (p.w <= 0)
+            return false;
+        *x = static_cast<int>((p.x / p.w + 1) * 0.5f * static_cast<float>(screen_width()));
+        *y = static_cast<int>((p.y / p.w + 1) * 0.5f * static_cast<float>(screen_height()));
+        return true;
+    }
+    if (!mouse_in_window())
+        return false;
+    float mx, my;
+    mouse_pos(&mx, &my);
+    *x = static_cast<int>(mx);
+    *y = screen_height() - 1 - static_cast<int>(my);
+    return true;
+}
+
 void game_draw(float seconds)
 {
     GameMode* mode = current_mode();
@@ -255,10 +309,13 @@ void game_draw(float seconds)
 
     font_begin();
     mode->render_overlay(seconds);
-    if (mouse_in_window()) {
-        float mx, my;
-        mouse_pos(&mx, &my);
-        draw_crosshair(static_cast<int>(mx), screen_height() - 1 - static_cast<int>(my));
+    int x, y;
+    if (scene.paused) {
+        // The system cursor shows instead of the crosshair.
+        font_fill_rect(0, 0, screen_width(), screen_height(), PAUSE_DIM);
+        draw_banner(PAUSED_TEXT);
+    } else if (crosshair_at(seconds, viewProjection, &x, &y)) {
+        draw_crosshair(x, y);
     }
     font_end();
 }

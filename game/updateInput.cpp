@@ -11,6 +11,25 @@ const int GAME_KEYS[GAME_KEY_COUNT] = {'A', 'D', 'W', VK_LEFT, VK_RIGHT, VK_UP, 
 // The flow keys count only while the window is active.
 static const int FLOW_KEYS[] = {VK_ESCAPE, VK_F3, VK_F4, VK_F5};
 
+// The pad's keys and the game keys they stand for: the left stick and the
+// d-pad run, A jumps (and restarts, and drops the viewer's hero), the right
+// trigger and shoulder fire, Back opens and closes the level viewer.
+static const struct {
+    int pad, game;
+} PAD_KEYS[] = {
+    {VK_GAMEPAD_LEFT_THUMBSTICK_LEFT, VK_LEFT},
+    {VK_GAMEPAD_DPAD_LEFT, VK_LEFT},
+    {VK_GAMEPAD_LEFT_THUMBSTICK_RIGHT, VK_RIGHT},
+    {VK_GAMEPAD_DPAD_RIGHT, VK_RIGHT},
+    {VK_GAMEPAD_A, VK_SPACE},
+    {VK_GAMEPAD_RIGHT_TRIGGER, VK_LBUTTON},
+    {VK_GAMEPAD_RIGHT_SHOULDER, VK_LBUTTON},
+    {VK_GAMEPAD_VIEW, VK_F5},
+};
+
+// Mouse-offset pixels a fully pushed left stick pans the level viewer by.
+static const float PAD_PAN_PIXELS = 30;
+
 static struct {
     UpdateInput record;        // refilled before every update; kept until the next
     bool scripted;             // set by scripted_update_input, cleared after the update
@@ -58,6 +77,16 @@ static uint16_t key_set(bool (*test)(int))
     return bits;
 }
 
+// The game keys that the pad's keys passing the test stand for.
+static uint16_t pad_key_set(bool (*test)(int))
+{
+    uint16_t bits = 0;
+    for (const auto& k : PAD_KEYS)
+        if (test(k.pad))
+            bits |= game_key_bit(k.game);
+    return bits;
+}
+
 static int16_t pixels(float v)
 {
     return static_cast<int16_t>(v < -32768 ? -32768 : v > 32767 ? 32767 : v);
@@ -70,16 +99,18 @@ void begin_update_input()
     UpdateInput& r = input.record;
     clear_record(r);
     r.fromPlayer = true;
-    r.down = key_set(is_key_down);
-    r.pressed = key_set(key_pressed);
-    r.released = key_set(key_released);
+    r.down = key_set(is_key_down) | pad_key_set(is_key_down);
+    r.pressed = key_set(key_pressed) | pad_key_set(key_pressed);
+    // A game key that another key or pad control still holds was not let go.
+    r.released = key_set(key_released) | (pad_key_set(key_released) & ~r.down);
     if (!window_active())
         for (int vk : FLOW_KEYS)
             r.pressed &= static_cast<uint16_t>(~game_key_bit(vk));
-    float mx, my;
+    float mx, my, sx, sy;
     mouse_pos(&mx, &my);
-    r.panX = pixels(mx - static_cast<float>(screen_width() / 2));
-    r.panY = pixels(static_cast<float>(screen_height() / 2) - my);
+    pad_left_stick(&sx, &sy);
+    r.panX = pixels(mx - static_cast<float>(screen_width() / 2) + sx * PAD_PAN_PIXELS);
+    r.panY = pixels(static_cast<float>(screen_height() / 2) - my + sy * PAD_PAN_PIXELS);
     for (uint16_t i : input.sights)
         r.woken.push(i);
     input.sights.clear();

@@ -43,8 +43,10 @@ UpdateInput& update_input();
 // update are dropped: the script names the robots to wake.
 UpdateInput& scripted_update_input();
 // At the start of an update: unless a script filled the record, captures it
-// from the player (keys held and pressed, the flow keys only while the window
-// is active, the viewer's mouse offset, the robots frames showed).
+// from the player (keys held and pressed, with the pad's buttons and sticks
+// as the game keys they stand for, the flow keys only while the window is
+// active, the viewer's mouse offset plus the left stick's pan, the robots
+// frames showed).
 void begin_update_input();
 // At the end of an update: the next one again takes the player's input
 // unless a script fills the record.

@@ -31,6 +31,7 @@ static struct {
     DynArray<GuiElement*> minusButtons; //
     GuiElement* pointsLabel;            //
     const GuiElement* hovered;          // the element under the pointer at the last update; reset by enter
+    const GuiElement* focused;          // the pad's focus at the last update; reset by enter
 } ui;
 
 static const GuiBox NO_PADDING = gui_box(gui_units(0));
@@ -133,13 +134,15 @@ static void choose(int i, bool plus)
     play_sound(SOUND_BUTTON_PRESS);
 }
 
-// A tick when the pointer comes onto a button.
+// A tick when the pointer or the pad's focus comes onto a button.
 static void hover_sound()
 {
     const GuiElement* h = ui.screen->hover;
-    if (h && h != ui.hovered && h->commandId)
+    const GuiElement* f = ui.screen->shown_focus();
+    if ((h && h != ui.hovered && h->commandId) || (f && f != ui.focused))
         play_sound(SOUND_BUTTON_HOVER);
     ui.hovered = h;
+    ui.focused = f;
 }
 
 static void delete_screen()
@@ -169,7 +172,7 @@ public:
         ui.chosen.resize(ui.offered.size());
         ui.screen = new GuiScreen(game_gui_renderer(), build_upgrade_screen(), REF_WIDTH, REF_HEIGHT);
         ui.screen->root->add_handler(this, -1);
-        ui.hovered = nullptr;
+        ui.hovered = ui.focused = nullptr;
     }
 
     // GO! switches the mode from inside the screen's event handling, where

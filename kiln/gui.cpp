@@ -1,9 +1,12 @@
 // gui.cpp - the GUI element tree, the screen and its input processing.
 #include "gui.h"
 
+#include <math.h>
 #include <string.h>
 
 #include "layout.h"
+
+static const uint32_t FOCUS_COLOUR = 0xffffff00; // the frame around the focused button
 
 float gui_len_resolve(const GuiLen& len, float unit, float base, float autoValue)
 {
@@ -123,6 +126,7 @@ GuiScreen::GuiScreen(IGuiRenderer* r, GuiElement* rootElement, int refW, int ref
     : root(rootElement)
     , capture(nullptr)
     , hover(nullptr)
+    , focus(nullptr)
     , zoom(1)
     , refWidth(refW)
     , refHeight(refH)
@@ -135,6 +139,7 @@ GuiScreen::~GuiScreen()
 {
     capture = nullptr;
     hover = nullptr;
+    focus = nullptr;
     delete root;
 }
 
@@ -211,8 +216,130 @@ void GuiScreen::draw_element(GuiElement* element)
 
 void GuiScreen::draw()
 {
-    if (root)
-        draw_element(root);
+    if (!root)
+        return;
+    draw_element(root);
+    GuiElement* f = shown_focus();
+    if (!f)
+        return;
+    // A frame one font pixel wide just outside the button.
+    float w = unit() / static_cast<float>(renderer->pixelScale());
+    const GuiRect& b = f->box;
+    renderer->fill_rect(b.left - 2 * w, b.top - 2 * w, b.right + 2 * w, b.top - w, FOCUS_COLOUR);
+    renderer->fill_rect(b.left - 2 * w, b.bottom + w, b.right + 2 * w, b.bottom + 2 * w, FOCUS_COLOUR);
+    renderer->fill_rect(b.left - 2 * w, b.top - w, b.left - w, b.bottom + w, FOCUS_COLOUR);
+    renderer->fill_rect(b.right + w, b.top - w, b.right + 2 * w, b.bottom + w, FOCUS_COLOUR);
+}
+
+// The shown buttons under element, in drawing order.
+static void collect_buttons(GuiElement* element, DynArray<GuiElement*>* out)
+{
+    if (element->flags & GUI_FLAG_HIDDEN)
+        return;
+    if (element->commandId)
+        out->push(element);
+    for (GuiElement* child : element->children)
+        collect_buttons(child, out);
+}
+
+static float centre_x(const GuiElement* e)
+{
+    return (e->box.left + e->box.right) * 0.5f;
+}
+
+static float centre_y(const GuiElement* e)
+{
+    return (e->box.top + e->box.bottom) * 0.5f;
+}
+
+// The shown button that scores lowest by its centre's offset (x, y) from
+// the centre of `from`; a negative score rules a button out. Null when none is left.
+template <typename Score>
+static GuiElement* best_button(GuiElement* root, const GuiElement* from, Score score)
+{
+    DynArray<GuiElement*> buttons;
+    collect_buttons(root, &buttons);
+    GuiElement* best = nullptr;
+    float bestScore = 0;
+    for (GuiElement* b : buttons) {
+        float s = score(centre_x(b) - centre_x(from), centre_y(b) - centre_y(from));
+        if (s >= 0 && (!best || s < bestScore))
+            best = b, bestScore = s;
+    }
+    return best;
+}
+
+GuiElement* GuiScreen::shown_focus()
+{
+    if (!focus || !root || focus->is_shown())
+        return focus;
+    focus = best_button(root, focus, [](float x, float y) { return x * x + y * y; });
+    return focus;
+}
+
+// Without a focus the first shown button takes it; true when it did.
+static bool focus_first(GuiElement* root, GuiElement** focus)
+{
+    if (*focus || !root)
+        return false;
+    DynArray<GuiElement*> buttons;
+    collect_buttons(root, &buttons);
+    *focus = buttons.size() > 0 ? buttons[0] : nullptr;
+    return true;
+}
+
+void GuiScreen::move_focus(int dx, int dy)
+{
+    if (focus_first(root, &focus))
+        return;
+    GuiElement* from = shown_focus();
+    if (!from)
+        return;
+    // Distance along the direction counts once, distance across it twice.
+    float fx = static_cast<float>(dx), fy = static_cast<float>(dy);
+    GuiElement* best = best_button(root, from, [fx, fy](float x, float y) {
+        float along = x * fx + y * fy, across = fabsf(x * fy - y * fx);
+        return along < 1 ? -1 : along + 2 * across;
+    });
+    if (best)
+        focus = best;
+}
+
+void GuiScreen::press_focus()
+{
+    if (focus_first(root, &focus))
+        return;
+    GuiElement* f = shown_focus();
+    if (!f)
+        return;
+    GuiCommandEvent command(f->commandId, f);
+    route_event(&command, f, ROUTE_BUBBLE, nullptr);
+}
+
+// The pad's d-pad and A; false for any other event.
+static bool navigate(GuiScreen* screen, const InputEvent& in)
+{
+    if (in.type != INPUT_KEY_DOWN)
+        return false;
+    switch (in.key) {
+    case VK_GAMEPAD_DPAD_LEFT:
+        screen->move_focus(-1, 0);
+        return true;
+    case VK_GAMEPAD_DPAD_RIGHT:
+        screen->move_focus(1, 0);
+        return true;
+    case VK_GAMEPAD_DPAD_UP:
+        screen->move_focus(0, -1);
+        return true;
+    case VK_GAMEPAD_DPAD_DOWN:
+        screen->move_focus(0, 1);
+        return true;
+    case VK_GAMEPAD_A:
+        screen->press_focus();
+        return true;
+    default:
+        return false;
+    }
 }
 
 // Enter and leave reuse the event being processed, with its position and flags.
@@ -227,6 +354,8 @@ void GuiScreen::process_input()
     GuiInputEvent event;
     InputEvent raw;
     while (pop_input_event(&raw)) {
+        if (navigate(this, raw))
+            continue;
         event.input = raw;
         GuiElement* target;
         if (capture) {

@@ -143,8 +143,17 @@ public:
     // Draws the element and its subtree unless it is hidden.
     virtual void draw_element(GuiElement* element);
     virtual void draw();
-    // Turns every queued input event into GUI events (hover, capture, enter, leave).
+    // Turns every queued input event into GUI events (hover, capture, enter,
+    // leave); the pad's d-pad and A go to move_focus and press_focus instead.
     virtual void process_input();
+    // Moves the focus to the nearest shown button in the direction (dx, dy),
+    // y down; without a focus the first shown button takes it.
+    void move_focus(int dx, int dy);
+    // Clicks the focused button; without a focus the first shown button
+    // takes it, unclicked.
+    void press_focus();
+    // The focus, moved to the nearest shown button when its own was hidden.
+    GuiElement* shown_focus();
     // Delivers one input event to its target; a press captures the target.
     virtual void handle_input(GuiInputEvent* event, GuiElement* target);
     // Recomputes the zoom and lays the tree out; after any change of the
@@ -154,6 +163,7 @@ public:
     GuiElement* root;    // owned
     GuiElement* capture; // received the last mouse press, until no button is held
     GuiElement* hover;   // under the pointer
+    GuiElement* focus;   // the button the pad's d-pad chose, framed when drawn; null until then
     int32_t zoom;        // integer magnification of the reference grid
     int32_t refWidth;    // reference grid in GUI units
     int32_t refHeight;

@@ -29,6 +29,22 @@ enum WindowMessageType {
     WMSG_PAINT,      // the window must be redrawn
     WMSG_CLOSE,      // the user asked to close the window
     WMSG_QUIT,       // the process was asked to end (signal, session end)
+    // The pad that plays (the first one plugged in that is still there):
+    WMSG_PAD_BUTTON_DOWN, // key = the button's virtual key
+    WMSG_PAD_BUTTON_UP,
+    WMSG_PAD_AXIS,    // key = PadAxis, x = position: sticks -32768..32767 (y down), triggers 0..32767
+    WMSG_PAD_ADDED,   // another pad plays now (plat_pad_name names it)
+    WMSG_PAD_REMOVED, // the pad that played was unplugged: its buttons and sticks count as released
+};
+
+enum PadAxis {
+    PAD_LEFT_X,
+    PAD_LEFT_Y,
+    PAD_RIGHT_X,
+    PAD_RIGHT_Y,
+    PAD_TRIGGER_LEFT,
+    PAD_TRIGGER_RIGHT,
+    PAD_AXES
 };
 
 struct WindowMessage {
@@ -93,6 +109,13 @@ void plat_mouse_client_pos(int* x, int* y);
 bool plat_cursor_in_client(); // the cursor is over this window's client area
 void plat_show_cursor(bool show);
 void plat_focus_window();
+
+// Game controllers through SDL's mapping database, hot-plugged; their events
+// arrive as WMSG_PAD_* messages. False (plat_last_error says why) when the
+// subsystem can't start: the game plays without pads.
+bool plat_pads_init();
+// The name of the pad that plays, or "" when none is plugged in.
+const char* plat_pad_name();
 
 // Copies a buffer of 0x00RRGGBB pixels (rows top to bottom, width x height) to
 // the top-left of the window's client area, without OpenGL (the launcher).

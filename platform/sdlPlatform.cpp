@@ -1,7 +1,7 @@
 // sdlPlatform.cpp - the platform services on SDL2.
 //
 // The one window, its events translated into window messages, keyboard and
-// mouse state in virtual-key terms, the clock, the error box and the OpenGL
+// mouse state in virtual-key terms, the game controllers, the clock, the error box and the OpenGL
 // context. No SDL type or code leaves this file.
 #include <SDL.h>
 #include <SDL_syswm.h>
@@ -14,11 +14,49 @@
 
 #include "platform.h"
 
+enum { MAX_PADS = 8 };
+
 static struct {
     SDL_Window* window;
     SDL_GLContext gl;
     bool videoUp;
+    bool padsUp;                        // set by plat_pads_init until SDL_Quit
+    SDL_GameController* pads[MAX_PADS]; // open pads in the order they came; [0] plays
+    int padCount;                       // changed by the pads' added and removed events
 } sdl;
+
+// Pad buttons to virtual-key codes (the gamepad range of the key table).
+static const struct {
+    SDL_GameControllerButton button;
+    int vk;
+} PAD_BUTTON_MAP[] = {
+    {SDL_CONTROLLER_BUTTON_A, 0xC3},
+    {SDL_CONTROLLER_BUTTON_B, 0xC4},
+    {SDL_CONTROLLER_BUTTON_X, 0xC5},
+    {SDL_CONTROLLER_BUTTON_Y, 0xC6},
+    {SDL_CONTROLLER_BUTTON_RIGHTSHOULDER, 0xC7},
+    {SDL_CONTROLLER_BUTTON_LEFTSHOULDER, 0xC8},
+    {SDL_CONTROLLER_BUTTON_DPAD_UP, 0xCB},
+    {SDL_CONTROLLER_BUTTON_DPAD_DOWN, 0xCC},
+    {SDL_CONTROLLER_BUTTON_DPAD_LEFT, 0xCD},
+    {SDL_CONTROLLER_BUTTON_DPAD_RIGHT, 0xCE},
+    {SDL_CONTROLLER_BUTTON_START, 0xCF},
+    {SDL_CONTROLLER_BUTTON_BACK, 0xD0},
+    {SDL_CONTROLLER_BUTTON_LEFTSTICK, 0xD1},
+    {SDL_CONTROLLER_BUTTON_RIGHTSTICK, 0xD2},
+};
+
+static const struct {
+    SDL_GameControllerAxis axis;
+    PadAxis padAxis;
+} PAD_AXIS_MAP[] = {
+    {SDL_CONTROLLER_AXIS_LEFTX, PAD_LEFT_X},
+    {SDL_CONTROLLER_AXIS_LEFTY, PAD_LEFT_Y},
+    {SDL_CONTROLLER_AXIS_RIGHTX, PAD_RIGHT_X},
+    {SDL_CONTROLLER_AXIS_RIGHTY, PAD_RIGHT_Y},
+    {SDL_CONTROLLER_AXIS_TRIGGERLEFT, PAD_TRIGGER_LEFT},
+    {SDL_CONTROLLER_AXIS_TRIGGERRIGHT, PAD_TRIGGER_RIGHT},
+};
 
 // SDL keycodes to virtual-key codes; keys missing here produce no messages.
 static const struct {
@@ -161,9 +199,13 @@ bool plat_video_init(const char* window_class)
 void plat_video_shutdown()
 {
     plat_destroy_window();
+    for (int i = 0; i < sdl.padCount; ++i)
+        SDL_GameControllerClose(sdl.pads[i]);
+    sdl.padCount = 0;
     if (sdl.videoUp)
         SDL_Quit();
     sdl.videoUp = false;
+    sdl.padsUp = false;
 }
 
 bool plat_work_area(PlatRect* area)
@@ -378,13 +420,107 @@ static bool translate_event(const SDL_Event& e, WindowMessage* msg)
     }
 }
 
+bool plat_pads_init()
+{
+    if (!sdl.padsUp && SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER) != 0)
+        return false;
+    sdl.padsUp = true;
+    return true;
+}
+
+const char* plat_pad_name()
+{
+    const char* name = sdl.padCount > 0 ? SDL_GameControllerName(sdl.pads[0]) : nullptr;
+    return name ? name : "";
+}
+
+static int pad_slot(SDL_JoystickID id)
+{
+    for (int i = 0; i < sdl.padCount; ++i)
+        if (SDL_JoystickInstanceID(SDL_GameControllerGetJoystick(sdl.pads[i])) == id)
+            return i;
+    return -1;
+}
+
+static void send(WindowProc proc, WindowMessageType type, int key, int x)
+{
+    WindowMessage msg = {};
+    msg.type = type;
+    msg.key = key;
+    msg.x = x;
+    proc(msg);
+}
+
+// A pad plugged in (SDL also announces those present at start-up): opened,
+// and it plays when no other pad does.
+static void add_pad(int device, WindowProc proc)
+{
+    if (sdl.padCount == MAX_PADS || pad_slot(SDL_JoystickGetDeviceInstanceID(device)) >= 0)
+        return;
+    SDL_GameController* pad = SDL_GameControllerOpen(device);
+    if (!pad)
+        return;
+    sdl.pads[sdl.padCount++] = pad;
+    if (sdl.padCount == 1)
+        send(proc, WMSG_PAD_ADDED, 0, 0);
+}
+
+// A pad unplugged; when it played, its buttons and sticks are let go and the
+// next pad plays.
+static void remove_pad(SDL_JoystickID id, WindowProc proc)
+{
+    int slot = pad_slot(id);
+    if (slot < 0)
+        return;
+    SDL_GameControllerClose(sdl.pads[slot]);
+    for (int i = slot; i + 1 < sdl.padCount; ++i)
+        sdl.pads[i] = sdl.pads[i + 1];
+    --sdl.padCount;
+    if (slot != 0)
+        return;
+    send(proc, WMSG_PAD_REMOVED, 0, 0);
+    if (sdl.padCount > 0)
+        send(proc, WMSG_PAD_ADDED, 0, 0);
+}
+
+// Hands a pad event to proc; false for events that are not the pads'.
+static bool pad_event(const SDL_Event& e, WindowProc proc)
+{
+    switch (e.type) {
+    case SDL_CONTROLLERDEVICEADDED:
+        add_pad(e.cdevice.which, proc);
+        return true;
+    case SDL_CONTROLLERDEVICEREMOVED:
+        remove_pad(e.cdevice.which, proc);
+        return true;
+    case SDL_CONTROLLERBUTTONDOWN:
+    case SDL_CONTROLLERBUTTONUP:
+        if (pad_slot(e.cbutton.which) != 0)
+            return true;
+        for (const auto& b : PAD_BUTTON_MAP)
+            if (b.button == e.cbutton.button)
+                send(proc, e.type == SDL_CONTROLLERBUTTONDOWN ? WMSG_PAD_BUTTON_DOWN : WMSG_PAD_BUTTON_UP,
+                    b.vk, 0);
+        return true;
+    case SDL_CONTROLLERAXISMOTION:
+        if (pad_slot(e.caxis.which) != 0)
+            return true;
+        for (const auto& a : PAD_AXIS_MAP)
+            if (a.axis == e.caxis.axis)
+                send(proc, WMSG_PAD_AXIS, a.padAxis, e.caxis.value);
+        return true;
+    default:
+        return false;
+    }
+}
+
 void plat_pump_events(WindowProc proc, int wait_ms)
 {
     SDL_Event e;
     bool have = wait_ms > 0 ? SDL_WaitEventTimeout(&e, wait_ms) != 0 : SDL_PollEvent(&e) != 0;
     while (have) {
         WindowMessage msg;
-        if (translate_event(e, &msg))
+        if (!pad_event(e, proc) && translate_event(e, &msg))
             proc(msg);
         have = SDL_PollEvent(&e) != 0;
     }

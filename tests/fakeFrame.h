@@ -56,6 +56,8 @@ struct FakeGame {
     std::function<void(float)> onUpdate;
     std::function<void(float)> onDraw;
     int gpuLoad = -1; // -1: no figure
+    bool pauseAllowed = true;
+    bool pausedFrames = false; // as game_set_paused left it
 };
 
 extern FakeDevice fake_device;

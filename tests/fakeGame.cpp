@@ -14,6 +14,16 @@ void game_resized()
 {
 }
 
+bool game_pause_allowed()
+{
+    return fake_game.pauseAllowed;
+}
+
+void game_set_paused(bool paused)
+{
+    fake_game.pausedFrames = paused;
+}
+
 void game_update(float seconds)
 {
     if (fake_game.onUpdate)

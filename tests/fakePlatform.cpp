@@ -169,6 +169,16 @@ void plat_focus_window()
     ++fake.focusCount;
 }
 
+bool plat_pads_init()
+{
+    return true;
+}
+
+const char* plat_pad_name()
+{
+    return "fake pad";
+}
+
 bool plat_gl_create_context(bool)
 {
     return false;

@@ -17,6 +17,7 @@ protected:
         fake_reset();
         fake_frame_reset();
         send(WMSG_BUTTON_UP, 1); // no capture left over from another test
+        set_paused(false);
         input_end_update();
         input_init();
     }
@@ -298,8 +299,14 @@ TEST_F(Input, SizeChangesReachTheDeviceOnlyWhenWindowed)
     EXPECT_EQ(screen_height(), 600);
 }
 
-TEST_F(Input, ActivationAndTheHiddenCursor)
+// A window that never had the focus plays on; losing the focus or being
+// minimised pauses until P or the pad's Start resumes, and the cursor shows
+// while paused.
+TEST_F(Input, ActivationPauseAndTheHiddenCursor)
 {
+    fake.focused = false;
+    send(WMSG_ACTIVATE);
+    EXPECT_FALSE(paused());
     fake.focused = true;
     send(WMSG_ACTIVATE);
     EXPECT_TRUE(window_active());
@@ -308,6 +315,22 @@ TEST_F(Input, ActivationAndTheHiddenCursor)
     fake.minimised = true;
     send(WMSG_ACTIVATE);
     EXPECT_FALSE(window_active());
+    EXPECT_TRUE(paused());
     EXPECT_TRUE(fake.cursorVisible);
+    fake.minimised = false;
+    send(WMSG_ACTIVATE);
+    EXPECT_TRUE(paused()) << "until the player resumes";
+    EXPECT_TRUE(fake.cursorVisible);
+    send(WMSG_PAD_BUTTON_DOWN, VK_GAMEPAD_MENU);
+    EXPECT_FALSE(paused());
+    EXPECT_FALSE(fake.cursorVisible);
+    send(WMSG_KEY_DOWN, 'P');
+    EXPECT_TRUE(paused());
+    send(WMSG_KEY_DOWN, 'P', 0, 0, true); // auto-repeat does not toggle
+    EXPECT_TRUE(paused());
+    fake.focused = false;
+    send(WMSG_ACTIVATE);
+    send(WMSG_KEY_DOWN, 'P');
+    EXPECT_FALSE(paused());
     set_hide_cursor(false);
 }

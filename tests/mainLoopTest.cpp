@@ -247,3 +247,44 @@ TEST_F(MainLoop, AQuitBeforeTheLoopEndsItAtOnce)
         EXPECT_EQ(r.trace, "");
     });
 }
+
+// Paused after the fifth update for a thousand frames (twenty periods of
+// counter time): no update runs meanwhile, every paused frame gets the same
+// lag, and the game goes on afterwards one update per period, without a burst.
+TEST_F(MainLoop, APauseStopsTheUpdatesAndTheirClock)
+{
+    IN_CHILD({
+        LoopRun r;
+        int renders = 0;
+        std::vector<float> pausedLags;
+        fake_device.onRender = [&](float lag) {
+            r.trace += paused() ? 'r' : 'R';
+            if (paused())
+                pausedLags.push_back(lag);
+            fake.counter += 1;
+            if (paused() && ++renders == 1000) {
+                EXPECT_TRUE(set_paused(false));
+            }
+            return true;
+        };
+        r.onUpdate = [&](int n) {
+            if (n == 4) {
+                EXPECT_TRUE(set_paused(true));
+            }
+        };
+        r.quitAfter = 10;
+        r.run();
+        EXPECT_FALSE(fake_game.pausedFrames);
+        size_t first = r.trace.find('r'), last = r.trace.rfind('r');
+        ASSERT_NE(first, std::string::npos);
+        EXPECT_EQ(r.trace.substr(first, last - first + 1).find('U'), std::string::npos);
+        EXPECT_EQ(longest_run(r.trace.substr(last), 'U'), 1u);
+        EXPECT_EQ(r.updates, 10);
+        ASSERT_EQ(pausedLags.size(), 1000u);
+        EXPECT_EQ(pausedLags.front(), pausedLags.back());
+
+        fake_game.pauseAllowed = false; // the upgrade screen
+        EXPECT_FALSE(set_paused(true));
+        EXPECT_FALSE(paused());
+    });
+}

@@ -142,6 +142,25 @@ TEST_P(UpgradeScene, BannerRowsAndButtonsStandWhereTheLayoutPutsThem)
         EXPECT_EQ(at(picture, edge, midY), LIGHT_EDGE) << command;
     }
     EXPECT_EQ(buttons, 2);
+
+    // The pad's focus on "-": a yellow frame close around that button alone
+    // (upgrade-focus-WxH.png).
+    GuiElement* minus = with_command(root, UPGRADE_MINUS + 2);
+    screen->focus = minus;
+    picture = draw();
+    ASSERT_TRUE(write_png(std::string(TARNWICK_TEST_DIR) + "/upgrade-focus-" + std::to_string(width) + "x"
+            + std::to_string(height) + ".png",
+        picture, width, height));
+    const uint32_t FRAME = 0xffff00;
+    int inFrame = 0, astray = 0;
+    std::vector<bool> near(picture.size());
+    each_pixel(minus->box, unit / 4, [&](size_t i) { near[i] = true; });
+    for (size_t i = 0; i < picture.size(); ++i)
+        if ((picture[i] & 0xffffff) == FRAME)
+            ++(near[i] ? inFrame : astray);
+    EXPECT_GT(inFrame, 4 * static_cast<int>(unit) / 2);
+    EXPECT_EQ(astray, 0);
+    EXPECT_EQ(at(picture, (minus->box.left + minus->box.right) / 2, minus->box.top - unit / 8 * 1.5f), FRAME);
 }
 
 INSTANTIATE_TEST_SUITE_P(Resolutions, UpgradeScene,

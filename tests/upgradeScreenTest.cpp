@@ -3,6 +3,7 @@
 // screen's lifetime. Buttons are clicked through the input queue.
 #include <gtest/gtest.h>
 
+#include "core/windowInput.h"
 #include "deathTest.h"
 #include "game/hero.h"
 #include "game/upgradeMode.h"
@@ -135,6 +136,48 @@ TEST_F(UpgradeScreen, GoBuysTheChosenUpgradesOnceAndKeepsTheRest)
     EXPECT_EQ(hero_health(), 4);
     EXPECT_EQ(upgrade_points(), 0);
     EXPECT_FALSE(level_complete());
+}
+
+// The pad alone: the first d-pad press puts the focus on the first button,
+// the d-pad moves it, A clicks it; the focus follows a "+" that hides to the
+// row's "-"; GO! pressed with A plays on, and A restarts after GAME OVER.
+TEST_F(UpgradeScreen, ThePadMovesAFocusBetweenTheButtonsAndAPressesIt)
+{
+    auto pad = [](int vk) {
+        for (bool down : {true, false}) {
+            WindowMessage m = {};
+            m.type = down ? WMSG_PAD_BUTTON_DOWN : WMSG_PAD_BUTTON_UP;
+            m.key = vk;
+            queue_input_message(m);
+        }
+        step();
+    };
+    open(5);
+    GuiScreen* screen = upgrade_screen();
+    EXPECT_EQ(screen->focus, nullptr) << "no frame for the mouse player";
+    pad(VK_GAMEPAD_DPAD_DOWN);
+    EXPECT_EQ(screen->focus, plus(0));
+    pad(VK_GAMEPAD_DPAD_LEFT); // nothing further left
+    EXPECT_EQ(screen->focus, plus(0));
+    pad(VK_GAMEPAD_DPAD_DOWN);
+    EXPECT_EQ(screen->focus, plus(1));
+    pad(VK_GAMEPAD_A);
+    EXPECT_EQ(points_text(), "02");
+    EXPECT_EQ(screen->shown_focus(), minus(1));
+    pad(VK_GAMEPAD_DPAD_UP); // Health's "+" hid: nothing shown above
+    EXPECT_EQ(screen->focus, minus(1));
+    pad(VK_GAMEPAD_DPAD_DOWN);
+    EXPECT_EQ(screen->focus, go()) << "Wall destruction's \"+\" hid too";
+    pad(VK_GAMEPAD_A);
+    EXPECT_EQ(current_mode(), play_mode());
+    EXPECT_EQ(fire_rate(), 11.0f);
+
+    set_hero_health(0);
+    step(12);
+    ASSERT_EQ(current_mode(), game_over_mode());
+    pad(VK_GAMEPAD_A);
+    EXPECT_EQ(current_mode(), play_mode());
+    EXPECT_EQ(fire_rate(), 10.0f) << "a new game";
 }
 
 TEST_F(UpgradeScreen, GoWithNothingChosenKeepsAllPoints)

@@ -6,6 +6,8 @@
 # directory copied to $work/program without its shots directory (the game
 # makes it; the build's stays clean), the game started from the copy with its
 # log in $work/log and its pid in game_pid, and its window focused (id in wid);
+# GAME_PROGRAM names another program to copy there and start instead of the
+# game, GAME_INPUT a file for its standard input;
 # stop_game_in_order: SIGTERM must end the game with exit code 0 and its
 # log with "closed all systems".
 work="$(mktemp -d)"
@@ -33,7 +35,12 @@ start_game_on_xvfb() {
   cp -a "$bin" "$work/program"
   [ -d "$work/program/shots" ] || fail "the build made no shots directory"
   rm -rf "$work/program/shots"
-  "$work/program/game" "$@" >"$work/log" 2>&1 &
+  local program="$work/program/game"
+  if [ -n "${GAME_PROGRAM:-}" ]; then
+    program="$work/program/$(basename "$GAME_PROGRAM")"
+    cp "$GAME_PROGRAM" "$program" || fail "can't copy $GAME_PROGRAM"
+  fi
+  "$program" "$@" <"${GAME_INPUT:-/dev/null}" >"$work/log" 2>&1 &
   game_pid=$!
   wid="$(xdotool search --sync --onlyvisible --name '^TARNWICK! DEMO$' 2>/dev/null | head -n 1)"
   [ -n "$wid" ] || fail "no game window"
