@@ -449,11 +449,12 @@ TEST_F(VoxelCache, FastVoxelsLeaveOutTheCoveredFrontsThatNoRayToANarrowViewLeave
 {
     // A 32 x 32 x 4 slab, 256 double cubes in front and 224 behind them
     // (the back layer leaves out the first four columns), seen from above
-    // and right of it through a view narrower than 90 degrees. A ray from a
-    // back cube's covered front towards the eye moves less than a voxel
-    // right and up per voxel of depth, so it meets the front layer's fronts
-    // unless it can leave the slab first: from the back cube at (x, y) when
-    // x + 4 > 32 or y + 4 > 32, 29 of them. A wide view gets all 480.
+    // and right of it through a view that reaches 0.9 voxels sideways and
+    // half a voxel up per voxel of depth. A ray from a back cube's covered
+    // front towards the eye moves no further, so it meets the front
+    // layer's fronts unless it can leave the slab first: from the back cube
+    // at (x, y) when x + 4 > 32 or y + 3 > 32, 29 of them. A view reaching
+    // further up gets all 480.
     TestGrid slab(32, 32, 4);
     slab.fill(0, 0, 0, 31, 31, 1, 1);
     slab.fill(4, 0, 2, 31, 31, 3, 1);
@@ -467,7 +468,7 @@ TEST_F(VoxelCache, FastVoxelsLeaveOutTheCoveredFrontsThatNoRayToANarrowViewLeave
         })[FACE_FRONT];
     };
     EXPECT_EQ(fronts({40, 40, -120, 0.9f, 0.5f}), 256 + 29);
-    EXPECT_EQ(fronts({40, 40, -120, 1, 0.5f}), 480);
+    EXPECT_EQ(fronts({40, 40, -120, 0.9f, 0.6f}), 480);
 }
 
 TEST_F(VoxelCache, AChunkWithMoreRecordsThanAnEntryHoldsUsesSeveralEntries)

@@ -82,9 +82,11 @@ static const VertexElement CUBE_ELEMENTS[] = {
 // behind it show instead. A covered front cannot show from an eye in a
 // quadrant (RU: right of and above it, UL, LD, DR) when every ray from it
 // towards such an eye stays within solid voxels until it meets a front
-// facing an empty voxel, which is always drawn; the view is narrower than
-// 90 degrees, so a ray moves less than a voxel sideways per voxel of depth
-// (see ChunkBuilder::map_hidden). Covered fronts are kept by the set of
+// facing an empty voxel, which is always drawn. The game's views reach at
+// most one voxel sideways and half a voxel up or down per voxel of depth
+// (0.89 and 0.5 at 16:9), and so do the rays to the eye of what they show
+// (see ChunkBuilder::map_hidden); wider views get every covered front.
+// Covered fronts are kept by the set of
 // quadrants they can show to, in an order where each quadrant's sets make
 // two or three runs; those that show to none are kept, first, for wider
 // views only.
@@ -109,7 +111,7 @@ static const unsigned COVERED_QUADRANTS[16] = {0, QUADRANT_DR, QUADRANT_DR | QUA
 // built reach (a ray that would leave them is taken to escape: the level's
 // rays cross at most 19 layers), and the map's width: a row of it is a
 // 64-bit mask.
-enum { SHADE_MARGIN = 24, SHADE_SIZE = 16 + 2 * SHADE_MARGIN };
+enum { SHADE_MARGIN = 24, SHADE_SIZE = 16 + 2 * SHADE_MARGIN, SHADE_HALF_ROWS = 2 * SHADE_SIZE };
 static_assert(SHADE_SIZE == 64, "a map row is one uint64_t");
 
 // One cached run of a chunk's records; free (and kept for reuse) while
@@ -491,7 +493,7 @@ static void draw_records(const ChunkEntry& e, int first, int count, CubeFace fac
 static unsigned chunk_eye_quadrants(const ChunkEntry& e)
 {
     const CacheView& v = cache.view;
-    if (v.slopeX >= 1 || v.slopeY >= 1)
+    if (v.slopeX > 1 || v.slopeY > 0.5f)
         return 15 | WIDE_VIEW;
     float x0 = static_cast<float>(e.column * CHUNK_SIZE), y0 = static_cast<float>(e.row * CHUNK_SIZE);
     bool right = v.eyeX > x0, left = v.eyeX<x0 + CHUNK_SIZE, up = v.eyeY> y0, down = v.eyeY < y0 + CHUNK_SIZE;
@@ -568,18 +570,6 @@ public:
     }
 
 private:
-    // Which cells of a voxel layer are solid, and which cells of a front
-    // plane a ray may pass from an eye in each quadrant, by rows of
-    // SHADE_SIZE cells from (x0 - SHADE_MARGIN, y0 - SHADE_MARGIN), where
-    // (x0, y0) is the chunk's first voxel; bit i of a row is cell x0 -
-    // SHADE_MARGIN + i. solid[z * SHADE_SIZE + j] is layer z's row j;
-    // hidden[(q * nz + z) * SHADE_SIZE + j] has the cells of plane z (the
-    // front of layer z) from which no ray towards an eye in quadrant q
-    // escapes: within layer z - 1 the ray stays in the 2 x 2 cells the
-    // quadrant points to, which must be solid, and reaches plane z - 1 in
-    // one of them, each either a front facing an empty voxel (drawn) or a
-    // cell whence no ray escapes in turn. Cells outside the map count as
-    // open.
     // The solid cells of row y of layer z from cell x on, as bits; cells
     // outside the grid are empty. Sixteen voxels at a time where the row is
     // whole and its voxels adjacent.
@@ -605,34 +595,47 @@ private:
         return bits;
     }
 
+    // Which cells of a voxel layer are solid, and from which cells of a
+    // front plane no ray towards an eye in each quadrant escapes, by rows
+    // of SHADE_SIZE cells from (x0 - SHADE_MARGIN, y0 - SHADE_MARGIN),
+    // where (x0, y0) is the chunk's first voxel; bit i of a row is cell x0 -
+    // SHADE_MARGIN + i. solid[z * SHADE_SIZE + j] is layer z's row j.
+    // hidden[(q * nz + z) * SHADE_HALF_ROWS + h] is for plane z (the front
+    // of layer z) and half row h, the lower or upper half of row h / 2: a
+    // ray from there moves at most a cell sideways and half a cell up or
+    // down through layer z - 1, so it stays in the two cells and two half
+    // rows the quadrant points to, which must be solid, and reaches plane
+    // z - 1 in one of them, each either a front facing an empty voxel
+    // (drawn) or a place whence no ray escapes in turn. Cells outside the
+    // map count as open.
     void map_hidden()
     {
         const VoxelBox& box = cache.box;
         const int nz = box.nz, xs = column * CHUNK_SIZE - SHADE_MARGIN, ys = row * CHUNK_SIZE - SHADE_MARGIN;
         cache.solid.resize(nz * SHADE_SIZE);
-        cache.hidden.resize(4 * nz * SHADE_SIZE);
+        cache.hidden.resize(4 * nz * SHADE_HALF_ROWS);
         for (int z = 0; z < nz; ++z)
             for (int j = 0; j < SHADE_SIZE; ++j)
                 cache.solid[z * SHADE_SIZE + j] = solid_row(xs, ys + j, z);
-        // Per quadrant: the neighbour column (shift) and row (step) of each cell.
+        // Per quadrant: the neighbour column (shift) and half row (step) of each cell.
         static const int SHIFT[4] = {1, -1, -1, 1}, STEP[4] = {1, 1, -1, -1};
         for (int q = 0; q < 4; ++q) {
-            uint64_t* hidden = cache.hidden.data() + q * nz * SHADE_SIZE;
-            memset(hidden, 0, SHADE_SIZE * sizeof(uint64_t));
+            uint64_t* hidden = cache.hidden.data() + q * nz * SHADE_HALF_ROWS;
+            memset(hidden, 0, SHADE_HALF_ROWS * sizeof(uint64_t));
             for (int z = 1; z < nz; ++z) {
                 // Cells of plane z - 1 that stop a ray: solid, and a drawn
                 // front or hidden themselves.
-                uint64_t stops[SHADE_SIZE];
-                for (int j = 0; j < SHADE_SIZE; ++j) {
-                    uint64_t s = cache.solid[(z - 1) * SHADE_SIZE + j];
-                    uint64_t open = z - 1 == 0 ? s : s & ~cache.solid[(z - 2) * SHADE_SIZE + j];
-                    stops[j] = open | (s & hidden[(z - 1) * SHADE_SIZE + j]);
+                uint64_t stops[SHADE_HALF_ROWS];
+                for (int h = 0; h < SHADE_HALF_ROWS; ++h) {
+                    uint64_t s = cache.solid[(z - 1) * SHADE_SIZE + h / 2];
+                    uint64_t open = z - 1 == 0 ? s : s & ~cache.solid[(z - 2) * SHADE_SIZE + h / 2];
+                    stops[h] = open | (s & hidden[(z - 1) * SHADE_HALF_ROWS + h]);
                 }
-                for (int j = 0; j < SHADE_SIZE; ++j) {
-                    int k = j + STEP[q];
-                    uint64_t a = stops[j], b = k >= 0 && k < SHADE_SIZE ? stops[k] : 0;
+                for (int h = 0; h < SHADE_HALF_ROWS; ++h) {
+                    int k = h + STEP[q];
+                    uint64_t a = stops[h], b = k >= 0 && k < SHADE_HALF_ROWS ? stops[k] : 0;
                     uint64_t both = a & b;
-                    hidden[z * SHADE_SIZE + j] = both & (SHIFT[q] > 0 ? both >> 1 : both << 1);
+                    hidden[z * SHADE_HALF_ROWS + h] = both & (SHIFT[q] > 0 ? both >> 1 : both << 1);
                 }
             }
         }
@@ -645,8 +648,8 @@ private:
         const uint64_t cells = (size == 2 ? 3ULL : 1ULL) << i;
         unsigned shown = 0;
         for (int q = 0; q < 4; ++q)
-            for (int t = 0; t < size; ++t)
-                if ((cache.hidden[(q * cache.box.nz + z) * SHADE_SIZE + j + t] & cells) != cells)
+            for (int h = 2 * j; h < 2 * (j + size); ++h)
+                if ((cache.hidden[(q * cache.box.nz + z) * SHADE_HALF_ROWS + h] & cells) != cells)
                     shown |= 1u << q;
         return shown;
     }
