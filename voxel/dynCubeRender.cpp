@@ -86,27 +86,27 @@ static const VertexElement CUBE_ELEMENTS[] = {
 // most one voxel sideways and half a voxel up or down per voxel of depth
 // (0.89 and 0.5 at 16:9), and so do the rays to the eye of what they show
 // (see ChunkBuilder::map_hidden); wider views get every covered front.
-// Covered fronts are kept by the set of
-// quadrants they can show to, in an order where each quadrant's sets make
-// two or three runs; those that show to none are kept, first, for wider
-// views only.
+// Covered fronts are kept in six groups by the quadrants they can show to:
+// none (kept for wider views only), the two on the left, below, on the
+// right or above (a front that shows to one quadrant goes with those above
+// or below it), and any others; each quadrant's groups make one or two
+// runs, and fewer draws are worth more than the few fronts drawn in vain.
 enum CacheRange {
     RANGE_TOP,
     RANGE_LEFT,
     RANGE_RIGHT,
     RANGE_BOTTOM,
-    RANGE_COVERED, // 16 ranges, one per set of quadrants
-    RANGE_FRONT_OPEN = RANGE_COVERED + 16,
+    RANGE_COVERED, // 6 ranges, one per set of quadrants below
+    RANGE_FRONT_OPEN = RANGE_COVERED + 6,
     CACHE_RANGES
 };
 static const CubeFace SIDE_RANGE_FACE[RANGE_COVERED] = {FACE_TOP, FACE_LEFT, FACE_RIGHT, FACE_BOTTOM};
 static const unsigned QUADRANT_RU = 1, QUADRANT_UL = 2, QUADRANT_LD = 4, QUADRANT_DR = 8, WIDE_VIEW = 16;
 // The set of quadrants of each covered range.
-static const unsigned COVERED_QUADRANTS[16] = {0, QUADRANT_DR, QUADRANT_DR | QUADRANT_RU, QUADRANT_RU,
-    QUADRANT_RU | QUADRANT_UL, QUADRANT_UL, QUADRANT_UL | QUADRANT_LD, QUADRANT_LD, QUADRANT_LD | QUADRANT_DR,
-    QUADRANT_RU | QUADRANT_LD | QUADRANT_DR, QUADRANT_RU | QUADRANT_LD,
-    QUADRANT_RU | QUADRANT_UL | QUADRANT_LD, QUADRANT_UL | QUADRANT_LD | QUADRANT_DR,
-    QUADRANT_UL | QUADRANT_DR, QUADRANT_RU | QUADRANT_UL | QUADRANT_DR, 15};
+static const unsigned COVERED_QUADRANTS[6] = {0, QUADRANT_UL | QUADRANT_LD, QUADRANT_LD | QUADRANT_DR,
+    QUADRANT_DR | QUADRANT_RU, QUADRANT_RU | QUADRANT_UL, 15};
+// The covered ranges in the order a front's quadrants pick the first that holds them all.
+static const int COVERED_CHOICE[6] = {0, 4, 2, 1, 3, 5};
 // The cells around a chunk that the hidden-front maps of a chunk being
 // built reach (a ray that would leave them is taken to escape: the level's
 // rays cross at most 19 layers), and the map's width: a row of it is a
@@ -563,10 +563,10 @@ public:
             return;
         }
         unsigned quadrants = shown_quadrants(x, y, z, size);
-        int r = RANGE_COVERED;
-        while (COVERED_QUADRANTS[r - RANGE_COVERED] != quadrants)
-            ++r;
-        cache.built[r].push(c);
+        int k = 0;
+        while (quadrants & ~COVERED_QUADRANTS[COVERED_CHOICE[k]])
+            ++k;
+        cache.built[RANGE_COVERED + COVERED_CHOICE[k]].push(c);
     }
 
 private:
