@@ -5,6 +5,7 @@
 // allocates.
 #include "world.h"
 
+#include <emmintrin.h>
 #include <math.h>
 
 #include "../core/random.h"
@@ -61,6 +62,64 @@ static Vec4 filter_push(Vec4 v, const Vec4& lo, const Vec4& hi)
     return v;
 }
 
+// The solid voxels of a window of the grid merged over a range of depths:
+// bit x - base of solid[y] is set when column x of row y holds a solid voxel
+// at some depth in [z0, z1), exits[y] likewise for exit voxels. Rows y0 ..
+// y1 - 1 are filled. A move asks several boxes of one patch.
+struct GridPatch {
+    int base, x0, x1, y0, y1, z0, z1; // columns [x0, x1), base <= x0 < x1 <= base + 64
+    uint64_t solid[LEVEL_SIZE_Y], exits[LEVEL_SIZE_Y];
+};
+
+static_assert(VOXEL_EXIT == 0xC0, "exit voxels are the bytes with both top bits set");
+
+// Bits [from, to) of a word, 0 <= from <= to <= 64.
+static uint64_t bit_span(int from, int to)
+{
+    uint64_t below_to = to >= 64 ? ~0ULL : (1ULL << to) - 1;
+    return below_to & ~((1ULL << from) - 1);
+}
+
+// Fills the patch of columns [x0, x1) (at most 57 of them), rows [y0, y1)
+// and depths [z0, z1), all inside the grid and not empty. Sixteen voxels of
+// a row are read at once, the last eight alone when they are the row's
+// last: the reads start at multiples of 8 and never cross the end of a row.
+static void fill_patch(GridPatch& p, int x0, int x1, int y0, int y1, int z0, int z1)
+{
+    p.base = x0 & ~7;
+    p.x0 = x0;
+    p.x1 = x1;
+    p.y0 = y0;
+    p.y1 = y1;
+    p.z0 = z0;
+    p.z1 = z1;
+    const int words = (x1 - p.base + 7) / 8, blocks = (words + 1) / 2;
+    ASSERT(words <= 8);
+    const uint8_t* grid = level_grid();
+    const __m128i zero = _mm_setzero_si128();
+    for (int y = y0; y < y1; ++y) {
+        __m128i any[4] = {zero, zero, zero, zero}, exits[4] = {zero, zero, zero, zero};
+        for (int z = z0; z < z1; ++z) {
+            const uint8_t* row = grid + level_voxel_index(p.base, y, z);
+            for (int k = 0; k < blocks; ++k) {
+                const __m128i* at = reinterpret_cast<const __m128i*>(row + 16 * k);
+                __m128i w = 2 * k + 1 < words ? _mm_loadu_si128(at) : _mm_loadl_epi64(at);
+                any[k] = _mm_or_si128(any[k], w);
+                // Both top bits: the byte and the byte doubled have bit 7 set.
+                exits[k] = _mm_or_si128(exits[k], _mm_and_si128(w, _mm_add_epi8(w, w)));
+            }
+        }
+        uint64_t solid = 0, exit = 0;
+        for (int k = 0; k < blocks; ++k) {
+            uint64_t empty = static_cast<uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(any[k], zero)));
+            solid |= (~empty & 0xFFFF) << (16 * k);
+            exit |= static_cast<uint64_t>(static_cast<uint32_t>(_mm_movemask_epi8(exits[k]))) << (16 * k);
+        }
+        p.solid[y] = solid;
+        p.exits[y] = exit;
+    }
+}
+
 // The cells [*first, *end) that a box side range [lo, hi] covers in an axis of
 // `size` cells; halves round to even (the default rounding mode).
 static void cell_range(float lo, float hi, int size, int* first, int* end)
@@ -73,45 +132,72 @@ static void cell_range(float lo, float hi, int size, int* first, int* end)
         *end = size;
 }
 
+// The cells of the box [lo, hi]; false when it holds none.
+static bool box_cells(const Vec4& lo, const Vec4& hi, int cells[6])
+{
+    cell_range(lo.x, hi.x, LEVEL_SIZE_X, &cells[0], &cells[1]);
+    cell_range(lo.y, hi.y, LEVEL_SIZE_Y, &cells[2], &cells[3]);
+    cell_range(lo.z, hi.z, LEVEL_SIZE_Z, &cells[4], &cells[5]);
+    return cells[0] < cells[1] && cells[2] < cells[3] && cells[4] < cells[5];
+}
+
+// Whether the patch holds every cell of a box.
+static bool patch_holds(const GridPatch& p, const int cells[6])
+{
+    return cells[0] >= p.x0 && cells[1] <= p.x1 && cells[2] >= p.y0 && cells[3] <= p.y1 && cells[4] == p.z0
+        && cells[5] == p.z1;
+}
+
+// Adds to *push the voxels' push on the box [lo, hi] whose cells the patch
+// holds: ((x + 1) - lo.x, (y + 1) - lo.y, hi.x - x, hi.y - y) of each solid
+// voxel with the components beyond the half extents dropped. The x pushes
+// depend only on the column and the y pushes only on the row.
+static void patch_push(
+    const GridPatch& p, const Vec4& lo, const Vec4& hi, const int cells[6], Vec4* push, uint32_t& flags)
+{
+    const float hx = (hi.x - lo.x) * 0.5f, hy = (hi.y - lo.y) * 0.5f;
+    const uint64_t inside = bit_span(cells[0] - p.base, cells[1] - p.base);
+    uint64_t columns = 0, exits = 0;
+    for (int y = cells[2]; y < cells[3]; ++y) {
+        uint64_t row = p.solid[y] & inside;
+        exits |= p.exits[y] & inside;
+        if (!row)
+            continue;
+        columns |= row;
+        float up = (y + 1) - lo.y, down = hi.y - y;
+        if (up <= hy && up > push->y)
+            push->y = up;
+        if (down <= hy && down > push->w)
+            push->w = down;
+    }
+    if (exits)
+        flags |= TOUCH_EXIT;
+    for (; columns; columns &= columns - 1) {
+        int x = p.base + __builtin_ctzll(columns);
+        float right = (x + 1) - lo.x, left = hi.x - x;
+        if (right <= hx && right > push->x)
+            push->x = right;
+        if (left <= hx && left > push->z)
+            push->z = left;
+    }
+}
+
+enum { PATCH_COLUMNS = 57 }; // the widest column range that every patch can hold
+
 Vec4 box_vs_world(const Vec4& lo, const Vec4& hi, uint32_t& flags)
 {
     Vec4 result = {0, 0, 0, 0};
-    int x0, x1, y0, y1, z0, z1;
-    cell_range(lo.x, hi.x, LEVEL_SIZE_X, &x0, &x1);
-    cell_range(lo.y, hi.y, LEVEL_SIZE_Y, &y0, &y1);
-    cell_range(lo.z, hi.z, LEVEL_SIZE_Z, &z0, &z1);
-    if (x0 >= x1 || y0 >= y1 || z0 >= z1)
+    int cells[6];
+    if (!box_cells(lo, hi, cells))
         return result;
-    const float hx = (hi.x - lo.x) * 0.5f, hy = (hi.y - lo.y) * 0.5f;
-    const uint8_t* grid = level_grid();
-    // Each voxel's push is ((x + 1) - lo.x, (y + 1) - lo.y, hi.x - x, hi.y - y)
-    // with the components beyond the half extents dropped; the y pushes are
-    // the same along a row, so a row adds them once when it holds anything.
-    for (int z = z0; z < z1; ++z)
-        for (int y = y0; y < y1; ++y) {
-            const uint8_t* row = grid + level_voxel_index(0, y, z);
-            bool any = false;
-            for (int x = x0; x < x1; ++x) {
-                uint8_t v = row[x];
-                if (!v)
-                    continue;
-                any = true;
-                if (v >= VOXEL_EXIT)
-                    flags |= TOUCH_EXIT;
-                float right = (x + 1) - lo.x, left = hi.x - x;
-                if (right <= hx && right > result.x)
-                    result.x = right;
-                if (left <= hx && left > result.z)
-                    result.z = left;
-            }
-            if (!any)
-                continue;
-            float up = (y + 1) - lo.y, down = hi.y - y;
-            if (up <= hy && up > result.y)
-                result.y = up;
-            if (down <= hy && down > result.w)
-                result.w = down;
-        }
+    GridPatch patch;
+    const int x0 = cells[0], x1 = cells[1];
+    for (int x = x0; x < x1; x += PATCH_COLUMNS) {
+        cells[0] = x;
+        cells[1] = x + PATCH_COLUMNS < x1 ? x + PATCH_COLUMNS : x1;
+        fill_patch(patch, cells[0], cells[1], cells[2], cells[3], cells[4], cells[5]);
+        patch_push(patch, lo, hi, cells, &result, flags);
+    }
     return result;
 }
 
@@ -175,11 +261,18 @@ static Vec4 clamp_between(const Vec4& v, const Vec4& a, const Vec4& b, float lif
 }
 
 // The three queries on one box with their touch flags: the voxels' push in
-// *world, the larger of the creatures' pushes in *creatures.
-static void test_box(
-    const void* self, const Vec4& lo, const Vec4& hi, uint32_t& flags, Vec4* world, Vec4* creatures)
+// *world (from the move's patch when it holds the box), the larger of the
+// creatures' pushes in *creatures.
+static void test_box(const void* self, const GridPatch* patch, const Vec4& lo, const Vec4& hi,
+    uint32_t& flags, Vec4* world, Vec4* creatures)
 {
-    *world = box_vs_world(lo, hi, flags);
+    int cells[6];
+    if (patch && box_cells(lo, hi, cells) && patch_holds(*patch, cells)) {
+        *world = {0, 0, 0, 0};
+        patch_push(*patch, lo, hi, cells, world, flags);
+    } else {
+        *world = box_vs_world(lo, hi, flags);
+    }
     Vec4 e = box_vs_enemies(self, lo, hi, nullptr);
     Vec4 h = box_vs_hero(self, lo, hi);
     if (any_positive(e))
@@ -189,8 +282,26 @@ static void test_box(
     *creatures = vec_max(e, h);
 }
 
-uint32_t move_and_collide(Vec4& position, const void* self, const Vec4& target, const Vec4& lo_offset,
-    const Vec4& hi_offset, float step)
+// Fills the patch of every box a move from start towards target can test
+// (with this step or none) and returns it; null when that is too wide for
+// one patch or holds no cell.
+static const GridPatch* fill_move_patch(GridPatch& patch, const Vec4& start, const Vec4& target,
+    const Vec4& lo_offset, const Vec4& hi_offset, float step)
+{
+    Vec4 lo = {fminf(start.x, target.x) + lo_offset.x, fminf(start.y, target.y) + lo_offset.y,
+        start.z + lo_offset.z, 1};
+    Vec4 hi = {fmaxf(start.x, target.x) + hi_offset.x, fmaxf(start.y + step, target.y) + hi_offset.y,
+        start.z + hi_offset.z, 1};
+    int cells[6];
+    if (!box_cells(lo, hi, cells) || cells[1] - cells[0] > PATCH_COLUMNS)
+        return nullptr;
+    fill_patch(patch, cells[0], cells[1], cells[2], cells[3], cells[4], cells[5]);
+    return &patch;
+}
+
+// move_and_collide with the voxels of the move's patch (or the grid's when null).
+static uint32_t move_in(Vec4& position, const void* self, const Vec4& target, const Vec4& lo_offset,
+    const Vec4& hi_offset, float step, const GridPatch* voxels)
 {
     uint32_t flags = 0;
     Vec4 world, creatures;
@@ -199,7 +310,7 @@ uint32_t move_and_collide(Vec4& position, const void* self, const Vec4& target, 
     Vec4 q = {target.x, start.y, start.z, start.w};
     Vec4 lo = add(q, lo_offset), hi = add(q, hi_offset);
     lo.y += step;
-    test_box(self, lo, hi, flags, &world, &creatures);
+    test_box(self, voxels, lo, hi, flags, &world, &creatures);
     Vec4 p = world.x > 0 || world.z > 0 ? world : creatures;
     q.x += p.x - p.z;
     q = clamp_between(q, start, target, 0);
@@ -211,7 +322,7 @@ uint32_t move_and_collide(Vec4& position, const void* self, const Vec4& target, 
 
     const Vec4 mid = position;
     Vec4 r = {mid.x, target.y, mid.z, mid.w};
-    test_box(self, add(r, lo_offset), add(r, hi_offset), flags, &world, &creatures);
+    test_box(self, voxels, add(r, lo_offset), add(r, hi_offset), flags, &world, &creatures);
     p = world.y > 0 || world.w > 0 ? world : creatures;
     r.y += p.y - p.w;
     r = clamp_between(r, mid, target, step);
@@ -222,22 +333,32 @@ uint32_t move_and_collide(Vec4& position, const void* self, const Vec4& target, 
     position = r;
 
     if (step > 0) {
-        test_box(self, add(position, lo_offset), add(position, hi_offset), flags, &world, &creatures);
+        test_box(self, voxels, add(position, lo_offset), add(position, hi_offset), flags, &world, &creatures);
         if (any_positive(vec_max(world, creatures)))
             flags |= HIT_CEILING;
     }
     return flags;
 }
 
+uint32_t move_and_collide(Vec4& position, const void* self, const Vec4& target, const Vec4& lo_offset,
+    const Vec4& hi_offset, float step)
+{
+    GridPatch patch;
+    const GridPatch* voxels = fill_move_patch(patch, position, target, lo_offset, hi_offset, step);
+    return move_in(position, self, target, lo_offset, hi_offset, step, voxels);
+}
+
 uint32_t move_with_step(Vec4& position, const void* self, const Vec4& target, const Vec4& lo_offset,
     const Vec4& hi_offset, float step)
 {
     const Vec4 start = position;
-    uint32_t flags = move_and_collide(position, self, target, lo_offset, hi_offset, step);
+    GridPatch patch;
+    const GridPatch* voxels = fill_move_patch(patch, start, target, lo_offset, hi_offset, step);
+    uint32_t flags = move_in(position, self, target, lo_offset, hi_offset, step, voxels);
     if (!(flags & HIT_CEILING))
         return flags;
     position = start;
-    return move_and_collide(position, self, target, lo_offset, hi_offset, 0);
+    return move_in(position, self, target, lo_offset, hi_offset, 0, voxels);
 }
 
 // Per-axis state of the segment walk.

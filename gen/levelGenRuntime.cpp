@@ -31,13 +31,32 @@ enum { GROUP_ENTRIES = 73 + 7 + 1 + 4 + 3 + 2 + 7 + 47 + 5 + 1 + 1 + 1 };
 // The stairs are stored 2 level voxels higher than they are placed.
 enum { STAIR_LOWERING = 2 };
 
+// How much of a tile row writes to the level.
+enum RowCover : uint8_t { COVERS_NOTHING, COVERS_PART, COVERS_ALL };
+
+// Where a group tile's doubled rows start in the runtime's doubledBytes.
+struct DoubledTile {
+    const LevelTile* tile;
+    int at;
+};
+
 static struct {
     const LevelTile* entries[GROUP_ENTRIES];   // filled by load_tile_groups
     TileGroup groups[TILE_GROUP_COUNT];        // empty until load_tile_groups
     int stairsLoweredAt;                       // the library load whose stairs were lowered; 0 for none
     uint8_t roomMap[ROOM_COLUMNS * ROOM_ROWS]; // reset by each generation run
     LevelSpawns spawns;                        // likewise
+    // The groups' tiles doubled for stamping (see double_tile) by
+    // load_tile_groups for the library load doubledAt (0 for none), and
+    // the tile last stamped that is not a group's (a test's own), doubled
+    // anew by each such stamp.
+    DynArray<uint8_t> doubledBytes;
+    DynArray<DoubledTile> doubledTiles;
+    int doubledAt;
+    DynArray<uint8_t> otherDoubled;
 } runtime;
+
+static void double_group_tiles();
 
 LevelGenCoord LevelGenCoordList::get(int i) const
 {
@@ -105,6 +124,7 @@ void load_tile_groups()
         used += n;
     }
     lower_stairs_once();
+    double_group_tiles();
 }
 
 TileGroup tile_group(TileGroupId id)
@@ -162,42 +182,76 @@ static BlockRange blocks_inside(int base, int n, int size)
     return {first > 0 ? first : 0, last < n - 1 ? last : n - 1};
 }
 
-// Tile voxels per piece of a row when stamping: the doubled piece is merged
-// into the level rows with a branch-free mask.
-enum { STAMP_PIECE = 128 };
-
-// How much of a piece of a tile row writes to the level.
-enum PieceCover { COVERS_NOTHING, COVERS_PART, COVERS_ALL };
-
-// Doubles tile voxels src[first..last] into keep/value pairs: a level byte
-// becomes (byte & keep) | value, which leaves it for 0, clears it for the
-// cutting values and writes every other value.
-static PieceCover double_piece(const uint8_t* src, int first, int last, uint8_t* keep, uint8_t* value)
+// A tile's voxels doubled along x into keep/value pairs, made once per tile:
+// a level byte becomes (byte & keep) | value, which leaves it for 0, clears
+// it for the cutting values and writes every other value. For row r = j +
+// ny * k, 2 * nx keep bytes from 2 * nx * r on, as many value bytes from
+// 2 * nx * (rows + r) on, then a RowCover per row from 4 * nx * rows on.
+static void double_tile(const LevelTile* tile, DynArray<uint8_t>& out)
 {
-    int written = 0;
-    for (int i = first; i <= last; ++i) {
-        uint8_t v = src[i];
-        int t = 2 * (i - first);
-        keep[t] = keep[t + 1] = v ? 0 : 0xFF;
-        value[t] = value[t + 1] = (v & 0x3F) ? v : 0;
-        written += v != 0;
+    const int nx = tile->nx, rows = tile->ny * tile->nz, at = out.size();
+    out.resize(at + (4 * nx + 1) * rows);
+    uint8_t* keep = out.data() + at;
+    uint8_t* value = keep + 2 * nx * rows;
+    uint8_t* cover = keep + 4 * nx * rows;
+    for (int r = 0; r < rows; ++r) {
+        const uint8_t* src = tile->voxels + nx * r;
+        int written = 0;
+        for (int i = 0; i < nx; ++i) {
+            uint8_t v = src[i];
+            int t = 2 * (nx * r + i);
+            keep[t] = keep[t + 1] = v ? 0 : 0xFF;
+            value[t] = value[t + 1] = (v & 0x3F) ? v : 0;
+            written += v != 0;
+        }
+        cover[r] = written == 0 ? COVERS_NOTHING : written == nx ? COVERS_ALL : COVERS_PART;
     }
-    return written == 0 ? COVERS_NOTHING : written == last - first + 1 ? COVERS_ALL : COVERS_PART;
 }
 
-// Merges a doubled piece into a level row from x on, inside the grid. A
+// Doubles every tile of the groups, once each.
+static void double_group_tiles()
+{
+    runtime.doubledBytes.clear();
+    runtime.doubledTiles.clear();
+    for (const LevelTile* tile : runtime.entries) {
+        bool done = false;
+        for (const DoubledTile& d : runtime.doubledTiles)
+            done = done || d.tile == tile;
+        if (done)
+            continue;
+        runtime.doubledTiles.push({tile, runtime.doubledBytes.size()});
+        double_tile(tile, runtime.doubledBytes);
+    }
+    runtime.doubledAt = level_tiles_load_count();
+}
+
+// The tile doubled: a group's as doubled at load, any other now.
+static const uint8_t* doubled_tile(const LevelTile* tile)
+{
+    if (runtime.doubledAt == level_tiles_load_count())
+        for (const DoubledTile& d : runtime.doubledTiles)
+            if (d.tile == tile)
+                return runtime.doubledBytes.data() + d.at;
+    runtime.otherDoubled.clear();
+    double_tile(tile, runtime.otherDoubled);
+    return runtime.otherDoubled.data();
+}
+
+// Merges n doubled bytes into a level row from x on, inside the grid. A
 // piece that covers everything is copied without reading the level (the
 // grid is far larger than the caches); otherwise eight bytes are merged at a
-// time, the bytes being independent.
-static void merge_piece(
-    uint8_t* row, int x, int n, PieceCover cover, const uint8_t* keep, const uint8_t* value)
+// time, the bytes being independent. Pieces are short (a tile row is tens of
+// bytes): words are copied in line rather than by a call.
+static void merge_piece(uint8_t* row, int x, int n, RowCover cover, const uint8_t* keep, const uint8_t* value)
 {
     int t = x < 0 ? -x : 0;
     int to = x + n > LEVEL_SIZE_X ? LEVEL_SIZE_X - x : n;
     uint8_t* d = row + x;
     if (cover == COVERS_ALL) {
-        if (to > t)
-            memcpy(d + t, value + t, size_t(to - t));
+        for (; t + 8 <= to; t += 8)
+            memcpy(d + t, value + t, 8);
+        for (; t < to; ++t)
+            d[t] = value[t];
         return;
     }
     for (; t + 8 <= to; t += 8) {
@@ -220,27 +274,28 @@ void stamp_tile(const LevelTile* tile, int x, int y)
     BlockRange ri = blocks_inside(bx, tile->nx, LEVEL_SIZE_X);
     BlockRange rj = blocks_inside(by, tile->ny, LEVEL_SIZE_Y);
     BlockRange rk = blocks_inside(bz, tile->nz, LEVEL_SIZE_Z);
+    if (ri.first > ri.last)
+        return;
+    const uint8_t* keep = doubled_tile(tile);
+    const int rows = tile->ny * tile->nz;
+    const uint8_t* value = keep + 2 * tile->nx * rows;
+    const uint8_t* cover = keep + 4 * tile->nx * rows;
     uint8_t* grid = level_grid();
-    uint8_t keep[2 * STAMP_PIECE], value[2 * STAMP_PIECE];
     for (int k = rk.first; k <= rk.last; ++k) {
         for (int j = rj.first; j <= rj.last; ++j) {
+            const int r = j + tile->ny * k;
+            if (cover[r] == COVERS_NOTHING)
+                continue;
+            // The part of the row inside the grid: a row that writes all
+            // of its voxels writes all of any part of them.
+            const int offset = 2 * tile->nx * r + 2 * ri.first, n = 2 * (ri.last - ri.first + 1);
             // The up to four level rows (two heights at two depths) that this
             // row of tile voxels covers inside the grid.
-            uint8_t* rows[4];
-            int numRows = 0;
             for (int z = bz + 2 * k; z <= bz + 2 * k + 1; ++z)
                 for (int yy = by + 2 * j; yy <= by + 2 * j + 1; ++yy)
                     if (z >= 0 && z < LEVEL_SIZE_Z && yy >= 0 && yy < LEVEL_SIZE_Y)
-                        rows[numRows++] = grid + level_voxel_index(0, yy, z);
-            const uint8_t* src = tile->voxels + tile->nx * (j + tile->ny * k);
-            for (int first = ri.first; first <= ri.last; first += STAMP_PIECE) {
-                int last = first + STAMP_PIECE - 1 < ri.last ? first + STAMP_PIECE - 1 : ri.last;
-                PieceCover cover = double_piece(src, first, last, keep, value);
-                if (cover == COVERS_NOTHING)
-                    continue;
-                for (int r = 0; r < numRows; ++r)
-                    merge_piece(rows[r], bx + 2 * first, 2 * (last - first + 1), cover, keep, value);
-            }
+                        merge_piece(grid + level_voxel_index(0, yy, z), bx + 2 * ri.first, n,
+                            static_cast<RowCover>(cover[r]), keep + offset, value + offset);
         }
     }
 }

@@ -6,6 +6,7 @@
 // There is one window per program, so no function takes a window handle.
 #pragma once
 
+#include <stddef.h>
 #include <stdint.h>
 
 struct PlatRect {
@@ -120,6 +121,11 @@ const char* plat_pad_name();
 // Copies a buffer of 0x00RRGGBB pixels (rows top to bottom, width x height) to
 // the top-left of the window's client area, without OpenGL (the launcher).
 void plat_present_pixels(const uint32_t* pixels, int width, int height);
+
+// Asks for huge pages behind a large block that is read all over, before it
+// is first touched: fewer address translations missed. memory is aligned to
+// 2 MiB; a kernel without huge pages leaves the block as it is.
+void plat_advise_huge_pages(void* memory, size_t size);
 
 // Starts a program without waiting for it: program is a path, or a name
 // looked up in PATH when search_path is set; argv ends with a null. False when

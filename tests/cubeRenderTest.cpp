@@ -2,6 +2,8 @@
 #include "voxel/dynCubeRender.h"
 
 #include <gtest/gtest.h>
+
+#include <functional>
 #include <stdlib.h>
 #include <string.h>
 
@@ -403,12 +405,26 @@ TEST_F(VoxelCache, ChunksOutOfTheViewStayCachedButAreNotDrawn)
     EXPECT_EQ(faces_drawn()[FACE_FRONT], 64);
 }
 
-TEST_F(VoxelCache, FastVoxelsDrawEveryCubesFrontAndNothingElse)
+// The faces drawn by one cache draw with fast voxels on.
+static std::vector<int> fast_faces(const std::function<std::vector<int>()>& draw)
+{
+    TempDir store;
+    setenv("XDG_CONFIG_HOME", store.path.c_str(), 1);
+    const char* args[] = {"test"};
+    settings_write_dword("flags", SETTINGS_FAST_VOXELS);
+    read_settings(1, args);
+    std::vector<int> faces = draw();
+    settings_write_dword("flags", 0);
+    read_settings(1, args);
+    return faces;
+}
+
+TEST_F(VoxelCache, FastVoxelsDrawEveryCubesFrontToAWideViewAndNothingElse)
 {
     // A 2 x 2 x 4 column of alternating colours: sixteen single cubes, the
     // fronts of all but the first layer covered, and two more faces of each
     // on the column's edges (only whole chunks' faces turned away are left
-    // out).
+    // out). A view 90 degrees wide sees every front.
     TestGrid column(2, 2, 4);
     for (int z = 0; z < 4; ++z)
         column.fill(0, 0, z, 1, 1, z, static_cast<uint8_t>(1 + z % 2));
@@ -420,18 +436,39 @@ TEST_F(VoxelCache, FastVoxelsDrawEveryCubesFrontAndNothingElse)
     EXPECT_EQ(faces[FACE_FRONT], 4);
     EXPECT_EQ(faces[FACE_TOP] + faces[FACE_LEFT] + faces[FACE_RIGHT] + faces[FACE_BOTTOM], 32);
 
-    TempDir store;
-    setenv("XDG_CONFIG_HOME", store.path.c_str(), 1);
-    const char* args[] = {"test"};
-    settings_write_dword("flags", SETTINGS_FAST_VOXELS);
-    read_settings(1, args);
-    fake_device.draws.clear();
-    voxel_cache_draw(0, 0, 1, 1, {1, 1, -120, 1, 1});
-    faces = faces_drawn();
-    settings_write_dword("flags", 0);
-    read_settings(1, args);
+    faces = fast_faces([&] {
+        fake_device.draws.clear();
+        voxel_cache_draw(0, 0, 1, 1, {1, 1, -120, 1, 1});
+        return faces_drawn();
+    });
     EXPECT_EQ(faces[FACE_FRONT], 16);
     EXPECT_EQ(faces[FACE_TOP] + faces[FACE_LEFT] + faces[FACE_RIGHT] + faces[FACE_BOTTOM], 0);
+}
+
+TEST_F(VoxelCache, FastVoxelsLeaveOutTheCoveredFrontsThatNoRayToANarrowViewLeaves)
+{
+    // A 32 x 32 x 4 slab, 256 double cubes in front and 224 behind them
+    // (the back layer leaves out the first four columns), seen from above
+    // and right of it through a view that reaches 0.9 voxels sideways and
+    // half a voxel up per voxel of depth. A ray from a back cube's covered
+    // front towards the eye moves no further, so it meets the front
+    // layer's fronts unless it can leave the slab first: from the back cube
+    // at (x, y) when x + 4 > 32 or y + 3 > 32, 29 of them. A view reaching
+    // further up gets all 480.
+    TestGrid slab(32, 32, 4);
+    slab.fill(0, 0, 0, 31, 31, 1, 1);
+    slab.fill(4, 0, 2, 31, 31, 3, 1);
+    voxel_cache_destroy();
+    voxel_cache_create(slab.bytes.data(), 1, 32, 32 * 32, 32, 32, 4, slab.palette);
+    auto fronts = [&](const CacheView& view) {
+        return fast_faces([&] {
+            fake_device.draws.clear();
+            voxel_cache_draw(0, 0, 31, 31, view);
+            return faces_drawn();
+        })[FACE_FRONT];
+    };
+    EXPECT_EQ(fronts({40, 40, -120, 0.9f, 0.5f}), 256 + 29);
+    EXPECT_EQ(fronts({40, 40, -120, 0.9f, 0.6f}), 480);
 }
 
 TEST_F(VoxelCache, AChunkWithMoreRecordsThanAnEntryHoldsUsesSeveralEntries)

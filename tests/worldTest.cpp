@@ -2,6 +2,9 @@
 // boxes and blowing holes.
 #include "game/world.h"
 
+#include <algorithm>
+#include <random>
+
 #include "gameplayFixture.h"
 
 namespace {
@@ -54,6 +57,63 @@ TEST_F(World, BoxRangesRoundHalvesToEvenAndDeepVoxelsDoNotPush)
     solid(14, 55, 8, 14, 55, 8, VOXEL_EXIT + 3);
     box_vs_world({13, 54, 0, 1}, {15, 56, 20, 1}, flags);
     EXPECT_EQ(flags, uint32_t(TOUCH_EXIT));
+}
+
+// box_vs_world voxel by voxel: the pushes of every solid voxel of the box's
+// cells, the components beyond the half extents dropped.
+static Vec4 box_vs_world_by_voxel(const Vec4& lo, const Vec4& hi, uint32_t& flags)
+{
+    auto range = [](float a, float b, int size, int* first, int* end) {
+        *first = std::max(static_cast<int>(nearbyintf(a - 0.49f)), 0);
+        *end = std::min(static_cast<int>(nearbyintf(b + 0.49f)), size);
+    };
+    int x0, x1, y0, y1, z0, z1;
+    range(lo.x, hi.x, LEVEL_SIZE_X, &x0, &x1);
+    range(lo.y, hi.y, LEVEL_SIZE_Y, &y0, &y1);
+    range(lo.z, hi.z, LEVEL_SIZE_Z, &z0, &z1);
+    const float hx = (hi.x - lo.x) * 0.5f, hy = (hi.y - lo.y) * 0.5f;
+    Vec4 r = {0, 0, 0, 0};
+    for (int z = z0; z < z1; ++z)
+        for (int y = y0; y < y1; ++y)
+            for (int x = x0; x < x1; ++x) {
+                uint8_t v = level_grid()[level_voxel_index(x, y, z)];
+                if (!v)
+                    continue;
+                flags |= v >= VOXEL_EXIT ? uint32_t(TOUCH_EXIT) : 0u;
+                const float push[4] = {(x + 1) - lo.x, (y + 1) - lo.y, hi.x - x, hi.y - y};
+                const float half[4] = {hx, hy, hx, hy};
+                float* out[4] = {&r.x, &r.y, &r.z, &r.w};
+                for (int i = 0; i < 4; ++i)
+                    if (push[i] <= half[i] && push[i] > *out[i])
+                        *out[i] = push[i];
+            }
+    return r;
+}
+
+// The query reads many voxels at once: scattered voxels and exits, boxes of
+// every width up to past two reads' worth, at the grid's right end and
+// with their depth range cut, must push as voxel by voxel.
+TEST_F(World, BoxQueryPushesAsEachVoxelDoes)
+{
+    std::mt19937 random(5);
+    auto pick = [&](int n) { return static_cast<int>(random() % static_cast<unsigned>(n)); };
+    for (int i = 0; i < 3000; ++i) {
+        int x = i % 2 ? LEVEL_SIZE_X - 1 - pick(120) : 100 + pick(120);
+        uint8_t v = static_cast<uint8_t>(pick(8) == 0 ? VOXEL_EXIT + pick(60) : 1 + pick(190));
+        level_grid()[level_voxel_index(x, 40 + pick(30), pick(LEVEL_SIZE_Z))] = v;
+    }
+    for (int i = 0; i < 2000; ++i) {
+        float x = (i % 2 ? LEVEL_SIZE_X - 130 : 95) + pick(1200) / 10.0f;
+        float y = 35 + pick(300) / 10.0f, z = pick(300) / 10.0f - 5;
+        Vec4 lo = {x, y, z, 1};
+        Vec4 hi = {x + pick(1300) / 10.0f, y + pick(200) / 10.0f, z + pick(150) / 10.0f, 1};
+        uint32_t flags = 0, expectedFlags = 0;
+        Vec4 push = box_vs_world(lo, hi, flags), expected = box_vs_world_by_voxel(lo, hi, expectedFlags);
+        ASSERT_TRUE(
+            push.x == expected.x && push.y == expected.y && push.z == expected.z && push.w == expected.w)
+            << "box " << lo.x << " " << lo.y << " " << lo.z << " to " << hi.x << " " << hi.y << " " << hi.z;
+        ASSERT_EQ(flags, expectedFlags);
+    }
 }
 
 TEST_F(World, WalkingOnAFlatFloorSetsOnlyOnGround)

@@ -76,47 +76,58 @@ struct VoxelBox {
     }
 };
 
+// How a block of 2 x 2 x 2 voxels at even coordinates is drawn: not at all
+// (empty, or buried: eight equal voxels off the box's edge whose 24 face
+// neighbours are all solid), as one double-size cube (eight equal solid
+// voxels otherwise), or voxel by voxel (the rest).
+enum BlockKind { BLOCK_EMPTY, BLOCK_SINGLES, BLOCK_DOUBLED, BLOCK_BURIED };
+
+inline BlockKind block_kind(const VoxelBox& box, int x, int y, int z)
+{
+    const int sx = box.strideX, sy = box.strideY, sz = box.strideZ;
+    const uint8_t* p = box.ptr(x, y, z);
+    const uint8_t v = p[0];
+    bool uniform = p[sx] == v && p[sy] == v && p[sx + sy] == v && p[sz] == v && p[sx + sz] == v
+        && p[sy + sz] == v && p[sx + sy + sz] == v;
+    if (!uniform)
+        return BLOCK_SINGLES;
+    if (v == 0)
+        return BLOCK_EMPTY;
+    bool edge = x == 0 || y == 0 || z == 0 || x == box.nx - 2 || y == box.ny - 2 || z == box.nz - 2;
+    bool buried = !edge && p[-sx] && p[-sx + sy] && p[-sx + sz] && p[-sx + sy + sz] && p[2 * sx]
+        && p[2 * sx + sy] && p[2 * sx + sz] && p[2 * sx + sy + sz] && p[-sy] && p[sx - sy] && p[-sy + sz]
+        && p[sx - sy + sz] && p[2 * sy] && p[sx + 2 * sy] && p[2 * sy + sz] && p[sx + 2 * sy + sz] && p[-sz]
+        && p[sx - sz] && p[sy - sz] && p[sx + sy - sz] && p[2 * sz] && p[sx + 2 * sz] && p[sy + 2 * sz]
+        && p[sx + sy + 2 * sz];
+    return buried ? BLOCK_BURIED : BLOCK_DOUBLED;
+}
+
+// The corners of a block, in the order its single voxels are emitted.
+static const int BLOCK_CORNERS[8][3]
+    = {{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0}, {0, 0, 1}, {1, 0, 1}, {1, 1, 1}, {0, 1, 1}};
+
 // Emits the visible cubes of one 16 x 16 chunk column (all depths) of a box
-// whose sizes are even (the voxel cache asserts it), in 2 x 2 x 2 blocks: z outermost, then y, then x. A
-// block of eight equal voxels becomes one double-size cube unless it is empty
-// or buried (not on the box's edge and all 24 voxels touching its faces from
-// outside are solid); any other block emits its exposed voxels one by one.
+// whose sizes are even (the voxel cache asserts it), in 2 x 2 x 2 blocks: z
+// outermost, then y, then x. A doubled block becomes one double-size cube,
+// a block drawn voxel by voxel emits its exposed voxels one by one.
 // sink(x, y, z, index, doubled) receives voxel coordinates.
 template <typename Sink> void scan_chunk(const VoxelBox& box, int column, int row, Sink&& sink)
 {
-    static const int CORNERS[8][3]
-        = {{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0}, {0, 0, 1}, {1, 0, 1}, {1, 1, 1}, {0, 1, 1}};
-    const int sx = box.strideX, sy = box.strideY, sz = box.strideZ;
     const int x0 = column * 16, y0 = row * 16;
     const int x1 = x0 + 16 < box.nx ? x0 + 16 : box.nx;
     const int y1 = y0 + 16 < box.ny ? y0 + 16 : box.ny;
     for (int z = 0; z < box.nz; z += 2)
         for (int y = y0; y < y1; y += 2)
             for (int x = x0; x < x1; x += 2) {
-                const uint8_t* p = box.ptr(x, y, z);
-                const uint8_t v = p[0];
-                bool uniform = p[sx] == v && p[sy] == v && p[sx + sy] == v && p[sz] == v && p[sx + sz] == v
-                    && p[sy + sz] == v && p[sx + sy + sz] == v;
-                if (!uniform) {
-                    for (const auto& c : CORNERS) {
-                        uint8_t u = p[c[0] * sx + c[1] * sy + c[2] * sz];
-                        if (u && box.exposed(x + c[0], y + c[1], z + c[2]))
-                            sink(x + c[0], y + c[1], z + c[2], u, false);
-                    }
+                BlockKind kind = block_kind(box, x, y, z);
+                if (kind == BLOCK_DOUBLED)
+                    sink(x, y, z, *box.ptr(x, y, z), true);
+                if (kind != BLOCK_SINGLES)
                     continue;
+                for (const auto& c : BLOCK_CORNERS) {
+                    uint8_t u = *box.ptr(x + c[0], y + c[1], z + c[2]);
+                    if (u && box.exposed(x + c[0], y + c[1], z + c[2]))
+                        sink(x + c[0], y + c[1], z + c[2], u, false);
                 }
-                if (v == 0)
-                    continue;
-                bool edge
-                    = x == 0 || y == 0 || z == 0 || x == box.nx - 2 || y == box.ny - 2 || z == box.nz - 2;
-                // Inside the box a block is buried when the 24 voxels touching
-                // its six faces from outside are all solid.
-                bool buried = !edge && p[-sx] && p[-sx + sy] && p[-sx + sz] && p[-sx + sy + sz] && p[2 * sx]
-                    && p[2 * sx + sy] && p[2 * sx + sz] && p[2 * sx + sy + sz] && p[-sy] && p[sx - sy]
-                    && p[-sy + sz] && p[sx - sy + sz] && p[2 * sy] && p[sx + 2 * sy] && p[2 * sy + sz]
-                    && p[sx + 2 * sy + sz] && p[-sz] && p[sx - sz] && p[sy - sz] && p[sx + sy - sz]
-                    && p[2 * sz] && p[sx + 2 * sz] && p[sy + 2 * sz] && p[sx + sy + 2 * sz];
-                if (!buried)
-                    sink(x, y, z, v, true);
             }
 }

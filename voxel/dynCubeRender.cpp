@@ -1,6 +1,7 @@
 // dynCubeRender.cpp - the instanced cube renderer and the voxel cache.
 #include "dynCubeRender.h"
 
+#include <emmintrin.h>
 #include <math.h>
 #include <string.h>
 
@@ -71,22 +72,47 @@ static const VertexElement CUBE_ELEMENTS[] = {
 // A chunk's cube records are grouped by the face they are drawn with, so
 // that a draw shades only faces that can be seen: a cube's record once for
 // each of its top, left, right and bottom faces that touches an empty voxel,
-// then once for its front (first the cubes whose front touches an empty
-// voxel, then those whose front is covered, which only fast voxels draw).
-// The fronts come last: where a side face meets a deeper cube's front at an
-// edge, pixels exactly on the edge go to the face drawn later, and the
-// deeper cube's front has always been drawn after the side face.
+// then once for its front. The fronts come last: where a side face meets a
+// deeper cube's front at an edge, pixels exactly on the edge go to the face
+// drawn later, and the deeper cube's front has always been drawn after the
+// side face.
+//
+// Fronts covered by a solid voxel are drawn only with fast voxels, which
+// draw no other faces: where a side face would show, the covered fronts
+// behind it show instead. A covered front cannot show from an eye in a
+// quadrant (RU: right of and above it, UL, LD, DR) when every ray from it
+// towards such an eye stays within solid voxels until it meets a front
+// facing an empty voxel, which is always drawn. The game's views reach at
+// most one voxel sideways and half a voxel up or down per voxel of depth
+// (0.89 and 0.5 at 16:9), and so do the rays to the eye of what they show
+// (see ChunkBuilder::map_hidden); wider views get every covered front.
+// Covered fronts are kept in six groups by the quadrants they can show to:
+// none (kept for wider views only), the two on the left, below, on the
+// right or above (a front that shows to one quadrant goes with those above
+// or below it), and any others; each quadrant's groups make one or two
+// runs, and fewer draws are worth more than the few fronts drawn in vain.
 enum CacheRange {
     RANGE_TOP,
     RANGE_LEFT,
     RANGE_RIGHT,
     RANGE_BOTTOM,
-    RANGE_FRONT_OPEN,
-    RANGE_FRONT_COVERED,
+    RANGE_COVERED, // 6 ranges, one per set of quadrants below
+    RANGE_FRONT_OPEN = RANGE_COVERED + 6,
     CACHE_RANGES
 };
-static const CubeFace RANGE_FACE[CACHE_RANGES]
-    = {FACE_TOP, FACE_LEFT, FACE_RIGHT, FACE_BOTTOM, FACE_FRONT, FACE_FRONT};
+static const CubeFace SIDE_RANGE_FACE[RANGE_COVERED] = {FACE_TOP, FACE_LEFT, FACE_RIGHT, FACE_BOTTOM};
+static const unsigned QUADRANT_RU = 1, QUADRANT_UL = 2, QUADRANT_LD = 4, QUADRANT_DR = 8, WIDE_VIEW = 16;
+// The set of quadrants of each covered range.
+static const unsigned COVERED_QUADRANTS[6] = {0, QUADRANT_UL | QUADRANT_LD, QUADRANT_LD | QUADRANT_DR,
+    QUADRANT_DR | QUADRANT_RU, QUADRANT_RU | QUADRANT_UL, 15};
+// The covered ranges in the order a front's quadrants pick the first that holds them all.
+static const int COVERED_CHOICE[6] = {0, 4, 2, 1, 3, 5};
+// The cells around a chunk that the hidden-front maps of a chunk being
+// built reach (a ray that would leave them is taken to escape: the level's
+// rays cross at most 19 layers), and the map's width: a row of it is a
+// 64-bit mask.
+enum { SHADE_MARGIN = 24, SHADE_SIZE = 16 + 2 * SHADE_MARGIN, SHADE_HALF_ROWS = 2 * SHADE_SIZE };
+static_assert(SHADE_SIZE == 64, "a map row is one uint64_t");
 
 // One cached run of a chunk's records; free (and kept for reuse) while
 // count <= 0. Range r holds the records start[r] .. start[r + 1] - 1 of this
@@ -133,6 +159,7 @@ static struct {
     DynArray<ChunkEntry> entries;
     DynArray<uint8_t> present;                  // per chunk of the kept range, rebuilt every draw
     DynArray<CubeInstance> built[CACHE_RANGES]; // one chunk's records while it is built
+    DynArray<uint64_t> solid, hidden;           // the built chunk's maps (see ChunkBuilder::map_hidden)
     CacheView view;                             // of the running voxel_cache_draw
 } cache;
 
@@ -394,6 +421,8 @@ void voxel_cache_destroy()
         destroy_vertex_buffer(e.vb);
     cache.entries.free_all();
     cache.present.free_all();
+    cache.solid.free_all();
+    cache.hidden.free_all();
     for (DynArray<CubeInstance>& b : cache.built)
         b.free_all();
     cache.box.voxels = nullptr;
@@ -459,20 +488,50 @@ static void draw_records(const ChunkEntry& e, int first, int count, CubeFace fac
     draw_indexed(PRIM_TRIANGLE_LIST, 0, 4 * face, 4, 6 * face, 2);
 }
 
-// The level never shows its back faces; fast voxels show only the fronts,
-// of every cube.
+// The quadrants of the eye seen from the chunk's cubes; with WIDE_VIEW when
+// the view is too wide for covered fronts to be left out.
+static unsigned chunk_eye_quadrants(const ChunkEntry& e)
+{
+    const CacheView& v = cache.view;
+    if (v.slopeX > 1 || v.slopeY > 0.5f)
+        return 15 | WIDE_VIEW;
+    float x0 = static_cast<float>(e.column * CHUNK_SIZE), y0 = static_cast<float>(e.row * CHUNK_SIZE);
+    bool right = v.eyeX > x0, left = v.eyeX<x0 + CHUNK_SIZE, up = v.eyeY> y0, down = v.eyeY < y0 + CHUNK_SIZE;
+    return (right && up ? QUADRANT_RU : 0) | (up && left ? QUADRANT_UL : 0) | (left && down ? QUADRANT_LD : 0)
+        | (down && right ? QUADRANT_DR : 0);
+}
+
+// Fast voxels: the fronts that can show, consecutive ranges in one draw.
+static void draw_fast_entry(const ChunkEntry& e)
+{
+    const unsigned eye = chunk_eye_quadrants(e);
+    int first = -1;
+    for (int r = RANGE_COVERED; r <= RANGE_FRONT_OPEN; ++r) {
+        unsigned quadrants = r < RANGE_FRONT_OPEN ? COVERED_QUADRANTS[r - RANGE_COVERED] : 15;
+        bool shown = quadrants ? (quadrants & eye) != 0 : (eye & WIDE_VIEW) != 0;
+        if (shown && first < 0)
+            first = r;
+        if (!shown && first >= 0) {
+            draw_records(e, e.start[first], e.start[r] - e.start[first], FACE_FRONT);
+            first = -1;
+        }
+    }
+    draw_records(e, e.start[first], e.start[CACHE_RANGES] - e.start[first], FACE_FRONT);
+}
+
+// The level never shows its back faces; fast voxels show only fronts.
 static void draw_entry(const ChunkEntry& e)
 {
     if (!chunk_in_view(e.column, e.row))
         return;
     if (settings().fast_voxels) {
-        draw_records(
-            e, e.start[RANGE_FRONT_OPEN], e.start[CACHE_RANGES] - e.start[RANGE_FRONT_OPEN], FACE_FRONT);
+        draw_fast_entry(e);
         return;
     }
-    for (int r = 0; r < CACHE_RANGES; ++r)
-        if (r != RANGE_FRONT_COVERED && range_may_face_eye(e, r))
-            draw_records(e, e.start[r], e.start[r + 1] - e.start[r], RANGE_FACE[r]);
+    for (int r = 0; r < RANGE_COVERED; ++r)
+        if (range_may_face_eye(e, r))
+            draw_records(e, e.start[r], e.start[r + 1] - e.start[r], SIDE_RANGE_FACE[r]);
+    draw_records(e, e.start[RANGE_FRONT_OPEN], e.start[CACHE_RANGES] - e.start[RANGE_FRONT_OPEN], FACE_FRONT);
 }
 
 // Collects one chunk's records by range, then writes them into cache
@@ -487,6 +546,7 @@ public:
     {
         for (DynArray<CubeInstance>& b : cache.built)
             b.clear();
+        map_hidden();
     }
     ~ChunkBuilder() { write_entries(); }
 
@@ -495,14 +555,105 @@ public:
         const VoxelBox& box = cache.box;
         int size = doubled ? 2 : 1;
         CubeInstance c = make_cube_instance(x * 16, y * 16, z * 16, box.palette[v], doubled);
-        cache.built[box.face_open(x, y, z, size, FACE_FRONT) ? RANGE_FRONT_OPEN : RANGE_FRONT_COVERED].push(
-            c);
-        for (int r = RANGE_TOP; r < RANGE_FRONT_OPEN; ++r)
-            if (box.face_open(x, y, z, size, RANGE_FACE[r]))
+        for (int r = RANGE_TOP; r < RANGE_COVERED; ++r)
+            if (box.face_open(x, y, z, size, SIDE_RANGE_FACE[r]))
                 cache.built[r].push(c);
+        if (box.face_open(x, y, z, size, FACE_FRONT)) {
+            cache.built[RANGE_FRONT_OPEN].push(c);
+            return;
+        }
+        unsigned quadrants = shown_quadrants(x, y, z, size);
+        int k = 0;
+        while (quadrants & ~COVERED_QUADRANTS[COVERED_CHOICE[k]])
+            ++k;
+        cache.built[RANGE_COVERED + COVERED_CHOICE[k]].push(c);
     }
 
 private:
+    // The solid cells of row y of layer z from cell x on, as bits; cells
+    // outside the grid are empty. Sixteen voxels at a time where the row is
+    // whole and its voxels adjacent.
+    static uint64_t solid_row(int x, int y, int z)
+    {
+        const VoxelBox& box = cache.box;
+        uint64_t bits = 0;
+        if (y < 0 || y >= box.ny)
+            return 0;
+        if (box.strideX == 1 && x >= 0 && x + SHADE_SIZE <= box.nx) {
+            const uint8_t* p = box.ptr(x, y, z);
+            for (int i = 0; i < SHADE_SIZE; i += 16) {
+                __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
+                uint32_t empty
+                    = static_cast<uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, _mm_setzero_si128())));
+                bits |= static_cast<uint64_t>(~empty & 0xFFFF) << i;
+            }
+            return bits;
+        }
+        for (int i = 0; i < SHADE_SIZE; ++i)
+            if (x + i >= 0 && x + i < box.nx && *box.ptr(x + i, y, z))
+                bits |= 1ULL << i;
+        return bits;
+    }
+
+    // Which cells of a voxel layer are solid, and from which cells of a
+    // front plane no ray towards an eye in each quadrant escapes, by rows
+    // of SHADE_SIZE cells from (x0 - SHADE_MARGIN, y0 - SHADE_MARGIN),
+    // where (x0, y0) is the chunk's first voxel; bit i of a row is cell x0 -
+    // SHADE_MARGIN + i. solid[z * SHADE_SIZE + j] is layer z's row j.
+    // hidden[(q * nz + z) * SHADE_HALF_ROWS + h] is for plane z (the front
+    // of layer z) and half row h, the lower or upper half of row h / 2: a
+    // ray from there moves at most a cell sideways and half a cell up or
+    // down through layer z - 1, so it stays in the two cells and two half
+    // rows the quadrant points to, which must be solid, and reaches plane
+    // z - 1 in one of them, each either a front facing an empty voxel
+    // (drawn) or a place whence no ray escapes in turn. Cells outside the
+    // map count as open.
+    void map_hidden()
+    {
+        const VoxelBox& box = cache.box;
+        const int nz = box.nz, xs = column * CHUNK_SIZE - SHADE_MARGIN, ys = row * CHUNK_SIZE - SHADE_MARGIN;
+        cache.solid.resize(nz * SHADE_SIZE);
+        cache.hidden.resize(4 * nz * SHADE_HALF_ROWS);
+        for (int z = 0; z < nz; ++z)
+            for (int j = 0; j < SHADE_SIZE; ++j)
+                cache.solid[z * SHADE_SIZE + j] = solid_row(xs, ys + j, z);
+        // Per quadrant: the neighbour column (shift) and half row (step) of each cell.
+        static const int SHIFT[4] = {1, -1, -1, 1}, STEP[4] = {1, 1, -1, -1};
+        for (int q = 0; q < 4; ++q) {
+            uint64_t* hidden = cache.hidden.data() + q * nz * SHADE_HALF_ROWS;
+            memset(hidden, 0, SHADE_HALF_ROWS * sizeof(uint64_t));
+            for (int z = 1; z < nz; ++z) {
+                // Cells of plane z - 1 that stop a ray: solid, and a drawn
+                // front or hidden themselves.
+                uint64_t stops[SHADE_HALF_ROWS];
+                for (int h = 0; h < SHADE_HALF_ROWS; ++h) {
+                    uint64_t s = cache.solid[(z - 1) * SHADE_SIZE + h / 2];
+                    uint64_t open = z - 1 == 0 ? s : s & ~cache.solid[(z - 2) * SHADE_SIZE + h / 2];
+                    stops[h] = open | (s & hidden[(z - 1) * SHADE_HALF_ROWS + h]);
+                }
+                for (int h = 0; h < SHADE_HALF_ROWS; ++h) {
+                    int k = h + STEP[q];
+                    uint64_t a = stops[h], b = k >= 0 && k < SHADE_HALF_ROWS ? stops[k] : 0;
+                    uint64_t both = a & b;
+                    hidden[z * SHADE_HALF_ROWS + h] = both & (SHIFT[q] > 0 ? both >> 1 : both << 1);
+                }
+            }
+        }
+    }
+
+    // The quadrants of eyes that the front of the cube of `size` at (x, y, z) may show to.
+    unsigned shown_quadrants(int x, int y, int z, int size) const
+    {
+        const int i = x - column * CHUNK_SIZE + SHADE_MARGIN, j = y - row * CHUNK_SIZE + SHADE_MARGIN;
+        const uint64_t cells = (size == 2 ? 3ULL : 1ULL) << i;
+        unsigned shown = 0;
+        for (int q = 0; q < 4; ++q)
+            for (int h = 2 * j; h < 2 * (j + size); ++h)
+                if ((cache.hidden[(q * cache.box.nz + z) * SHADE_HALF_ROWS + h] & cells) != cells)
+                    shown |= 1u << q;
+        return shown;
+    }
+
     // The first free entry, else a new one; fatal when no buffer can be made.
     static int take_entry()
     {
