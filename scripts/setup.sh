@@ -6,7 +6,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 PACKAGES=(
-  cmake g++ make pkg-config clang libclang-rt-14-dev
+  cmake g++ make pkg-config clang libclang-rt-14-dev llvm
   libsdl2-dev libsdl2-mixer-dev libx11-dev libxfixes-dev libepoxy-dev zlib1g-dev libpng-dev libstb-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   libgl1-mesa-dri libegl-mesa0 libegl1 xvfb xauth xdotool x11-apps x11-utils glslang-tools sox
