@@ -6,6 +6,7 @@
 #include "world.h"
 
 #include <math.h>
+#include <string.h>
 
 #include "../core/random.h"
 #include "../sound/sound.h"
@@ -73,6 +74,22 @@ static void cell_range(float lo, float hi, int size, int* first, int* end)
         *end = size;
 }
 
+// Whether the n voxels from p are all empty; eight at a time, as most rows
+// around a creature are.
+static bool row_empty(const uint8_t* p, int n)
+{
+    for (; n >= 8; p += 8, n -= 8) {
+        uint64_t eight;
+        memcpy(&eight, p, sizeof eight);
+        if (eight)
+            return false;
+    }
+    for (; n > 0; ++p, --n)
+        if (*p)
+            return false;
+    return true;
+}
+
 Vec4 box_vs_world(const Vec4& lo, const Vec4& hi, uint32_t& flags)
 {
     Vec4 result = {0, 0, 0, 0};
@@ -90,6 +107,8 @@ Vec4 box_vs_world(const Vec4& lo, const Vec4& hi, uint32_t& flags)
     for (int z = z0; z < z1; ++z)
         for (int y = y0; y < y1; ++y) {
             const uint8_t* row = grid + level_voxel_index(0, y, z);
+            if (row_empty(row + x0, x1 - x0))
+                continue;
             bool any = false;
             for (int x = x0; x < x1; ++x) {
                 uint8_t v = row[x];
