@@ -54,6 +54,8 @@ const int MAX_EXPANSIONS = 60000; // ground states one plan may try
 const int TUNNEL_COST = 300;
 const int MAX_TUNNEL = 24; // the thickest wall the bot tunnels through
 const float THREAT_X = 120, THREAT_Y = 60;
+const float LANDING_WATCH = 80;    // how far below a falling hero robots are steered clear of
+const float ROBOT_CLEARANCE = 16;  // hero and robot centres this far apart don't touch
 const int MAX_FRUITLESS_PLANS = 8; // plans in a row that bring the hero no farther
 
 struct Options {
@@ -457,6 +459,19 @@ bool blocking_voxel(int d, float* aimX, float* aimY)
     return false;
 }
 
+// In the air: the way to steer so as not to land on a robot below (a
+// touch costs a heart), else `direction`.
+int away_from_robot_below(int direction)
+{
+    const Vec4& p = hero().position;
+    for (int i = 0; i < enemy_count(); ++i) {
+        const Vec4& e = enemy(i).position;
+        if (e.y < p.y && p.y - e.y < LANDING_WATCH && fabsf(e.x - p.x) < ROBOT_CLEARANCE)
+            return e.x > p.x ? -1 : 1;
+    }
+    return direction;
+}
+
 class Bot {
 public:
     Bot(const Options& o)
@@ -488,16 +503,17 @@ public:
         float farthest = hero().position.x;
         int plans = 0;
         while (r.updates < options.maxUpdates && current_mode() == play_mode()) {
+            // A plan starts on the ground: a fall runs its course first.
+            if (!hero().onGround) {
+                run({0, false}, 0, r);
+                continue;
+            }
             // Plans that bring the hero no farther right mean it is stuck.
             if (hero().position.x > farthest + 8) {
                 farthest = hero().position.x;
                 plans = 0;
             } else if (++plans > MAX_FRUITLESS_PLANS) {
                 break;
-            }
-            if (!hero().onGround) {
-                run({0, false}, 0, r);
-                continue;
             }
             std::vector<Leg> legs = planner.plan(hero_motion());
             if (legs.empty()) {
@@ -594,9 +610,10 @@ private:
     void run(const Step& s, int tunnel, Result& r)
     {
         UpdateInput& in = scripted_update_input();
-        if (s.direction < 0)
+        int direction = hero().onGround ? s.direction : away_from_robot_below(s.direction);
+        if (direction < 0)
             in.down |= game_key_bit('A');
-        if (s.direction > 0)
+        if (direction > 0)
             in.down |= game_key_bit('D');
         if (s.jump)
             in.pressed |= game_key_bit('W');
