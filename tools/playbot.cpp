@@ -459,6 +459,17 @@ bool blocking_voxel(int d, float* aimX, float* aimY)
     return false;
 }
 
+// Whether anything solid lies under the hero above the robot's head: the
+// hero lands on that, and the plan's course stands.
+bool ground_between(const Vec4& hero, const Vec4& robot)
+{
+    int x = static_cast<int>(lrintf(hero.x));
+    for (int y = static_cast<int>(robot.y) + 15; y < static_cast<int>(hero.y); ++y)
+        if (solid_at(x, y, 2, 13))
+            return true;
+    return false;
+}
+
 // In the air: the way to steer so as not to land on a robot below (a
 // touch costs a heart), else `direction`.
 int away_from_robot_below(int direction)
@@ -466,7 +477,8 @@ int away_from_robot_below(int direction)
     const Vec4& p = hero().position;
     for (int i = 0; i < enemy_count(); ++i) {
         const Vec4& e = enemy(i).position;
-        if (e.y < p.y && p.y - e.y < LANDING_WATCH && fabsf(e.x - p.x) < ROBOT_CLEARANCE)
+        if (e.y < p.y && p.y - e.y < LANDING_WATCH && fabsf(e.x - p.x) < ROBOT_CLEARANCE
+            && !ground_between(p, e))
             return e.x > p.x ? -1 : 1;
     }
     return direction;
