@@ -44,6 +44,7 @@ void free_enemies()
     voxel_sprite_free(robots.sprite);
     robots.sprite = nullptr;
     robots.list.free_all();
+    forget_robot_sightings();
 }
 
 void add_enemy(float x, float y)
@@ -61,6 +62,7 @@ void add_enemy(float x, float y)
 void clear_enemies()
 {
     robots.list.clear();
+    forget_robot_sightings();
 }
 
 int enemy_count()

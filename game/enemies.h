@@ -29,12 +29,14 @@ constexpr Vec4 ENEMY_BOX_LO = {-6, 0, -6, 0}, ENEMY_BOX_HI = {6, 14, 6, 0};
 
 // Loads the robot's sprite "robot1.png"; fatal when it can't be loaded.
 void load_enemy_sprites();
-// Releases the sprite and the robot list's storage (game shutdown).
+// Releases the sprite and the robot list's storage (game shutdown), dropping
+// the sightings frames noted in it.
 void free_enemies();
 
 // Appends a new, dormant robot standing at (x, y) at depth 8, facing left.
 void add_enemy(float x, float y);
-// Empties the robot list (a new level starts without robots).
+// Empties the robot list (a new level starts without robots) and drops the
+// sightings frames noted in it.
 void clear_enemies();
 
 int enemy_count();

@@ -33,7 +33,8 @@ static const float PAD_PAN_PIXELS = 30;
 static struct {
     UpdateInput record;        // refilled before every update; kept until the next
     bool scripted;             // set by scripted_update_input, cleared after the update
-    DynArray<uint16_t> sights; // robots shown by frames since the last update
+    DynArray<uint16_t> sights; // robots shown by frames since the last update; emptied by
+                               // each update and whenever the robot list is replaced
 } input;
 
 uint16_t game_key_bit(int vk)
@@ -148,4 +149,9 @@ void note_robot_seen(int index)
         if (i == index)
             return;
     input.sights.push(static_cast<uint16_t>(index));
+}
+
+void forget_robot_sightings()
+{
+    input.sights.clear();
 }

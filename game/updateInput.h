@@ -61,3 +61,6 @@ Vec4 input_aim_point(float z);
 
 // A frame showed the robot at this list index (noted once per update).
 void note_robot_seen(int index);
+// Drops the robots frames showed since the last update: the robot list was
+// replaced, and its indices now name other robots or none.
+void forget_robot_sightings();

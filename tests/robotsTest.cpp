@@ -56,6 +56,21 @@ TEST_F(Robots, ADormantRobotInMidAirStaysUntilAFrameShowsIt)
     EXPECT_EQ(enemy(1).position.y, 100);
 }
 
+TEST_F(Robots, SightingsOfARobotListThatWasReplacedWakeNothing)
+{
+    add_enemy(100, 100);
+    add_enemy(150, 100);
+    frame_at(100, 100); // notes robots 0 and 1
+    // A new level between the frame and the next update: its one robot,
+    // far out of view, is not the robot 0 the frame showed, and there is no
+    // robot 1 to wake.
+    clear_enemies();
+    add_enemy(600, 100);
+    update();
+    EXPECT_TRUE(enemy(0).dormant);
+    EXPECT_EQ(enemy(0).position.y, 100);
+}
+
 TEST_F(Robots, ARobotTurnsAtAWallAndWalksBackAtThirtyVoxelsPerSecond)
 {
     solid(50, 16, 0, 60, 60, 19);

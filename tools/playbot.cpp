@@ -47,9 +47,15 @@ const float UPDATE_SECONDS = 0.05f;
 const int VIEW_WIDTH = 1280, VIEW_HEIGHT = 720, VIEW_SCALE = 6;
 const int MAX_FLIGHT = 80;        // updates a jump or fall may take before it counts as lost
 const int MAX_EXPANSIONS = 60000; // ground states one plan may try
-const int TUNNEL_COST = 80;       // updates a tunnel through a wall is reckoned to take
-const int MAX_TUNNEL = 24;        // the thickest wall the bot tunnels through
+// Updates a tunnel through a wall is reckoned to take: far more than digging
+// takes, so that a walk up to that much longer is preferred to the risks of
+// digging, and one search weighs walking against digging (a search for a
+// walk alone first tries every ground state when there is none).
+const int TUNNEL_COST = 300;
+const int MAX_TUNNEL = 24; // the thickest wall the bot tunnels through
 const float THREAT_X = 120, THREAT_Y = 60;
+const float LANDING_WATCH = 80;    // how far below a falling hero robots are steered clear of
+const float ROBOT_CLEARANCE = 16;  // hero and robot centres this far apart don't touch
 const int MAX_FRUITLESS_PLANS = 8; // plans in a row that bring the hero no farther
 
 struct Options {
@@ -136,6 +142,17 @@ bool standing_on_exit(uint32_t flags)
     return (flags & ON_GROUND) && (flags & TOUCH_EXIT);
 }
 
+// Whether a voxel at (x, y) holds anything at depths lo to hi.
+bool solid_at(int x, int y, int lo, int hi)
+{
+    if (x < 0 || x >= LEVEL_SIZE_X || y < 0 || y >= LEVEL_SIZE_Y)
+        return false;
+    for (int z = lo; z <= hi; ++z)
+        if (level_grid()[level_voxel_index(x, y, z)])
+            return true;
+    return false;
+}
+
 // The robots stand aside while the planner tries moves: it plans the route
 // through the level alone, and the robots are dealt with on the way.
 class RobotsAside {
@@ -165,12 +182,8 @@ public:
     }
 
     // A route from `start` to standing on the exit, through walls only when
-    // there is no other; empty when none was found.
-    std::vector<Leg> plan(const HeroMotion& start)
-    {
-        std::vector<Leg> legs = search(start, false);
-        return legs.empty() ? search(start, true) : legs;
-    }
+    // walking around them takes far longer; empty when none was found.
+    std::vector<Leg> plan(const HeroMotion& start) { return search(start, true); }
 
 private:
     const Level& level;
@@ -266,12 +279,12 @@ private:
     }
 
     // Runs and drops from every ground state; jumps from one ground state
-    // per 8 x 4 voxel cell and way of running (they are costly to try).
+    // per 16 x 4 voxel cell and way of running (they are costly to try).
     void expand(int n)
     {
         const HeroMotion here = nodes[static_cast<size_t>(n)].motion;
         int64_t cell
-            = (static_cast<int64_t>(lrintf(here.position.x)) / 8 * 1024 + lrintf(here.position.y) / 4) * 4
+            = (static_cast<int64_t>(lrintf(here.position.x)) / 16 * 1024 + lrintf(here.position.y) / 4) * 4
             + (here.velocityX > 1         ? 2
                     : here.velocityX < -1 ? 0
                                           : 1);
@@ -421,6 +434,56 @@ const Enemy* threat()
     return best;
 }
 
+// Where to shoot to open the way in direction d: the centre of a voxel that
+// shots meet (they fly at the hero's depth and see two depths either side),
+// at or beside the nearest voxel that blocks the hero's body, so its hole
+// takes that voxel with it. False when none is in reach.
+bool blocking_voxel(int d, float* aimX, float* aimY)
+{
+    static const int NEAR[][2]
+        = {{0, 0}, {0, 1}, {0, -1}, {1, 0}, {-1, 0}, {1, 1}, {-1, 1}, {1, -1}, {-1, -1}};
+    int x = static_cast<int>(lrintf(hero().position.x)), y = static_cast<int>(lrintf(hero().position.y));
+    for (int i = 0; i < MAX_TUNNEL + 8; ++i) {
+        int cx = d > 0 ? x + 4 + i : x - 5 - i;
+        for (int cy = y + 1; cy < y + 15; ++cy) {
+            if (!solid_at(cx, cy, 2, 13))
+                continue;
+            for (const auto& n : NEAR)
+                if (solid_at(cx + n[0], cy + n[1], 6, 10)) {
+                    *aimX = static_cast<float>(cx + n[0]) + 0.5f;
+                    *aimY = static_cast<float>(cy + n[1]) + 0.5f;
+                    return true;
+                }
+        }
+    }
+    return false;
+}
+
+// Whether anything solid lies under the hero above the robot's head: the
+// hero lands on that, and the plan's course stands.
+bool ground_between(const Vec4& hero, const Vec4& robot)
+{
+    int x = static_cast<int>(lrintf(hero.x));
+    for (int y = static_cast<int>(robot.y) + 15; y < static_cast<int>(hero.y); ++y)
+        if (solid_at(x, y, 2, 13))
+            return true;
+    return false;
+}
+
+// In the air: the way to steer so as not to land on a robot below (a
+// touch costs a heart), else `direction`.
+int away_from_robot_below(int direction)
+{
+    const Vec4& p = hero().position;
+    for (int i = 0; i < enemy_count(); ++i) {
+        const Vec4& e = enemy(i).position;
+        if (e.y < p.y && p.y - e.y < LANDING_WATCH && fabsf(e.x - p.x) < ROBOT_CLEARANCE
+            && !ground_between(p, e))
+            return e.x > p.x ? -1 : 1;
+    }
+    return direction;
+}
+
 class Bot {
 public:
     Bot(const Options& o)
@@ -448,19 +511,21 @@ public:
         int startHealth = hero_health();
         tunnelRow = 0;
         stuck = 0;
+        escapes = 0;
         float farthest = hero().position.x;
         int plans = 0;
         while (r.updates < options.maxUpdates && current_mode() == play_mode()) {
+            // A plan starts on the ground: a fall runs its course first.
+            if (!hero().onGround) {
+                run({0, false}, 0, r);
+                continue;
+            }
             // Plans that bring the hero no farther right mean it is stuck.
             if (hero().position.x > farthest + 8) {
                 farthest = hero().position.x;
                 plans = 0;
             } else if (++plans > MAX_FRUITLESS_PLANS) {
                 break;
-            }
-            if (!hero().onGround) {
-                run({0, false}, 0, r);
-                continue;
             }
             std::vector<Leg> legs = planner.plan(hero_motion());
             if (legs.empty()) {
@@ -489,6 +554,7 @@ private:
     char file[4096];
     int tunnelRow = 0;
     int stuck = 0;
+    int escapes = 0; // jumps that freed the hero where a plan was held up
 
     // Follows the legs until one ends off its planned state.
     void follow(const std::vector<Leg>& legs, Result& r)
@@ -498,18 +564,36 @@ private:
                 dig(leg, r);
                 return;
             }
+            float startX = hero().position.x;
             for (const Step& s : leg.steps) {
                 if (current_mode() != play_mode() || r.updates >= options.maxUpdates)
                     return;
                 run(s, 0, r);
             }
-            if (!same_motion(hero_motion(), leg.end))
-                return;
-            stuck = 0;
+            if (same_motion(hero_motion(), leg.end)) {
+                stuck = 0;
+                continue;
+            }
+            // Held where the plan expected a way (a robot underfoot or in
+            // the way): a jump back frees the hero, and the next plan starts
+            // from elsewhere.
+            if (fabsf(hero().position.x - startX) < 1)
+                escape(leg.steps[0].direction, r);
+            return;
         }
         // On the exit: stand until the level counts as finished.
         for (int i = 0; i < 20 && current_mode() == play_mode(); ++i)
             run({0, false}, 0, r);
+    }
+
+    // Jumps away from `direction` (the other way on every second try) and runs on a little.
+    void escape(int direction, Result& r)
+    {
+        int8_t back = static_cast<int8_t>(direction ? -direction : hero().facingRight ? -1 : 1);
+        if (++escapes % 2 == 0)
+            back = static_cast<int8_t>(-back);
+        for (int i = 0; i < 8 && current_mode() == play_mode() && r.updates < options.maxUpdates; ++i)
+            run({back, i == 0}, 0, r);
     }
 
     // Shoots a tunnel through the wall ahead while pushing into it.
@@ -538,9 +622,10 @@ private:
     void run(const Step& s, int tunnel, Result& r)
     {
         UpdateInput& in = scripted_update_input();
-        if (s.direction < 0)
+        int direction = hero().onGround ? s.direction : away_from_robot_below(s.direction);
+        if (direction < 0)
             in.down |= game_key_bit('A');
-        if (s.direction > 0)
+        if (direction > 0)
             in.down |= game_key_bit('D');
         if (s.jump)
             in.pressed |= game_key_bit('W');
@@ -550,6 +635,8 @@ private:
         if (const Enemy* e = threat()) {
             aimX = e->position.x;
             aimY = e->position.y + 7;
+            fire = true;
+        } else if (tunnel && blocking_voxel(tunnel, &aimX, &aimY)) {
             fire = true;
         } else if (tunnel) {
             // Far and level at five heights, then near and low for what
