@@ -18,36 +18,20 @@ if [ ! -x build-asan/bin/game ]; then
   scripts/setup.sh build-asan -DTARNWICK_SANITIZE=ON -DTARNWICK_BENCH=OFF -DCMAKE_BUILD_TYPE=Debug \
     >/dev/null || exit 1
 fi
-cmake --build build-asan -j"$(nproc)" --target game >/dev/null || exit 1
+cmake --build build-asan -j"$(nproc)" --target game shots_dir >/dev/null || exit 1
 
-work="$(mktemp -d)"
-game_pid=""
-xvfb_pid=""
-cleanup() {
-  [ -n "$game_pid" ] && kill "$game_pid" 2>/dev/null
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
-  rm -rf "$work"
-}
-trap cleanup EXIT
-findings=()
+. tests/scripts/gameOnXvfb.sh
+# An hour's log is long: a failure shows its end only.
 fail() {
   echo "FAIL: $*"
   tail -n 40 "$work/log" 2>/dev/null
   exit 1
 }
-. tests/scripts/xvfb.sh
-start_xvfb "$work"
-export XDG_CONFIG_HOME="$work/config"
 export TARNWICK_NO_MSGBOX=1
 export ASAN_OPTIONS="halt_on_error=1:detect_leaks=1"
 export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1"
 export LSAN_OPTIONS="suppressions=$root/tests/lsan.supp:print_suppressions=0"
-cp -a build-asan/bin "$work/program"
-"$work/program/game" -720 -win >"$work/log" 2>&1 &
-game_pid=$!
-wid="$(xdotool search --sync --onlyvisible --name '^TARNWICK! DEMO$' 2>/dev/null | head -n 1)"
-[ -n "$wid" ] || fail "no game window"
-xdotool windowfocus --sync "$wid" 2>/dev/null
+start_game_on_xvfb build-asan/bin -720 -win
 
 rss() { awk '/^VmRSS:/ { print $2 }' "/proc/$game_pid/status" 2>/dev/null; }
 picture() { xwd -root -silent 2>/dev/null | md5sum | cut -d' ' -f1; }
