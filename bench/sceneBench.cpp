@@ -110,9 +110,8 @@ BENCHMARK(BM_PunchHoleRebuild)->Unit(benchmark::kMicrosecond);
 
 // One frame counted: draw calls and instances by the device, and what the
 // GL pipeline saw (vertices submitted, vertex-shader runs, primitives, those
-// that leave the clipper, fragment-shader runs) through
-// pipeline statistics queries. The view is still, so every frame
-// counts alike.
+// that leave the clipper, fragment-shader runs) through pipeline statistics
+// queries. The view is still, so every frame counts alike.
 static void count_frame(benchmark::State& state)
 {
     static const struct {
