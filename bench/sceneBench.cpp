@@ -109,9 +109,9 @@ static void BM_PunchHoleRebuild(benchmark::State& state)
 BENCHMARK(BM_PunchHoleRebuild)->Unit(benchmark::kMicrosecond);
 
 // One frame counted: draw calls and instances by the device, and what the
-// GL pipeline saw (vertices submitted, vertex-shader runs, primitives)
-// through pipeline statistics queries. The view is still, so every frame
-// counts alike.
+// GL pipeline saw (vertices submitted, vertex-shader runs, primitives, those
+// that leave the clipper, fragment-shader runs) through pipeline statistics
+// queries. The view is still, so every frame counts alike.
 static void count_frame(benchmark::State& state)
 {
     static const struct {
@@ -121,12 +121,15 @@ static void count_frame(benchmark::State& state)
         {GL_VERTICES_SUBMITTED_ARB, "vertices"},
         {GL_VERTEX_SHADER_INVOCATIONS_ARB, "vs_runs"},
         {GL_PRIMITIVES_SUBMITTED_ARB, "primitives"},
+        {GL_CLIPPING_OUTPUT_PRIMITIVES_ARB, "clip_out"},
+        {GL_FRAGMENT_SHADER_INVOCATIONS_ARB, "fs_runs"},
     };
+    enum { COUNT = sizeof QUERIES / sizeof QUERIES[0] };
     bool statistics = epoxy_has_gl_extension("GL_ARB_pipeline_statistics_query");
-    GLuint queries[3] = {};
+    GLuint queries[COUNT] = {};
     if (statistics) {
-        glGenQueries(3, queries);
-        for (int i = 0; i < 3; ++i)
+        glGenQueries(COUNT, queries);
+        for (int i = 0; i < COUNT; ++i)
             glBeginQuery(QUERIES[i].target, queries[i]);
     }
     reset_draw_counts();
@@ -136,13 +139,13 @@ static void count_frame(benchmark::State& state)
     state.counters["instances"] = static_cast<double>(draw_counts().instances);
     if (!statistics)
         return;
-    for (int i = 0; i < 3; ++i) {
+    for (int i = 0; i < COUNT; ++i) {
         glEndQuery(QUERIES[i].target);
         GLuint64 n = 0;
         glGetQueryObjectui64v(queries[i], GL_QUERY_RESULT, &n);
         state.counters[QUERIES[i].name] = static_cast<double>(n);
     }
-    glDeleteQueries(3, queries);
+    glDeleteQueries(COUNT, queries);
 }
 
 // Whole frames of a window: the scene, the post-effect and the overlays,

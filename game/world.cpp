@@ -80,10 +80,43 @@ static uint64_t bit_span(int from, int to)
     return below_to & ~((1ULL << from) - 1);
 }
 
+// Fills rows [y0, y1) of the patch from WORDS words of eight columns from
+// its base on. Sixteen voxels of a row are read at once, the last eight alone
+// when WORDS is odd: the reads start at multiples of 8 and never cross the
+// end of a row. WORDS is fixed so the running masks stay in registers: kept in
+// memory they made every read wait for the previous depth's store.
+template <int WORDS> static void fill_patch_rows(GridPatch& p)
+{
+    constexpr int BLOCKS = (WORDS + 1) / 2;
+    const uint8_t* grid = level_grid();
+    const __m128i zero = _mm_setzero_si128();
+    for (int y = p.y0; y < p.y1; ++y) {
+        __m128i any[BLOCKS], exits[BLOCKS];
+        for (int k = 0; k < BLOCKS; ++k)
+            any[k] = exits[k] = zero;
+        for (int z = p.z0; z < p.z1; ++z) {
+            const uint8_t* row = grid + level_voxel_index(p.base, y, z);
+            for (int k = 0; k < BLOCKS; ++k) {
+                const __m128i* at = reinterpret_cast<const __m128i*>(row + 16 * k);
+                __m128i w = 2 * k + 1 < WORDS ? _mm_loadu_si128(at) : _mm_loadl_epi64(at);
+                any[k] = _mm_or_si128(any[k], w);
+                // Both top bits: the byte and the byte doubled have bit 7 set.
+                exits[k] = _mm_or_si128(exits[k], _mm_and_si128(w, _mm_add_epi8(w, w)));
+            }
+        }
+        uint64_t solid = 0, exit = 0;
+        for (int k = 0; k < BLOCKS; ++k) {
+            uint64_t empty = static_cast<uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(any[k], zero)));
+            solid |= (~empty & 0xFFFF) << (16 * k);
+            exit |= static_cast<uint64_t>(static_cast<uint32_t>(_mm_movemask_epi8(exits[k]))) << (16 * k);
+        }
+        p.solid[y] = solid;
+        p.exits[y] = exit;
+    }
+}
+
 // Fills the patch of columns [x0, x1) (at most 57 of them), rows [y0, y1)
-// and depths [z0, z1), all inside the grid and not empty. Sixteen voxels of
-// a row are read at once, the last eight alone when they are the row's
-// last: the reads start at multiples of 8 and never cross the end of a row.
+// and depths [z0, z1), all inside the grid and not empty.
 static void fill_patch(GridPatch& p, int x0, int x1, int y0, int y1, int z0, int z1)
 {
     p.base = x0 & ~7;
@@ -93,31 +126,11 @@ static void fill_patch(GridPatch& p, int x0, int x1, int y0, int y1, int z0, int
     p.y1 = y1;
     p.z0 = z0;
     p.z1 = z1;
-    const int words = (x1 - p.base + 7) / 8, blocks = (words + 1) / 2;
-    ASSERT(words <= 8);
-    const uint8_t* grid = level_grid();
-    const __m128i zero = _mm_setzero_si128();
-    for (int y = y0; y < y1; ++y) {
-        __m128i any[4] = {zero, zero, zero, zero}, exits[4] = {zero, zero, zero, zero};
-        for (int z = z0; z < z1; ++z) {
-            const uint8_t* row = grid + level_voxel_index(p.base, y, z);
-            for (int k = 0; k < blocks; ++k) {
-                const __m128i* at = reinterpret_cast<const __m128i*>(row + 16 * k);
-                __m128i w = 2 * k + 1 < words ? _mm_loadu_si128(at) : _mm_loadl_epi64(at);
-                any[k] = _mm_or_si128(any[k], w);
-                // Both top bits: the byte and the byte doubled have bit 7 set.
-                exits[k] = _mm_or_si128(exits[k], _mm_and_si128(w, _mm_add_epi8(w, w)));
-            }
-        }
-        uint64_t solid = 0, exit = 0;
-        for (int k = 0; k < blocks; ++k) {
-            uint64_t empty = static_cast<uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(any[k], zero)));
-            solid |= (~empty & 0xFFFF) << (16 * k);
-            exit |= static_cast<uint64_t>(static_cast<uint32_t>(_mm_movemask_epi8(exits[k]))) << (16 * k);
-        }
-        p.solid[y] = solid;
-        p.exits[y] = exit;
-    }
+    static void (*const FILL[8])(GridPatch&) = {fill_patch_rows<1>, fill_patch_rows<2>, fill_patch_rows<3>,
+        fill_patch_rows<4>, fill_patch_rows<5>, fill_patch_rows<6>, fill_patch_rows<7>, fill_patch_rows<8>};
+    const int words = (x1 - p.base + 7) / 8;
+    ASSERT(words >= 1 && words <= 8);
+    FILL[words - 1](p);
 }
 
 // The cells [*first, *end) that a box side range [lo, hi] covers in an axis of
@@ -215,9 +228,10 @@ Vec4 box_vs_enemies(const void* self, const Vec4& lo, const Vec4& hi, Enemy** hi
     Vec4 result = {0, 0, 0, 0};
     if (hit)
         *hit = nullptr;
-    int n = enemy_count();
+    const int n = enemy_count();
+    Enemy* robots = n > 0 ? &enemy(0) : nullptr; // the list is one array
     for (int i = 0; i < n; ++i) {
-        Enemy& e = enemy(i);
+        Enemy& e = robots[i];
         if (&e == self)
             continue;
         const Vec4& p = e.position;

@@ -46,9 +46,9 @@ void generate_level()
 {
     seed_of_level = rng_state();
     memset(room_map(), ROOM_FREE, MAX_ROOM_CELLS);
-    memset(level_grid(), 0, LEVEL_GRID_BYTES);
     clear_level_spawns();
     place_template(ROOT_TEMPLATE, 0, 0);
+    write_placed_tiles();
 }
 
 uint64_t level_seed()

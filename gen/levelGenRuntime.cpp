@@ -4,6 +4,8 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include <algorithm>
+
 #include "../core/random.h"
 #include "../libs/inc/cont/zu_dynArray.h"
 #include "../voxel/levelGrid.h"
@@ -34,11 +36,31 @@ enum { STAIR_LOWERING = 2 };
 // How much of a tile row writes to the level.
 enum RowCover : uint8_t { COVERS_NOTHING, COVERS_PART, COVERS_ALL };
 
-// Where a group tile's doubled rows start in the runtime's doubledBytes.
+// Where a tile's doubled rows start in the runtime's doubledBytes.
 struct DoubledTile {
     const LevelTile* tile;
     int at;
 };
+
+// A tile placed by a generation run, waiting for write_placed_tiles.
+struct PlacedTile {
+    const LevelTile* tile;
+    int doubledAt; // in doubledBytes
+    int x, y;
+};
+
+// A tile at its place, ready to be written a level row at a time.
+struct Stamp {
+    const uint8_t *keep, *value, *cover; // its doubled rows
+    int nx, ny;
+    int bx, by, bz;     // its low corner in the level
+    int offset, n;      // the bytes of each doubled row that land inside the grid
+    int y0, y1, z0, z1; // the level rows and depths it writes: [y0, y1) x [z0, z1)
+};
+
+// write_placed_tiles writes the grid a band of this many rows at a time.
+enum { BAND_ROWS = 16 };
+static_assert(LEVEL_SIZE_Y % BAND_ROWS == 0, "the bands tile the grid");
 
 static struct {
     const LevelTile* entries[GROUP_ENTRIES];   // filled by load_tile_groups
@@ -46,17 +68,21 @@ static struct {
     int stairsLoweredAt;                       // the library load whose stairs were lowered; 0 for none
     uint8_t roomMap[ROOM_COLUMNS * ROOM_ROWS]; // reset by each generation run
     LevelSpawns spawns;                        // likewise
-    // The groups' tiles doubled for stamping (see double_tile) by
-    // load_tile_groups for the library load doubledAt (0 for none), and
-    // the tile last stamped that is not a group's (a test's own), doubled
-    // anew by each such stamp.
+    DynArray<PlacedTile> placed;               // emptied by write_placed_tiles
+    DynArray<Stamp> stamps;                    // write_placed_tiles' own, kept to spare allocations
+    DynArray<int> band;                        // likewise
+    // Tiles doubled for stamping (see double_tile): first the groups' tiles,
+    // by load_tile_groups for the library load doubledAt (0 for none), the
+    // first groupDoubled entries; then any other tile (a test's own) that is
+    // stamped or placed, dropped again once it is written.
     DynArray<uint8_t> doubledBytes;
     DynArray<DoubledTile> doubledTiles;
     int doubledAt;
-    DynArray<uint8_t> otherDoubled;
+    int groupDoubled;
 } runtime;
 
 static void double_group_tiles();
+static int doubled_tile(const LevelTile* tile);
 
 LevelGenCoord LevelGenCoordList::get(int i) const
 {
@@ -154,7 +180,9 @@ void place_tiles(const LevelTile* const* group, int n, const ILevelGenCoords& co
     int count = coords.count();
     for (int i = 0; i < count; ++i) {
         LevelGenCoord c = coords.get(i);
-        stamp_tile(choose_tile(group, n), c.x * TILE_CELL, c.y * TILE_CELL);
+        const LevelTile* tile = choose_tile(group, n);
+        if (tile)
+            runtime.placed.push({tile, doubled_tile(tile), c.x * TILE_CELL, c.y * TILE_CELL});
     }
 }
 
@@ -208,33 +236,56 @@ static void double_tile(const LevelTile* tile, DynArray<uint8_t>& out)
     }
 }
 
+// The doubled rows of the tile at doubledTiles[from...], or -1.
+static int find_doubled(const LevelTile* tile, int from)
+{
+    for (int i = from; i < runtime.doubledTiles.size(); ++i)
+        if (runtime.doubledTiles[i].tile == tile)
+            return runtime.doubledTiles[i].at;
+    return -1;
+}
+
+static int add_doubled(const LevelTile* tile)
+{
+    int at = runtime.doubledBytes.size();
+    runtime.doubledTiles.push({tile, at});
+    double_tile(tile, runtime.doubledBytes);
+    return at;
+}
+
 // Doubles every tile of the groups, once each.
 static void double_group_tiles()
 {
     runtime.doubledBytes.clear();
     runtime.doubledTiles.clear();
-    for (const LevelTile* tile : runtime.entries) {
-        bool done = false;
-        for (const DoubledTile& d : runtime.doubledTiles)
-            done = done || d.tile == tile;
-        if (done)
-            continue;
-        runtime.doubledTiles.push({tile, runtime.doubledBytes.size()});
-        double_tile(tile, runtime.doubledBytes);
-    }
+    for (const LevelTile* tile : runtime.entries)
+        if (find_doubled(tile, 0) < 0)
+            add_doubled(tile);
+    runtime.groupDoubled = runtime.doubledTiles.size();
     runtime.doubledAt = level_tiles_load_count();
 }
 
-// The tile doubled: a group's as doubled at load, any other now.
-static const uint8_t* doubled_tile(const LevelTile* tile)
+// Where the tile's doubled rows start in doubledBytes: a group's as doubled
+// at load, any other doubled now until drop_other_doubled.
+static int doubled_tile(const LevelTile* tile)
 {
-    if (runtime.doubledAt == level_tiles_load_count())
-        for (const DoubledTile& d : runtime.doubledTiles)
-            if (d.tile == tile)
-                return runtime.doubledBytes.data() + d.at;
-    runtime.otherDoubled.clear();
-    double_tile(tile, runtime.otherDoubled);
-    return runtime.otherDoubled.data();
+    if (runtime.groupDoubled > 0 && runtime.doubledAt != level_tiles_load_count()) {
+        // The library was loaded again without its groups: the doubled
+        // tiles may be freed ones whose addresses come back.
+        runtime.doubledTiles.clear();
+        runtime.doubledBytes.clear();
+        runtime.groupDoubled = 0;
+    }
+    int at = find_doubled(tile, 0);
+    return at >= 0 ? at : add_doubled(tile);
+}
+
+static void drop_other_doubled()
+{
+    if (runtime.groupDoubled == runtime.doubledTiles.size())
+        return;
+    runtime.doubledBytes.resize(runtime.doubledTiles[runtime.groupDoubled].at);
+    runtime.doubledTiles.resize(runtime.groupDoubled);
 }
 
 // Merges n doubled bytes into a level row from x on, inside the grid. A
@@ -266,38 +317,87 @@ static void merge_piece(uint8_t* row, int x, int n, RowCover cover, const uint8_
         d[t] = static_cast<uint8_t>((d[t] & keep[t]) | value[t]);
 }
 
+static Stamp make_stamp(const LevelTile* tile, int doubledAt, int x, int y)
+{
+    Stamp s;
+    const int rows = tile->ny * tile->nz;
+    s.keep = runtime.doubledBytes.data() + doubledAt;
+    s.value = s.keep + 2 * tile->nx * rows;
+    s.cover = s.keep + 4 * tile->nx * rows;
+    s.nx = tile->nx;
+    s.ny = tile->ny;
+    s.bx = x + tile->dx;
+    s.by = y + tile->dy;
+    s.bz = tile->dz;
+    BlockRange ri = blocks_inside(s.bx, tile->nx, LEVEL_SIZE_X);
+    BlockRange rj = blocks_inside(s.by, tile->ny, LEVEL_SIZE_Y);
+    BlockRange rk = blocks_inside(s.bz, tile->nz, LEVEL_SIZE_Z);
+    s.offset = 2 * ri.first;
+    s.n = 2 * (ri.last - ri.first + 1);
+    s.y0 = std::max(s.by + 2 * rj.first, 0);
+    s.y1 = std::min(s.by + 2 * rj.last + 2, static_cast<int>(LEVEL_SIZE_Y));
+    s.z0 = std::max(s.bz + 2 * rk.first, 0);
+    s.z1 = std::min(s.bz + 2 * rk.last + 2, static_cast<int>(LEVEL_SIZE_Z));
+    if (ri.first > ri.last)
+        s.y1 = s.y0; // nothing of it inside the grid
+    return s;
+}
+
+// Writes the stamp's part of level rows [ya, yb) at depth z, which it covers.
+static void stamp_rows(const Stamp& s, int z, int ya, int yb)
+{
+    uint8_t* grid = level_grid();
+    const int layer = s.ny * ((z - s.bz) / 2);
+    for (int y = ya; y < yb; ++y) {
+        const int r = (y - s.by) / 2 + layer;
+        const uint8_t cover = s.cover[r];
+        if (cover == COVERS_NOTHING)
+            continue;
+        const int at = 2 * s.nx * r + s.offset;
+        merge_piece(grid + level_voxel_index(0, y, z), s.bx + s.offset, s.n, static_cast<RowCover>(cover),
+            s.keep + at, s.value + at);
+    }
+}
+
 void stamp_tile(const LevelTile* tile, int x, int y)
 {
     if (!tile)
         return;
-    int bx = x + tile->dx, by = y + tile->dy, bz = tile->dz;
-    BlockRange ri = blocks_inside(bx, tile->nx, LEVEL_SIZE_X);
-    BlockRange rj = blocks_inside(by, tile->ny, LEVEL_SIZE_Y);
-    BlockRange rk = blocks_inside(bz, tile->nz, LEVEL_SIZE_Z);
-    if (ri.first > ri.last)
-        return;
-    const uint8_t* keep = doubled_tile(tile);
-    const int rows = tile->ny * tile->nz;
-    const uint8_t* value = keep + 2 * tile->nx * rows;
-    const uint8_t* cover = keep + 4 * tile->nx * rows;
-    uint8_t* grid = level_grid();
-    for (int k = rk.first; k <= rk.last; ++k) {
-        for (int j = rj.first; j <= rj.last; ++j) {
-            const int r = j + tile->ny * k;
-            if (cover[r] == COVERS_NOTHING)
-                continue;
-            // The part of the row inside the grid: a row that writes all
-            // of its voxels writes all of any part of them.
-            const int offset = 2 * tile->nx * r + 2 * ri.first, n = 2 * (ri.last - ri.first + 1);
-            // The up to four level rows (two heights at two depths) that this
-            // row of tile voxels covers inside the grid.
-            for (int z = bz + 2 * k; z <= bz + 2 * k + 1; ++z)
-                for (int yy = by + 2 * j; yy <= by + 2 * j + 1; ++yy)
-                    if (z >= 0 && z < LEVEL_SIZE_Z && yy >= 0 && yy < LEVEL_SIZE_Y)
-                        merge_piece(grid + level_voxel_index(0, yy, z), bx + 2 * ri.first, n,
-                            static_cast<RowCover>(cover[r]), keep + offset, value + offset);
+    Stamp s = make_stamp(tile, doubled_tile(tile), x, y);
+    for (int z = s.z0; z < s.z1; ++z)
+        stamp_rows(s, z, s.y0, s.y1);
+    drop_other_doubled();
+}
+
+// Stamping tile after tile sends each tile's rows to places a megabyte
+// apart, which share the same few cache sets and miss the cache nearly every
+// time. Instead the grid is cleared and written a band of rows at one depth
+// at a time (64 KB, which stays in the cache), from the tiles over it in the
+// order they were placed.
+void write_placed_tiles()
+{
+    DynArray<Stamp>& stamps = runtime.stamps;
+    stamps.clear();
+    for (const PlacedTile& p : runtime.placed)
+        stamps.push(make_stamp(p.tile, p.doubledAt, p.x, p.y));
+    DynArray<int>& band = runtime.band; // the stamps over a band of rows
+    for (int y0 = 0; y0 < LEVEL_SIZE_Y; y0 += BAND_ROWS) {
+        const int y1 = y0 + BAND_ROWS;
+        band.clear();
+        for (int i = 0; i < stamps.size(); ++i)
+            if (stamps[i].y0 < y1 && stamps[i].y1 > y0)
+                band.push(i);
+        for (int z = 0; z < LEVEL_SIZE_Z; ++z) {
+            memset(level_grid() + level_voxel_index(0, y0, z), 0, BAND_ROWS * LEVEL_STRIDE_Y);
+            for (int i : band) {
+                const Stamp& s = stamps[i];
+                if (s.z0 <= z && z < s.z1)
+                    stamp_rows(s, z, std::max(s.y0, y0), std::min(s.y1, y1));
+            }
         }
     }
+    runtime.placed.clear();
+    drop_other_doubled();
 }
 
 void spawn_enemies(int n, const ILevelGenCoords& coords)

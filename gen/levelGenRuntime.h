@@ -101,9 +101,14 @@ TileGroup tile_group(TileGroupId id);
 // Null for a null group or n < 1, the first entry for n = 1 (no draw), else a
 // random entry.
 const LevelTile* choose_tile(const LevelTile* const* group, int n);
-// For each coordinate in order, chooses a tile and stamps it at its cell.
+// For each coordinate in order, chooses a tile and places it at its cell;
+// write_placed_tiles stamps the placed tiles into the grid.
 void place_tiles(const LevelTile* const* group, int n, const ILevelGenCoords& coords);
 void place_tiles(TileGroupId id, const ILevelGenCoords& coords);
+// Clears the level grid and stamps every tile placed since the last call,
+// each voxel receiving its tiles in the order they were placed; then forgets
+// them.
+void write_placed_tiles();
 // Writes the tile into the level grid with its low corner at level voxel
 // (x, y) plus its offsets, each tile voxel as a 2 x 2 x 2 block. Zero leaves
 // the level alone, 0x40/0x80/0xC0 erase, anything else is written. What falls

@@ -125,6 +125,34 @@ TEST_F(Runtime, ZeroLeavesTheLevelAndTheCuttingValuesEraseTheirBlock)
     EXPECT_EQ(voxel(5, 1, 1), 0xC1);
 }
 
+// Placed tiles are written together, a band of rows at a time: each voxel
+// must still receive its tiles in the order they were placed, across band
+// edges, and the write clears what the grid held before.
+TEST_F(Runtime, PlacedTilesAreWrittenInPlacingOrderOverAClearedGrid)
+{
+    memset(level_grid() + level_voxel_index(0, 200, 3), 77, 100); // stale
+    SolidTile tall(2, 20, 2, 11);                                 // rows 0..39 at cell (1, 0)
+    uint8_t cut[2 * 2 * 2] = {0xC0, 0xC0, 0xC0, 0xC0, 0xC0, 0xC0, 0xC0, 0xC0};
+    LevelTile cutter = {2, 2, 2, 0, 14, 0, cut, "cut"}; // rows 14..17, over a band edge
+    SolidTile over(1, 1, 1, 22);                        // rows 0..1, written last
+    const LevelTile* group[] = {&tall.tile, &cutter, &over.tile};
+    place_tiles(group, 1, LevelGenCoordRect(1, 0, 2, 1));
+    place_tiles(group + 1, 1, LevelGenCoordRect(1, 0, 2, 1));
+    place_tiles(group + 2, 1, LevelGenCoordRect(1, 0, 2, 1));
+    write_placed_tiles();
+    EXPECT_EQ(voxel(16, 0, 0), 22);
+    EXPECT_EQ(voxel(17, 1, 1), 22);
+    EXPECT_EQ(voxel(18, 0, 0), 11);
+    for (int y = 14; y < 18; ++y)
+        EXPECT_EQ(voxel(16, y, 0), 0) << y;
+    EXPECT_EQ(voxel(16, 13, 0), 11);
+    EXPECT_EQ(voxel(19, 39, 3), 11);
+    EXPECT_EQ(non_empty_voxels(), 4 * 40 * 4 - 4 * 4 * 4);
+
+    write_placed_tiles(); // nothing placed since: an empty grid
+    EXPECT_EQ(non_empty_voxels(), 0);
+}
+
 TEST_F(Runtime, StampingClipsAtTheHighFacesWithoutWrapping)
 {
     SolidTile t(2, 2, 2, 7);
@@ -208,6 +236,7 @@ TEST_F(Runtime, PlaceTilesStampsOneChoiceAtEachCellInOrder)
         d = rng_next() % 2;
     rng_seed(99);
     place_tiles(group, 2, cells);
+    write_placed_tiles();
     for (int i = 0; i < 3; ++i)
         EXPECT_EQ(voxel(16 * (1 + i) + 5, 7, 1), draws[i] ? 22 : 11);
     EXPECT_EQ(voxel(5, 7, 1), 0);
@@ -409,6 +438,7 @@ TEST_F(RealTiles, TheStartRoomPutsTheHeroOnItsFloor)
 {
     memset(room_map(), ROOM_FREE, ROOM_COLUMNS * ROOM_ROWS);
     place_template(*start_templates().templates[0], 0, 0);
+    write_placed_tiles();
     EXPECT_EQ(room_cell(0, 0), 0x02);
     EXPECT_EQ(level_spawns().hero.x, 56);
     EXPECT_EQ(level_spawns().hero.y, 16);
