@@ -47,6 +47,7 @@ void generate_level()
     seed_of_level = rng_state();
     memset(room_map(), ROOM_FREE, MAX_ROOM_CELLS);
     clear_level_spawns();
+    clear_placed_tiles();
     place_template(ROOT_TEMPLATE, 0, 0);
     write_placed_tiles();
 }

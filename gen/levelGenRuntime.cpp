@@ -68,7 +68,7 @@ static struct {
     int stairsLoweredAt;                       // the library load whose stairs were lowered; 0 for none
     uint8_t roomMap[ROOM_COLUMNS * ROOM_ROWS]; // reset by each generation run
     LevelSpawns spawns;                        // likewise
-    DynArray<PlacedTile> placed;               // emptied by write_placed_tiles
+    DynArray<PlacedTile> placed;               // emptied by write_placed_tiles and clear_placed_tiles
     DynArray<Stamp> stamps;                    // write_placed_tiles' own, kept to spare allocations
     DynArray<int> band;                        // likewise
     // Tiles doubled for stamping (see double_tile): first the groups' tiles,
@@ -396,6 +396,11 @@ void write_placed_tiles()
             }
         }
     }
+    clear_placed_tiles();
+}
+
+void clear_placed_tiles()
+{
     runtime.placed.clear();
     drop_other_doubled();
 }

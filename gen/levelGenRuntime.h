@@ -109,6 +109,8 @@ void place_tiles(TileGroupId id, const ILevelGenCoords& coords);
 // each voxel receiving its tiles in the order they were placed; then forgets
 // them.
 void write_placed_tiles();
+// Forgets the tiles placed and not written; each generation run starts with it.
+void clear_placed_tiles();
 // Writes the tile into the level grid with its low corner at level voxel
 // (x, y) plus its offsets, each tile voxel as a 2 x 2 x 2 block. Zero leaves
 // the level alone, 0x40/0x80/0xC0 erase, anything else is written. What falls
