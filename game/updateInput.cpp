@@ -102,7 +102,8 @@ void begin_update_input()
     r.fromPlayer = true;
     r.down = key_set(is_key_down) | pad_key_set(is_key_down);
     r.pressed = key_set(key_pressed) | pad_key_set(key_pressed);
-    // A game key that another key or pad control still holds was not let go.
+    // Letting go of a pad control does not release a game key that a key or
+    // another control still holds; the keyboard's releases count as before.
     r.released = key_set(key_released) | (pad_key_set(key_released) & ~r.down);
     if (!window_active())
         for (int vk : FLOW_KEYS)
