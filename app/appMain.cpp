@@ -8,13 +8,13 @@
 #include "../core/timer.h"
 #include "../device/d3d_render.h"
 #include "../game/gameHooks.h"
+#include "../game/playback.h"
 #include "../kiln/font.h"
 #include "../platform/platform.h"
 #include "../sound/sound.h"
 #include "gpuLoad.h"
 #include "mainLoop.h"
 #include "perfOverlay.h"
-#include "playback.h"
 #include "window.h"
 
 // One frame: the game's picture, then the performance overlay over it.
@@ -38,8 +38,10 @@ int app_main(int argc, const char* const* argv)
     if (!register_window_class())
         return 0;
     read_settings(argc, argv);
-    start_playback(settings());
-    set_update_hooks({before_update, after_update, playback_update_seconds});
+    const Settings& s = settings();
+    start_playback(s.seed_given ? s.seed : static_cast<uint64_t>(timer_now()), s.record_file, s.replay_file,
+        update_seconds());
+    set_update_hooks({play_update, playback_update_seconds});
     set_display_fullscreen(settings().fullscreen);
     int width, height;
     if (!create_main_window(settings(), &width, &height))
@@ -62,7 +64,9 @@ int app_main(int argc, const char* const* argv)
     log_message("free video memory: %u MB", available_texture_memory() >> 20);
     main_loop();
     shutdown_all();
-    return 0;
+    // A recording that could not be written or a replay that parted from its
+    // recording is not a run that did what was asked.
+    return playback_failed() ? 1 : 0;
 }
 
 void shutdown_all()

@@ -116,7 +116,7 @@ static void handle_frame_keys()
 }
 
 // One update: the duration of the previous update goes into its ring first.
-// When the before hook declines, the loop ends instead; a pause that the
+// When the update hook declines, the loop ends instead; a pause that the
 // messages bring skips it.
 static void run_update()
 {
@@ -129,13 +129,11 @@ static void run_update()
     int64_t start = timer_now();
     handle_frame_keys();
     const UpdateHooks& h = loop.hooks;
-    if (!h.before || h.before()) {
-        game_update(h.seconds ? h.seconds(update_seconds()) : update_seconds());
-        if (h.after)
-            h.after();
-    } else {
+    float seconds = h.seconds ? h.seconds(update_seconds()) : update_seconds();
+    if (!h.update)
+        game_update(seconds);
+    else if (!h.update(seconds))
         request_quit();
-    }
     loop.lastUpdateTicks = timer_now() - start;
     input_end_update();
 }

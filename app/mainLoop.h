@@ -23,12 +23,12 @@ struct FrameStats {
 
 void main_loop();
 
-// What runs around every update; each may be null. `before` returning false
-// ends the loop instead of updating; `seconds` turns the loop's period into
-// the seconds the update gets.
+// How the loop runs an update; each may be null. `update` runs one of the
+// given seconds (game_update when null) and returning false ends the loop
+// instead; `seconds` turns the loop's period into the seconds the update
+// gets.
 struct UpdateHooks {
-    bool (*before)();
-    void (*after)();
+    bool (*update)(float seconds);
     float (*seconds)(float loop_seconds);
 };
 void set_update_hooks(const UpdateHooks& hooks);

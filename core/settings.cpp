@@ -1,13 +1,12 @@
 // settings.cpp - display and sound options from the settings store and the command line.
 #include "settings.h"
 
-#include <errno.h>
-#include <stdlib.h>
 #include <string.h>
 
 #include "../libs/inc/misc/zu_utils.h"
 #include "../platform/platform.h"
 #include "log.h"
+#include "numbers.h"
 
 static Settings current; // filled by read_settings at start-up
 
@@ -42,22 +41,12 @@ static int read_volume()
     return static_cast<int>(volume);
 }
 
-static uint64_t seed_value(const char* text)
-{
-    char* end = nullptr;
-    errno = 0;
-    unsigned long long v = text ? strtoull(text, &end, 10) : 0;
-    if (!text || !*text || *end || text[0] == '-' || text[0] == '+' || errno == ERANGE)
-        fatal_error("-seed needs a whole number from 0 to 18446744073709551615, not '%s'", text ? text : "");
-    return v;
-}
-
 // The switches with a value; true when argv[i] was one (i then skips its value).
 static bool read_value_switch(int argc, const char* const* argv, int& i)
 {
     const char* value = i + 1 < argc ? argv[i + 1] : nullptr;
     if (strcmp(argv[i], "-seed") == 0) {
-        current.seed = seed_value(value);
+        current.seed = number_argument("-seed", value, UINT64_MAX);
         current.seed_given = true;
     } else if (strcmp(argv[i], "-record") == 0 || strcmp(argv[i], "-replay") == 0) {
         if (!value || !*value)

@@ -89,11 +89,16 @@ void FileInputStream::seek_from_end(int32_t offset)
 
 int64_t FileInputStream::bytes_left()
 {
-    int32_t start = tell();
-    seek_from_end(0);
-    int64_t end = tell();
-    seek(start);
-    return end - start;
+    // In 64 bits: the 32-bit positions of the other calls can't tell a file
+    // over 2 GiB, which a reader must refuse rather than misjudge.
+    require_open<Exception>(file);
+    off_t start = ftello(file);
+    if (start < 0 || fseeko(file, 0, SEEK_END) != 0)
+        throw Exception("file seek error", -1);
+    off_t end = ftello(file);
+    if (end < 0 || fseeko(file, start, SEEK_SET) != 0)
+        throw Exception("file seek error", -1);
+    return static_cast<int64_t>(end - start);
 }
 
 bool FileOutputStream::open(const char* name, const char* mode)
@@ -101,9 +106,18 @@ bool FileOutputStream::open(const char* name, const char* mode)
     return open_file(file, name, mode) != nullptr;
 }
 
-void FileOutputStream::close()
+bool FileOutputStream::close()
 {
-    close_file(file);
+    bool closed = !file || fclose(file) == 0;
+    file = nullptr;
+    return closed;
+}
+
+void FileOutputStream::flush()
+{
+    require_open<Exception>(file);
+    if (fflush(file) != 0)
+        throw Exception("error writing file", static_cast<int32_t>(ftell(file)));
 }
 
 int32_t FileOutputStream::write(const void* buffer, int32_t size)

@@ -88,8 +88,13 @@ public:
     FileOutputStream& operator=(const FileOutputStream&) = delete;
 
     bool open(const char* name, const char* mode);
-    void close();
+    // Closes the file if one is open; false when the data still buffered
+    // could not be written (a full disk shows only here or at flush).
+    bool close();
     bool is_open() const { return file != nullptr; }
+    // Hands the buffered data to the system; throws "error writing file"
+    // when it can't be written.
+    void flush();
 
     int32_t write(const void* buffer, int32_t size) override;
     int32_t tell() override;

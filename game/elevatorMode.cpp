@@ -151,6 +151,13 @@ public:
     void resize() override { }
 };
 
+// The cab's sprite is cut from the grid, which the state hash covers.
+uint64_t hash_elevator_state(uint64_t h)
+{
+    const int32_t cab[] = {elevator.minX, elevator.minY, elevator.maxX, elevator.maxY, elevator.speed};
+    return hash_value(h, cab);
+}
+
 GameMode* elevator_mode()
 {
     static ElevatorGameMode mode;

@@ -43,6 +43,7 @@ void set_level_complete(bool complete)
 
 void new_game()
 {
+    reset_hero_aim();
     set_level_number(1);
     set_upgrade_points(0);
     for (Upgrade* const* u = upgrades; *u; ++u)
@@ -58,6 +59,13 @@ static void place_spawns()
         place_hero(spawns.hero.x, spawns.hero.y);
     for (int i = 0; i < spawns.robots.size(); ++i)
         add_enemy(spawns.robots[i].x, spawns.robots[i].y);
+}
+
+void start_game()
+{
+    new_game();
+    new_level();
+    switch_mode(play_mode());
 }
 
 void new_level()

@@ -6,6 +6,8 @@
 // resize to the current one.
 #pragma once
 
+#include <stdint.h>
+
 class GameMode {
 public:
     // The mode becomes current; previous may be null (the first switch).
@@ -32,6 +34,13 @@ GameMode* elevator_mode();
 GameMode* upgrade_mode();
 GameMode* view_level_mode();
 
+// The state each mode keeps between updates while it is current (entering
+// it sets the state up), folded into the hash h (the game's state hash).
+uint64_t hash_game_over_state(uint64_t h);
+uint64_t hash_elevator_state(uint64_t h);
+uint64_t hash_upgrade_state(uint64_t h);
+uint64_t hash_viewer_state(uint64_t h);
+
 // Leaves the current mode and enters next at once; the current mode again
 // does nothing.
 void switch_mode(GameMode* next);
@@ -42,8 +51,12 @@ GameMode* current_mode();
 bool level_complete();
 void set_level_complete(bool complete);
 
-// Level 1, no points, every upgrade at its start value.
+// Level 1, no points, every upgrade at its start value, the hero aiming
+// right.
 void new_game();
+// A new game on its first level, in the playing mode: how the program starts
+// and how a game over restarts.
+void start_game();
 // A fresh level: level_complete cleared, robots, shots and debris dropped, a
 // new level generated into the level grid with the hero and the robots at its
 // spawns, and the voxel cache emptied. The hero's health, the level number

@@ -42,9 +42,7 @@ public:
         }
         if (!restart_released())
             return;
-        new_game();
-        new_level();
-        switch_mode(play_mode());
+        start_game();
     }
 
     void render(float seconds) override { draw_world(seconds); }
@@ -53,6 +51,11 @@ public:
 
     void resize() override { }
 };
+
+uint64_t hash_game_over_state(uint64_t h)
+{
+    return hash_value(h, gameOver.waitTime);
+}
 
 GameMode* game_over_mode()
 {

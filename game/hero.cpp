@@ -96,6 +96,12 @@ void place_hero(float x, float y)
     set_view_centre(player.camera.current);
 }
 
+void reset_hero_aim()
+{
+    player.hero.aimDirection = {1, 0, 0, 0};
+    player.hero.aimPoint = {0, 0, 0, 0};
+}
+
 Vec4 hero_position()
 {
     return player.hero.position;

@@ -52,6 +52,9 @@ const Hero& hero();
 // Puts the hero at a spawn point (x = its centre, y = its feet, depth 8) at
 // rest, and snaps the camera onto it. Health is kept.
 void place_hero(float x, float y);
+// Aims right as at the start of the program: a new game keeps nothing of the
+// last game's aim (place_hero resets the rest).
+void reset_hero_aim();
 // Moves the hero to `position` as this update's only motion (the elevator),
 // aims again and steps the camera by `seconds`.
 void set_hero_position(const Vec4& position, float seconds);

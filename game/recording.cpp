@@ -1,97 +1,104 @@
-// recording.cpp - recordings of games and the hash of the game's state.
+// recording.cpp - recordings of games, and the hashes that tie a recording to
+// the game that made it.
 #include "recording.h"
 
-#include <math.h>
+#include <errno.h>
+#include <stdarg.h>
 #include <stdio.h>
-#include <zlib.h>
+#include <string.h>
+#include <sys/stat.h>
 
 #include "../core/log.h"
 #include "../core/random.h"
 #include "../core/stream.h"
+#include "../gen/levelGen.h"
 #include "../voxel/levelGrid.h"
 #include "enemies.h"
 #include "gameMode.h"
 #include "hero.h"
+#include "rulesVersion.h"
 #include "shots.h"
 #include "upgrades.h"
 #include "world.h"
 
-static const char MAGIC[8] = {'T', 'W', 'R', 'E', 'C', 'O', 'R', 'D'};
-enum : uint8_t { TAG_UPDATE = 'U', TAG_END = 'E' };
-enum {
-    HEADER_BYTES = 8 + 4 + 8 + 4,
-    END_BYTES = 1 + 4 + 4,
-    FLUSH_BYTES = 1 << 16, // the writer's buffer goes to the file at this size
-    MAX_RECORDING_BYTES = 1 << 28,
-};
+enum { FLUSH_BYTES = 1 << 16 }; // pending bytes go to the file at this size, and at every checkpoint
 
 static struct {
-    FileOutputStream file; // open from start_recording to finish_recording
+    FileOutputStream file; // open from create_recording until finished or failed
     PathText name;
-    DynArray<uint8_t> pending; // bytes not yet written
-    uint32_t crc;              // of every byte handed to the file so far
-    int updates;
+    RecordingBytes bytes;
+    int updates;      // recorded so far
+    int saved;        // the updates up to the last checkpoint that reached the system
+    bool begun;       // the header is written; reset by create_recording
+    bool failed;      // a write failed; reset by create_recording
+    LongText failure; // why, when failed (a long name is cut)
 } writer;
 
 static struct {
     DynArray<uint8_t> bytes; // the whole file, from load_replay to close_replay
-    int at;                  // the next update's first byte
-    int updates, played;
-    uint64_t seed;
-    float seconds;
+    RecordingContents contents;
+    int at;     // the offset of the next record to play
+    int played; // updates handed out by replay_next
 } reader;
 
 // The state hash.
 
-static uint64_t hash_value(uint64_t h, const void* v, size_t size)
-{
-    return hash_bytes(v, size, h);
-}
-
-template <typename T> static uint64_t hash_of(uint64_t h, const T& v)
-{
-    return hash_value(h, &v, sizeof v);
-}
-
 static uint64_t hash_hero(uint64_t h)
 {
     const Hero& e = hero();
-    h = hash_of(h, e.position);
-    h = hash_of(h, e.previousPosition);
-    h = hash_of(h, e.aimDirection);
-    h = hash_of(h, e.aimPoint);
-    h = hash_of(h, e.body);
+    h = hash_value(h, e.position);
+    h = hash_value(h, e.previousPosition);
+    h = hash_value(h, e.aimDirection);
+    h = hash_value(h, e.aimPoint);
+    h = hash_value(h, e.body);
     const float motion[] = {e.velocityX, e.velocityY, e.legPhase, e.fireCooldown, e.invulnerable, e.exitTime};
-    h = hash_of(h, motion);
-    const int32_t rest[] = {e.health, e.facingRight, e.onGround, e.hurt};
-    return hash_of(h, rest);
+    h = hash_value(h, motion);
+    const int32_t rest[] = {e.health, e.facingRight, e.onGround, e.hurt, e.shotOwed};
+    h = hash_value(h, rest);
+    const CameraFocus& camera = camera_focus();
+    h = hash_value(h, camera.current);
+    return hash_value(h, camera.previous);
 }
 
 static uint64_t hash_robots(uint64_t h)
 {
     for (int i = 0; i < enemy_count(); ++i) {
         const Enemy& e = enemy(i);
-        h = hash_of(h, e.position);
-        h = hash_of(h, e.previousPosition);
+        h = hash_value(h, e.position);
+        h = hash_value(h, e.previousPosition);
         const float motion[] = {e.velocityX, e.velocityY};
-        h = hash_of(h, motion);
+        h = hash_value(h, motion);
         const int32_t rest[]
             = {e.health, static_cast<int32_t>(e.lastFlags), e.facingRight, e.onGround, e.dormant};
-        h = hash_of(h, rest);
+        h = hash_value(h, rest);
     }
-    return hash_of(h, enemy_count());
+    return hash_value(h, enemy_count());
 }
 
+// Shots name their owner by address, which differs from run to run; what
+// counts is whether the hero fired it.
 static uint64_t hash_shots(uint64_t h)
 {
     for (int i = 0; i < shot_count(); ++i) {
         const Shot& s = shot(i);
-        h = hash_of(h, s.position);
-        h = hash_of(h, s.velocity);
-        const uint32_t rest[] = {s.colour, s.flags};
-        h = hash_of(h, rest);
+        h = hash_value(h, s.position);
+        h = hash_value(h, s.velocity);
+        const uint32_t rest[] = {s.colour, s.flags, s.owner == &hero()};
+        h = hash_value(h, rest);
     }
-    return hash_of(h, shot_count());
+    return hash_value(h, shot_count());
+}
+
+static uint64_t hash_debris(uint64_t h)
+{
+    for (int i = 0; i < debris_count(); ++i) {
+        const Debris& d = debris(i);
+        h = hash_value(h, d.position);
+        h = hash_value(h, d.velocity);
+        h = hash_value(h, d.colour);
+        h = hash_value(h, d.lifetime);
+    }
+    return hash_value(h, debris_count());
 }
 
 // The mode as its place in a fixed list (the instances' addresses differ from run to run).
@@ -107,89 +114,95 @@ static int32_t mode_number()
 
 uint64_t game_state_hash()
 {
-    uint64_t h = level_grid_hash();
+    uint64_t h = hash_block(level_grid(), LEVEL_GRID_BYTES);
     h = hash_hero(h);
     h = hash_robots(h);
     h = hash_shots(h);
-    const int32_t game[]
-        = {level_number(), upgrade_points(), wall_radius(), mode_number(), level_complete(), debris_count()};
-    h = hash_of(h, game);
-    h = hash_of(h, fire_rate());
-    return hash_of(h, rng_state());
+    h = hash_debris(h);
+    const int32_t game[] = {level_number(), upgrade_points(), wall_radius(), mode_number(), level_complete()};
+    h = hash_value(h, game);
+    h = hash_value(h, fire_rate());
+    // A mode's own state is set up when it is entered: only the current one's counts.
+    GameMode* mode = current_mode();
+    if (mode == game_over_mode())
+        h = hash_game_over_state(h);
+    if (mode == elevator_mode())
+        h = hash_elevator_state(h);
+    if (mode == upgrade_mode())
+        h = hash_upgrade_state(h);
+    if (mode == view_level_mode())
+        h = hash_viewer_state(h);
+    return hash_value(h, rng_state());
+}
+
+uint64_t game_data_hash()
+{
+    const Vec4 boxes[] = {HERO_BOX_LO, HERO_BOX_HI, ENEMY_BOX_LO, ENEMY_BOX_HI};
+    return hash_value(level_data_hash(), boxes);
+}
+
+// A message into a fixed buffer; one cut short by a long file name ends
+// with "..." so that nobody takes it for whole.
+template <int BS> static void format_message(FixedText<BS>& out, const char* format, ...) ZU_PRINTF(2, 3);
+template <int BS> static void format_message(FixedText<BS>& out, const char* format, ...)
+{
+    va_list args;
+    va_start(args, format);
+    int n = vsnprintf(out.s, BS, format, args);
+    va_end(args);
+    if (n >= BS)
+        memcpy(out.s + BS - 4, "...", 4);
 }
 
 // Writing.
 
-static void put_bytes(const void* data, int size)
+// Ends a recording that can't be written: closed, marked failed, the reason kept.
+static void fail_recording(const char* what, const char* reason)
 {
-    writer.pending.insert(writer.pending.size(), static_cast<const uint8_t*>(data), size);
+    format_message(writer.failure, "can't %s '%s': %s", what, writer.name.s, reason);
+    writer.file.close();
+    writer.bytes.pending.free_all();
+    writer.failed = true;
 }
 
-static void put_u8(uint8_t v)
-{
-    put_bytes(&v, 1);
-}
-
-static void put_u16(uint16_t v)
-{
-    const uint8_t b[2] = {static_cast<uint8_t>(v), static_cast<uint8_t>(v >> 8)};
-    put_bytes(b, 2);
-}
-
-static void put_u32(uint32_t v)
-{
-    const uint8_t b[4] = {static_cast<uint8_t>(v), static_cast<uint8_t>(v >> 8),
-        static_cast<uint8_t>(v >> 16), static_cast<uint8_t>(v >> 24)};
-    put_bytes(b, 4);
-}
-
-static void put_u64(uint64_t v)
-{
-    put_u32(static_cast<uint32_t>(v));
-    put_u32(static_cast<uint32_t>(v >> 32));
-}
-
-static void put_f32(float v)
-{
-    uint32_t bits;
-    memcpy(&bits, &v, 4);
-    put_u32(bits);
-}
-
-// Hands the pending bytes to the file; false (logged, recording ended) when
-// they can't be written.
-static bool flush_pending()
+// Hands the pending bytes to the file and, when `flush`, on to the system;
+// false when that failed (the recording then ended).
+static bool write_pending(bool flush)
 {
     try {
-        writer.file.write(writer.pending.data(), writer.pending.size());
-    } catch (const OutputStream::Exception& e) {
-        log_message("recording stopped: can't write '%s': %s", writer.name.s, e.message.s);
-        writer.file.close();
-        writer.pending.clear();
+        writer.file.write(writer.bytes.pending.data(), writer.bytes.pending.size());
+        if (flush)
+            writer.file.flush();
+    } catch (const OutputStream::Exception&) {
+        fail_recording("write", strerror(errno));
         return false;
     }
-    writer.crc = static_cast<uint32_t>(
-        crc32(writer.crc, writer.pending.data(), static_cast<uInt>(writer.pending.size())));
-    writer.pending.clear();
+    pending_bytes_written(writer.bytes);
     return true;
 }
 
-bool start_recording(const char* file, uint64_t seed, float update_seconds)
+bool create_recording(const char* file, LongText& why)
 {
     ASSERT(!writer.file.is_open());
+    writer.failed = false;
+    writer.failure.s[0] = 0;
     if (!writer.file.open(file, "wb")) {
-        log_message("can't create the recording '%s'", file);
+        copy_text(why, strerror(errno));
         return false;
     }
     copy_text(writer.name, file);
-    writer.pending.clear();
-    writer.crc = static_cast<uint32_t>(crc32(0, nullptr, 0));
-    writer.updates = 0;
-    put_bytes(MAGIC, 8);
-    put_u32(RECORDING_VERSION);
-    put_u64(seed);
-    put_f32(update_seconds);
-    return flush_pending();
+    writer.updates = writer.saved = 0;
+    writer.begun = false;
+    return true;
+}
+
+bool begin_recording(uint64_t seed, float update_seconds)
+{
+    ASSERT(recording());
+    put_recording_header(writer.bytes, {RULES_VERSION, game_data_hash(), seed, update_seconds});
+    put_checkpoint_record(writer.bytes, 0, game_state_hash(), false);
+    writer.begun = true;
+    return write_pending(true);
 }
 
 bool recording()
@@ -201,124 +214,66 @@ void record_update(const UpdateInput& in)
 {
     if (!recording())
         return;
-    put_u8(TAG_UPDATE);
-    put_u16(in.down);
-    put_u16(in.pressed);
-    put_u16(in.released);
-    put_f32(in.aimX);
-    put_f32(in.aimY);
-    put_u16(static_cast<uint16_t>(in.panX));
-    put_u16(static_cast<uint16_t>(in.panY));
-    put_u16(static_cast<uint16_t>(in.woken.size()));
-    for (uint16_t i : in.woken)
-        put_u16(i);
-    put_u16(static_cast<uint16_t>(in.commands.size()));
-    for (int32_t c : in.commands)
-        put_u32(static_cast<uint32_t>(c));
+    put_update_record(writer.bytes, in);
     ++writer.updates;
-    if (writer.pending.size() >= FLUSH_BYTES)
-        flush_pending();
+    bool checkpoint = writer.updates % RECORDING_CHECKPOINT_UPDATES == 0;
+    if (checkpoint)
+        put_checkpoint_record(writer.bytes, writer.updates, game_state_hash(), false);
+    if (!checkpoint && writer.bytes.pending.size() < FLUSH_BYTES)
+        return;
+    if (!write_pending(checkpoint))
+        log_message("recording stopped: %s; it holds the first %d updates", writer.failure.s, writer.saved);
+    else if (checkpoint)
+        writer.saved = writer.updates;
 }
 
-int finish_recording()
+bool finish_recording(int* updates)
 {
-    if (!recording())
-        return 0;
-    put_u8(TAG_END);
-    put_u32(static_cast<uint32_t>(writer.updates));
-    if (!flush_pending())
-        return 0;
-    put_u32(writer.crc);
-    if (!flush_pending())
-        return 0;
-    writer.file.close();
-    writer.pending.free_all();
-    return writer.updates;
+    if (recording() && !writer.begun) {
+        fail_recording("begin", "the game ended before it started");
+    }
+    if (recording()) {
+        put_checkpoint_record(writer.bytes, writer.updates, game_state_hash(), true);
+        if (write_pending(false) && writer.file.close())
+            writer.saved = writer.updates;
+        else if (!writer.failed)
+            fail_recording("finish", strerror(errno));
+        writer.bytes.pending.free_all();
+    }
+    *updates = writer.saved;
+    return !writer.failed;
+}
+
+const char* recording_failure()
+{
+    return writer.failure.s;
+}
+
+bool recording_failed()
+{
+    return writer.failed;
 }
 
 // Reading.
 
-// A bounds-checked walk over the loaded bytes.
-struct Cursor {
-    const uint8_t* p;
-    int left;
-    bool ok = true;
-
-    const uint8_t* take(int n)
-    {
-        if (!ok || left < n) {
-            ok = false;
-            return nullptr;
-        }
-        const uint8_t* at = p;
-        p += n;
-        left -= n;
-        return at;
-    }
-    uint8_t u8()
-    {
-        const uint8_t* b = take(1);
-        return b ? b[0] : 0;
-    }
-    uint16_t u16()
-    {
-        const uint8_t* b = take(2);
-        return b ? static_cast<uint16_t>(b[0] | b[1] << 8) : 0;
-    }
-    uint32_t u32()
-    {
-        const uint8_t* b = take(4);
-        return b ? static_cast<uint32_t>(b[0] | b[1] << 8 | b[2] << 16 | static_cast<uint32_t>(b[3]) << 24)
-                 : 0;
-    }
-    float f32()
-    {
-        uint32_t bits = u32();
-        float v;
-        memcpy(&v, &bits, 4);
-        return v;
-    }
-};
-
-// Reads one update's input at the cursor into `in` (when not null); false
-// when the record is cut short or holds what no game writes.
-static bool read_update(Cursor& c, UpdateInput* in)
-{
-    uint16_t keys[3] = {c.u16(), c.u16(), c.u16()};
-    float aim[2] = {c.f32(), c.f32()};
-    int16_t pan[2] = {static_cast<int16_t>(c.u16()), static_cast<int16_t>(c.u16())};
-    if (!c.ok || ((keys[0] | keys[1] | keys[2]) & ~GAME_KEY_BITS) || !isfinite(aim[0]) || !isfinite(aim[1]))
-        return false;
-    int woken = c.u16();
-    const uint8_t* w = c.take(2 * woken);
-    int commands = c.u16();
-    const uint8_t* k = c.take(4 * commands);
-    if (!c.ok || !in)
-        return c.ok;
-    in->down = keys[0];
-    in->pressed = keys[1];
-    in->released = keys[2];
-    in->aimX = aim[0];
-    in->aimY = aim[1];
-    in->panX = pan[0];
-    in->panY = pan[1];
-    for (int i = 0; i < woken; ++i)
-        in->woken.push(static_cast<uint16_t>(w[2 * i] | w[2 * i + 1] << 8));
-    Cursor kc = {k, 4 * commands};
-    for (int i = 0; i < commands; ++i)
-        in->commands.push(static_cast<int32_t>(kc.u32()));
-    return true;
-}
-
 static bool refuse(LongText& error, const char* file, const char* why)
 {
-    snprintf(error.s, sizeof error.s, "the recording '%s' %s", file, why);
+    format_message(error, "the recording '%s' %s", file, why);
     close_replay();
     return false;
 }
 
+// The whole file into reader.bytes. Only a regular file is opened: a folder
+// can't be read, and opening a pipe would wait for a writer.
 static bool read_file(const char* file, LongText& error)
 {
+    struct stat info;
+    if (stat(file, &info) != 0)
+        return refuse(error, file, "can't be opened");
+    if (!S_ISREG(info.st_mode))
+        return refuse(error, file, "is not a file");
+    if (info.st_size > MAX_RECORDING_BYTES)
+        return refuse(error, file, "is too large to be a recording");
     FileInputStream in;
     if (!in.open(file, "rb"))
         return refuse(error, file, "can't be opened");
@@ -339,63 +294,27 @@ bool load_replay(const char* file, LongText& error)
     close_replay();
     if (!read_file(file, error))
         return false;
-    Cursor c = {reader.bytes.data(), reader.bytes.size()};
-    const uint8_t* magic = c.take(8);
-    if (!magic || memcmp(magic, MAGIC, 8) != 0)
-        return refuse(error, file, "is not a TARNWICK recording");
-    uint32_t version = c.u32();
-    if (!c.ok)
-        return refuse(error, file, "is truncated");
-    if (version != RECORDING_VERSION) {
-        char why[128];
-        snprintf(why, sizeof why,
-            "was made by version %u of the recording format; this game plays version %d", version,
-            RECORDING_VERSION);
-        return refuse(error, file, why);
-    }
-    reader.seed = c.u32();
-    reader.seed |= static_cast<uint64_t>(c.u32()) << 32;
-    reader.seconds = c.f32();
-    reader.at = HEADER_BYTES;
-    int updates = 0;
-    for (;;) {
-        uint8_t tag = c.u8();
-        if (!c.ok)
-            return refuse(error, file, "is truncated");
-        if (tag == TAG_END)
-            break;
-        if (tag != TAG_UPDATE || !read_update(c, nullptr))
-            return refuse(error, file, c.ok ? "is damaged" : "is truncated");
-        ++updates;
-    }
-    uint32_t count = c.u32();
-    int checked = reader.bytes.size() - c.left;
-    uint32_t crc = c.u32();
-    if (!c.ok)
-        return refuse(error, file, "is truncated");
-    if (c.left != 0 || count != static_cast<uint32_t>(updates)
-        || crc != static_cast<uint32_t>(crc32(0, reader.bytes.data(), static_cast<uInt>(checked))))
-        return refuse(error, file, "is damaged (its checksum or length does not match)");
-    if (!(reader.seconds > 0 && reader.seconds <= 1))
-        return refuse(error, file, "is damaged (its update length is not a time)");
-    reader.updates = updates;
+    LongText why;
+    if (!parse_recording(reader.bytes.data(), reader.bytes.size(), reader.contents, why))
+        return refuse(error, file, why.s);
+    reader.at = reader.contents.firstRecord;
     reader.played = 0;
     return true;
 }
 
-uint64_t replay_seed()
+const RecordingHeader& replay_header()
 {
-    return reader.seed;
+    return reader.contents.header;
 }
 
-float replay_update_seconds()
+bool replay_complete()
 {
-    return reader.seconds;
+    return reader.contents.complete;
 }
 
 int replay_updates()
 {
-    return reader.updates;
+    return reader.contents.updates;
 }
 
 int replay_position()
@@ -405,20 +324,29 @@ int replay_position()
 
 bool replay_next(UpdateInput& in)
 {
-    if (reader.played >= reader.updates)
+    if (reader.played >= reader.contents.updates)
         return false;
-    Cursor c = {reader.bytes.data() + reader.at, reader.bytes.size() - reader.at};
-    uint8_t tag = c.u8();
-    ASSERT(tag == TAG_UPDATE);
-    bool ok = read_update(c, &in);
-    ASSERT(ok);
-    reader.at = reader.bytes.size() - c.left;
+    bool read = next_update_record(reader.bytes.data(), reader.contents.playableEnd, &reader.at, in);
+    ASSERT(read);
     ++reader.played;
     return true;
+}
+
+bool replay_checkpoint(int updates, uint64_t* state_hash)
+{
+    for (const RecordingCheckpoint& c : reader.contents.checkpoints)
+        if (c.updates == updates) {
+            *state_hash = c.stateHash;
+            return true;
+        }
+    return false;
 }
 
 void close_replay()
 {
     reader.bytes.free_all();
-    reader.at = reader.updates = reader.played = 0;
+    reader.contents.checkpoints.free_all();
+    reader.contents.updates = 0;
+    reader.contents.complete = false;
+    reader.at = reader.played = 0;
 }

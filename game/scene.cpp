@@ -21,6 +21,7 @@
 #include "gameHooks.h"
 #include "gameMode.h"
 #include "hero.h"
+#include "playback.h"
 #include "shots.h"
 #include "updateInput.h"
 #include "upgradeMode.h"
@@ -140,9 +141,8 @@ void game_init()
     load_hero_sprites();
     load_enemy_sprites();
     register_gui_behaviours();
-    new_game();
-    new_level();
-    switch_mode(play_mode());
+    start_game();
+    begin_playback();
 }
 
 void game_shutdown()
@@ -188,24 +188,23 @@ static void handle_keys()
         set_level_complete(true);
 }
 
+Vec4 player_aim_point()
+{
+    scene.padAiming = take_pad_aim(&scene.padAimX, &scene.padAimY);
+    return scene.padAiming ? stick_aim_point(hero_position(), scene.padAimX, scene.padAimY) : aim_point();
+}
+
 void game_update(float seconds)
 {
-    begin_update_input();
-    UpdateInput& in = update_input();
+    // The view the update aims through: the one the last frame showed.
+    Matrix view;
+    scene.updateEye = eye_for(scene.viewCentre, &view);
+    multiply_matrices(view, scene.projection, &scene.updateViewProjection);
+    const UpdateInput& in = begin_update_input();
     // The robots that frames showed wake before anything else changes the list.
     if (!wake_robots(in.woken))
         fatal_error("the update's input wakes a robot that the level does not have");
     handle_keys();
-    Matrix view;
-    scene.updateEye = eye_for(scene.viewCentre, &view);
-    multiply_matrices(view, scene.projection, &scene.updateViewProjection);
-    if (in.fromPlayer) {
-        scene.padAiming = take_pad_aim(&scene.padAimX, &scene.padAimY);
-        Vec4 aim
-            = scene.padAiming ? stick_aim_point(hero_position(), scene.padAimX, scene.padAimY) : aim_point();
-        in.aimX = aim.x;
-        in.aimY = aim.y;
-    }
     if (GameMode* mode = current_mode())
         mode->update(seconds);
     end_update_input();

@@ -27,6 +27,9 @@ void camera_interpolate(float t);
 // pixel) and its view * projection, for mapping the mouse into the level.
 Vec4 update_eye();
 Matrix update_view_projection();
+// The aim point the player gives this update: where the pad's right stick
+// points while it aims, else the level point under the mouse cursor.
+Vec4 player_aim_point();
 
 // The debug switch toggled by F4: collision shapes drawn over the world.
 bool debug_shapes_on();

@@ -4,6 +4,8 @@
 #include "../core/display.h"
 #include "../core/input.h"
 #include "enemies.h"
+#include "scene.h"
+#include "upgradeMode.h"
 
 const int GAME_KEYS[GAME_KEY_COUNT] = {'A', 'D', 'W', VK_LEFT, VK_RIGHT, VK_UP, VK_SPACE, VK_RETURN,
     VK_ESCAPE, VK_F3, VK_F4, VK_F5, VK_LBUTTON, VK_RBUTTON};
@@ -46,7 +48,7 @@ uint16_t game_key_bit(int vk)
     return 0;
 }
 
-UpdateInput& update_input()
+const UpdateInput& update_input()
 {
     return input.record;
 }
@@ -93,11 +95,9 @@ static int16_t pixels(float v)
     return static_cast<int16_t>(v < -32768 ? -32768 : v > 32767 ? 32767 : v);
 }
 
-void begin_update_input()
+// Fills the record from the player's keys, pad, mouse and the upgrade screen.
+static void capture_player_input(UpdateInput& r)
 {
-    if (input.scripted)
-        return;
-    UpdateInput& r = input.record;
     clear_record(r);
     r.fromPlayer = true;
     r.down = key_set(is_key_down) | pad_key_set(is_key_down);
@@ -108,6 +108,9 @@ void begin_update_input()
     if (!window_active())
         for (int vk : FLOW_KEYS)
             r.pressed &= static_cast<uint16_t>(~game_key_bit(vk));
+    Vec4 aim = player_aim_point();
+    r.aimX = aim.x;
+    r.aimY = aim.y;
     float mx, my, sx, sy;
     mouse_pos(&mx, &my);
     pad_left_stick(&sx, &sy);
@@ -116,6 +119,14 @@ void begin_update_input()
     for (uint16_t i : input.sights)
         r.woken.push(i);
     input.sights.clear();
+    take_upgrade_screen_commands(r.commands);
+}
+
+const UpdateInput& begin_update_input()
+{
+    if (!input.scripted)
+        capture_player_input(input.record);
+    return input.record;
 }
 
 void end_update_input()

@@ -4,9 +4,8 @@
 // one UpdateInput record: the keys the game reads, the aim point in the
 // level, the mouse offset the level viewer pans by, the robots that frames
 // showed since the last update and the upgrade screen's commands. A record
-// comes from the player (captured as the update starts, its aim point and
-// commands filled in as the update runs), or is scripted by a recording or a
-// program playing the game; so one seed and the records give one game,
+// is captured whole from the player as the update starts, or scripted by a
+// recording or a program playing the game; so one seed and the records give one game,
 // however the frames fell between the updates.
 #pragma once
 
@@ -30,24 +29,26 @@ struct UpdateInput {
     int16_t panY;               // in pixels, x to the right, y up (the level viewer)
     DynArray<uint16_t> woken;   // robots that frames showed, by list index
     DynArray<int32_t> commands; // the upgrade screen's commands, in order
-    bool fromPlayer;            // captured: the aim point and the commands come as the update runs
+    bool fromPlayer;            // captured from the player (who also sees the cursor put back)
 };
 
 // The bit of a key in a record's key sets; the key must be one of GAME_KEYS.
 uint16_t game_key_bit(int vk);
 
 // The record of the update that runs, or of the last one after it ran.
-UpdateInput& update_input();
+const UpdateInput& update_input();
 // Empties the record for a script to fill before the next update, which then
 // takes it instead of the player's input. Sightings of frames since the last
 // update are dropped: the script names the robots to wake.
 UpdateInput& scripted_update_input();
-// At the start of an update: unless a script filled the record, captures it
-// from the player (keys held and pressed, with the pad's buttons and sticks
-// as the game keys they stand for, the flow keys only while the window is
-// active, the viewer's mouse offset plus the left stick's pan, the robots
-// frames showed).
-void begin_update_input();
+// The one place an update's record is made, as the update starts: unless a
+// script filled it, it is captured whole from the player (the keys held and
+// pressed, with the pad's buttons and sticks as the game keys they stand
+// for, the flow keys only while the window is active; the aim point; the
+// viewer's mouse offset plus the left stick's pan; the robots frames showed;
+// the upgrade screen's commands from its clicks). The update reads nothing
+// else from outside the game.
+const UpdateInput& begin_update_input();
 // At the end of an update: the next one again takes the player's input
 // unless a script fills the record.
 void end_update_input();

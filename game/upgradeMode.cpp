@@ -21,7 +21,7 @@ static const uint32_t DARK_RED = 0xff880000; // rows the points left do not cove
 
 static struct {
     GuiScreen* screen;                  // created by enter; deleted when the mode is left
-    bool handlingInput;                 // inside the screen's process_input, in update
+    DynArray<int32_t>* taken;           // where the screen's commands go while it takes input
     int pendingPoints;                  // the points left while choosing; set by enter
     DynArray<Upgrade*> offered;         // rebuilt by enter
     DynArray<int32_t> chosen;           // 0 or 1 per offered upgrade; zeroed by enter
@@ -175,33 +175,14 @@ public:
         ui.hovered = ui.focused = nullptr;
     }
 
-    // GO! switches the mode from inside the screen's event handling, where
-    // the tree must live on: then update deletes the screen afterwards.
-    void leave(GameMode*) override
-    {
-        if (!ui.handlingInput)
-            delete_screen();
-    }
+    void leave(GameMode*) override { delete_screen(); }
 
-    // The player's clicks become commands through the screen, which the
-    // update's input keeps; scripted commands run without it.
+    // The commands of the update's input, the player's clicks or a script's,
+    // run in order.
     void update(float) override
     {
-        if (!ui.screen)
-            return;
-        ui.handlingInput = true;
-        const UpdateInput& in = update_input();
-        if (in.fromPlayer)
-            ui.screen->process_input();
-        else
-            for (int32_t command : in.commands)
-                run_command(command);
-        ui.handlingInput = false;
-        if (current_mode() != this) {
-            delete_screen();
-            return;
-        }
-        hover_sound();
+        for (int32_t command : update_input().commands)
+            run_command(command);
     }
 
     void render(float) override { }
@@ -218,12 +199,12 @@ public:
             ui.screen->relayout();
     }
 
-    // Every command counts as handled, and the update's input keeps it.
+    // Every command counts as handled; the update's input keeps it for the
+    // update to run.
     int32_t handle(GuiEvent* event, GuiElement*, int) override
     {
-        int command = static_cast<GuiCommandEvent*>(event)->command;
-        update_input().commands.push(command);
-        run_command(command);
+        if (ui.taken)
+            ui.taken->push(static_cast<GuiCommandEvent*>(event)->command);
         return 1;
     }
 
@@ -252,6 +233,24 @@ public:
     void attach(GuiElement*) override { }
     void detach(GuiElement*) override { }
 };
+
+void take_upgrade_screen_commands(DynArray<int32_t>& commands)
+{
+    if (!ui.screen || current_mode() != upgrade_mode())
+        return;
+    ui.taken = &commands;
+    ui.screen->process_input();
+    ui.taken = nullptr;
+    hover_sound();
+}
+
+// The choices so far; what is offered follows from the points and upgrades.
+uint64_t hash_upgrade_state(uint64_t h)
+{
+    h = hash_value(h, ui.pendingPoints);
+    h = hash_bytes(ui.chosen.data(), sizeof(int32_t) * static_cast<size_t>(ui.chosen.size()), h);
+    return hash_value(h, ui.offered.size());
+}
 
 GameMode* upgrade_mode()
 {

@@ -4,7 +4,8 @@
 // upgrade on offer (affordable and available when the screen opened) with
 // its cost and "+" and "-" buttons; GO! buys what was chosen and starts the
 // next level. The screen is a GUI tree owned by the upgrade mode from its
-// entry until the update in which GO! was pressed.
+// entry until the update in which GO! was pressed. Its buttons make commands
+// into the update's input, which the update runs.
 #pragma once
 
 #include "../kiln/gui.h"
@@ -19,3 +20,7 @@ GuiElement* build_upgrade_screen();
 void refresh_upgrade_screen();
 // The screen while the upgrade mode owns one, else null.
 GuiScreen* upgrade_screen();
+// The player's clicks and pad presses on the screen since the last update,
+// appended as commands for the update to run; none while the mode is not
+// current. Part of capturing the player's input (updateInput.h).
+void take_upgrade_screen_commands(DynArray<int32_t>& commands);

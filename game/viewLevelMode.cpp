@@ -31,6 +31,12 @@ public:
     void render(float seconds) override { draw_world(seconds); }
     void render_overlay(float) override;
     void resize() override { }
+    uint64_t hash_state(uint64_t h) const
+    {
+        h = hash_value(h, view);
+        h = hash_value(h, saved);
+        return hash_value(h, static_cast<int32_t>(started));
+    }
 
 private:
     Vec4 view;    // the viewed spot; only x and y change
@@ -66,8 +72,14 @@ void ViewLevelMode::render_overlay(float)
     font_draw_text(text.s, -1, 0, 0, -1, -1, TEXT_COLOUR);
 }
 
+static ViewLevelMode viewer;
+
 GameMode* view_level_mode()
 {
-    static ViewLevelMode mode;
-    return &mode;
+    return &viewer;
+}
+
+uint64_t hash_viewer_state(uint64_t h)
+{
+    return viewer.hash_state(h);
 }

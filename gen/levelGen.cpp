@@ -28,11 +28,34 @@ static void build_level(const LevelGenTemplate&, int, int);
 // The root record: its placing operation is the whole run.
 static const LevelGenTemplate ROOT_TEMPLATE = {build_level, 1, 1, nullptr, 0};
 
+static uint64_t data_hash; // of the level data; set by load_level_data
+
+// Hashed after the tile groups are set up, which adjust some tiles once per load.
+static uint64_t hash_level_data()
+{
+    uint64_t h = hash_bytes(palette_colors(), LEVEL_PALETTE_SIZE * sizeof(uint32_t));
+    for (int i = 0; i < level_tile_count(); ++i) {
+        const LevelTile& t = *level_tile(i);
+        const int16_t shape[] = {static_cast<int16_t>(t.nx), static_cast<int16_t>(t.ny),
+            static_cast<int16_t>(t.nz), t.dx, t.dy, t.dz};
+        h = hash_value(h, shape);
+        h = hash_bytes(t.name, strlen(t.name) + 1, h);
+        h = hash_block(t.voxels, static_cast<size_t>(t.nx) * t.ny * t.nz, h);
+    }
+    return hash_value(h, level_tile_count());
+}
+
 void load_level_data()
 {
     load_level_palette("level.pal", palette_colors(), LEVEL_PALETTE_SIZE);
     load_level_tiles("tiles.bin");
     load_tile_groups();
+    data_hash = hash_level_data();
+}
+
+uint64_t level_data_hash()
+{
+    return data_hash;
 }
 
 void free_level_data()

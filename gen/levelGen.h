@@ -11,6 +11,10 @@ struct LevelGenTemplate;
 void load_level_data();
 // Frees what load_level_data loaded; safe when nothing is loaded.
 void free_level_data();
+// A hash of the level data as load_level_data left it: every tile (size,
+// offset, name and voxels) and the palette's colours. Levels generated from
+// one seed are the same wherever this is the same.
+uint64_t level_data_hash();
 
 // Clears the room map, the level grid and the spawns and builds a new level
 // into them. The tile library and the tile groups must be loaded.

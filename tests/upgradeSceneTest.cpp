@@ -14,6 +14,7 @@
 #include "game/gameMode.h"
 #include "game/hero.h"
 #include "game/scene.h"
+#include "game/updateInput.h"
 #include "game/upgradeMode.h"
 #include "game/upgrades.h"
 #include "guiSearch.h"
@@ -69,9 +70,8 @@ TEST_P(UpgradeScene, BannerRowsAndButtonsStandWhereTheLayoutPutsThem)
     GuiScreen* screen = upgrade_screen();
     ASSERT_NE(screen, nullptr);
     GuiElement* root = screen->root;
-    GuiElement* firePlus = with_command(root, UPGRADE_PLUS + 2);
-    GuiCommandEvent choose(UPGRADE_PLUS + 2, firePlus);
-    route_event(&choose, firePlus, ROUTE_BUBBLE, nullptr);
+    scripted_update_input().commands.push(UPGRADE_PLUS + 2);
+    game_update(0.05f);
 
     std::vector<uint32_t> picture = draw();
     std::string name = "upgrade-screen-" + std::to_string(width) + "x" + std::to_string(height) + ".png";
@@ -196,9 +196,7 @@ TEST_P(UpgradeScene, TheElevatorAndGameOverOnScreen)
 
     while (current_mode() == elevator_mode())
         game_update(0.05f);
-    GuiElement* go = with_command(upgrade_screen()->root, UPGRADE_GO);
-    GuiCommandEvent click(UPGRADE_GO, go);
-    route_event(&click, go, ROUTE_BUBBLE, nullptr);
+    scripted_update_input().commands.push(UPGRADE_GO);
     game_update(0.05f);
     set_hero_health(0);
     game_update(0.05f);

@@ -6,6 +6,7 @@
 #include "core/windowInput.h"
 #include "deathTest.h"
 #include "game/hero.h"
+#include "game/updateInput.h"
 #include "game/upgradeMode.h"
 #include "game/upgrades.h"
 #include "game/world.h"
@@ -195,10 +196,10 @@ TEST_F(UpgradeScreen, GoWithNothingChosenKeepsAllPoints)
 TEST_F(UpgradeScreen, UnknownCommandsChangeNothing)
 {
     open(5);
-    for (int command : {0, 8, 9, 16, 17, -3}) {
-        GuiCommandEvent stray(command, root());
-        EXPECT_EQ(route_event(&stray, root(), ROUTE_BUBBLE, nullptr), 1);
-    }
+    UpdateInput& in = scripted_update_input();
+    for (int command : {0, 8, 9, 16, 17, -3})
+        in.commands.push(command);
+    step();
     EXPECT_EQ(points_text(), "05");
     EXPECT_EQ(current_mode(), upgrade_mode());
 }

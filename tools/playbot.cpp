@@ -1,18 +1,22 @@
 // playbot.cpp - plays generated levels headless, with no window and no GPU.
 //
-//   playbot [--seeds A-B | --seeds N] [--record DIR] [--max-updates N]
+//   playbot [--seeds A-B | --seeds N] [--levels K] [--record DIR] [--max-updates N]
 //
 // For each seed the game starts as the real one does (new game, first level,
 // playing mode) and the bot plays it through the same per-update input a
-// player gives: the run, jump and fire keys and an aim point, with robots
-// woken as a 1280 x 720 window's frames would wake them. It plans a route
+// player gives, update by update through the game's own playback step: the
+// run, jump and fire keys and an aim point, with robots woken as a
+// 1280 x 720 window's frames would wake them. It plans a route
 // over the level by trying runs and jumps with the hero's own motion step
 // (robots aside), follows it update by update through game_update, plans
 // again whenever the world pushed it off course, tunnels through
 // destructible walls that block the way and shoots robots that come close.
-// One line per level (seed, finished or not, updates, hearts lost, shots),
-// then "finished %d of %d" and the median updates of the finished levels.
-// --record DIR writes each game as DIR/seedN.rec for "game -replay".
+// With --levels K it plays K levels in a row: after each it rides the
+// elevator and on the upgrade screen chooses every upgrade it can afford,
+// first row first, and presses GO!. One line per game (seed, finished or
+// not, updates, hearts lost, shots, robots destroyed), then "finished %d of
+// %d" and the median updates of the finished games. --record DIR writes each
+// game as DIR/seedN.rec for "game -replay".
 #include <math.h>
 #include <stdio.h>
 #include <stdlib.h>
@@ -25,6 +29,7 @@
 
 #include "core/input.h"
 #include "core/log.h"
+#include "core/numbers.h"
 #include "core/paths.h"
 #include "core/random.h"
 #include "core/timer.h"
@@ -32,16 +37,18 @@
 #include "game/gameHooks.h"
 #include "game/gameMode.h"
 #include "game/hero.h"
+#include "game/playback.h"
 #include "game/recording.h"
 #include "game/scene.h"
 #include "game/updateInput.h"
+#include "game/upgradeMode.h"
 #include "game/world.h"
 #include "gen/levelGen.h"
 #include "voxel/levelGrid.h"
 
 namespace {
 
-const char USAGE[] = "usage: playbot [--seeds A-B | --seeds N] [--record DIR] [--max-updates N]";
+const char USAGE[] = "usage: playbot [--seeds A-B | --seeds N] [--levels K] [--record DIR] [--max-updates N]";
 const float UPDATE_SECONDS = 0.05f;
 // The window whose frames wake the robots: 1280 x 720 at 6 pixels per voxel.
 const int VIEW_WIDTH = 1280, VIEW_HEIGHT = 720, VIEW_SCALE = 6;
@@ -60,17 +67,31 @@ const int MAX_FRUITLESS_PLANS = 8; // plans in a row that bring the hero no fart
 
 struct Options {
     uint64_t first = 1, last = 1;
+    int levels = 1;
     const char* recordDir = nullptr;
     int maxUpdates = 12000;
 };
 
-uint64_t number(const char* text, const char* what)
+// "A-B" or "N", each a seed as every program reads one.
+void parse_seeds(const char* value, Options& o)
 {
-    char* end = nullptr;
-    unsigned long long v = strtoull(text, &end, 10);
-    if (!*text || *end || text[0] == '-')
-        fatal_error("'%s' is not a valid value for %s\n%s", text, what, USAGE);
-    return v;
+    const char* dash = strchr(value, '-');
+    if (!dash) {
+        o.first = o.last = number_argument("--seeds", value, UINT64_MAX);
+        return;
+    }
+    char first[32] = {};
+    size_t length = static_cast<size_t>(dash - value);
+    bool fits = length < sizeof first;
+    if (fits)
+        memcpy(first, value, length);
+    if (!fits || !parse_whole_number(first, UINT64_MAX, &o.first)
+        || !parse_whole_number(dash + 1, UINT64_MAX, &o.last))
+        fatal_error(
+            "--seeds needs a seed or a range A-B of seeds, whole numbers from 0 to %llu, not '%s'\n%s",
+            static_cast<unsigned long long>(UINT64_MAX), value, USAGE);
+    if (o.last < o.first)
+        fatal_error("--seeds %s runs backwards\n%s", value, USAGE);
 }
 
 Options parse_options(int argc, char** argv)
@@ -80,25 +101,20 @@ Options parse_options(int argc, char** argv)
         const char* value = i + 1 < argc ? argv[i + 1] : nullptr;
         if (!value)
             fatal_error("%s needs a value\n%s", argv[i], USAGE);
-        if (strcmp(argv[i], "--seeds") == 0) {
-            char text[64];
-            snprintf(text, sizeof text, "%s", value);
-            char* dash = strchr(text, '-');
-            if (dash)
-                *dash = 0;
-            o.first = number(text, "--seeds");
-            o.last = dash ? number(dash + 1, "--seeds") : o.first;
-            if (o.last < o.first)
-                fatal_error("--seeds %s runs backwards\n%s", value, USAGE);
-        } else if (strcmp(argv[i], "--record") == 0) {
+        if (strcmp(argv[i], "--seeds") == 0)
+            parse_seeds(value, o);
+        else if (strcmp(argv[i], "--record") == 0)
             o.recordDir = value;
-        } else if (strcmp(argv[i], "--max-updates") == 0) {
-            o.maxUpdates = static_cast<int>(number(value, "--max-updates"));
-        } else {
+        else if (strcmp(argv[i], "--max-updates") == 0)
+            o.maxUpdates = static_cast<int>(number_argument(argv[i], value, INT32_MAX));
+        else if (strcmp(argv[i], "--levels") == 0)
+            o.levels = static_cast<int>(number_argument(argv[i], value, 1000));
+        else
             fatal_error("unknown argument '%s'\n%s", argv[i], USAGE);
-        }
         ++i;
     }
+    if (o.levels < 1)
+        fatal_error("--levels must be at least 1\n%s", USAGE);
     return o;
 }
 
@@ -405,8 +421,18 @@ struct Result {
     int updates = 0;
     int heartsLost = 0;
     int shots = 0;
+    int robotsDestroyed = 0; // robots whose health ran out in the bot's updates
+    bool recorded = true;    // the recording, when one was made, was written whole
     uint64_t stateHash = 0;
 };
+
+int robots_alive()
+{
+    int n = 0;
+    for (int i = 0; i < enemy_count(); ++i)
+        n += enemy(i).health > 0;
+    return n;
+}
 
 // The robot nearest the hero within reach and in sight of its shoulder;
 // null when none threatens it.
@@ -495,20 +521,42 @@ public:
     {
         Result r;
         set_log_muted(true);
-        rng_seed(seed);
-        new_game();
-        new_level();
-        switch_mode(play_mode());
-        set_log_muted(false);
+        const char* record = nullptr;
         if (options.recordDir) {
             snprintf(file, sizeof file, "%s/seed%llu.rec", options.recordDir,
                 static_cast<unsigned long long>(seed));
-            if (!start_recording(file, seed, UPDATE_SECONDS))
-                fatal_error("can't record into '%s'", file);
+            record = file;
         }
+        start_playback(seed, record, nullptr, UPDATE_SECONDS);
+        start_game();
+        begin_playback();
+        set_log_muted(false);
+        for (int level = 1; level <= options.levels; ++level) {
+            if (level > 1 && !ride_and_buy(r))
+                break;
+            play_level(r);
+            r.finished = current_mode() != play_mode() && level_complete();
+            if (!r.finished)
+                break;
+        }
+        r.recorded = finish_playback();
+        r.stateHash = game_state_hash();
+        switch_mode(nullptr);
+        return r;
+    }
+
+private:
+    const Options& options;
+    char file[4096];
+    int tunnelRow = 0;
+    int stuck = 0;
+    int escapes = 0; // jumps that freed the hero where a plan was held up
+
+    // Plays the level until the hero leaves the playing mode or gives up.
+    void play_level(Result& r)
+    {
         Level level = find_level();
         Planner planner(level);
-        int startHealth = hero_health();
         tunnelRow = 0;
         stuck = 0;
         escapes = 0;
@@ -539,22 +587,47 @@ public:
             }
             follow(legs, r);
         }
-        r.finished = current_mode() != play_mode() && level_complete();
-        r.heartsLost = startHealth - std::max(hero_health(), 0);
-        if (options.recordDir) {
-            finish_recording();
-            r.stateHash = game_state_hash();
-        }
-        switch_mode(nullptr);
-        return r;
     }
 
-private:
-    const Options& options;
-    char file[4096];
-    int tunnelRow = 0;
-    int stuck = 0;
-    int escapes = 0; // jumps that freed the hero where a plan was held up
+    // Rides the elevator to the upgrade screen, chooses every upgrade the
+    // points cover (a "+" the screen does not show changes nothing) and
+    // presses GO!; false when the next level did not start.
+    bool ride_and_buy(Result& r)
+    {
+        while (current_mode() != upgrade_mode() && r.updates < options.maxUpdates)
+            step([](UpdateInput&) {}, r);
+        if (current_mode() != upgrade_mode())
+            return false;
+        step(
+            [](UpdateInput& in) {
+                for (int i = 0; i < 3; ++i)
+                    in.commands.push(UPGRADE_PLUS + 2 * i);
+                in.commands.push(UPGRADE_GO);
+            },
+            r);
+        return current_mode() == play_mode();
+    }
+
+    // One update through the game's playback step with a script's input.
+    template <typename Script> void step(Script script, Result& r)
+    {
+        script(scripted_update_input());
+        play_counted_update(r);
+    }
+
+    // The update the script's input is ready for, and what it did.
+    static void play_counted_update(Result& r)
+    {
+        float cooldown = hero().fireCooldown;
+        int robots = robots_alive(), health = std::max(hero_health(), 0);
+        play_update(UPDATE_SECONDS);
+        r.shots += hero().fireCooldown > cooldown;
+        r.heartsLost += std::max(health - std::max(hero_health(), 0), 0);
+        // Leaving the level clears its robots: they were not destroyed.
+        if (current_mode() == play_mode())
+            r.robotsDestroyed += std::max(robots - robots_alive(), 0);
+        ++r.updates;
+    }
 
     // Follows the legs until one ends off its planned state.
     void follow(const std::vector<Leg>& legs, Result& r)
@@ -658,11 +731,7 @@ private:
         world_window(focus.current.x, focus.current.y, VIEW_WIDTH, VIEW_HEIGHT, VIEW_SCALE, window);
         sight_robots(window, UPDATE_SECONDS, &in.woken);
 
-        float cooldown = h.fireCooldown;
-        game_update(UPDATE_SECONDS);
-        record_update(update_input());
-        r.shots += hero().fireCooldown > cooldown;
-        ++r.updates;
+        play_counted_update(r);
     }
 };
 
@@ -678,7 +747,7 @@ int median(std::vector<int> v)
 
 void shutdown_all()
 {
-    finish_recording();
+    finish_playback();
     free_level_data();
 }
 
@@ -694,6 +763,7 @@ int main(int argc, char** argv)
     set_log_muted(false);
     Bot bot(o);
     int finished = 0, games = 0, hearts = 0;
+    bool recordings_ok = true;
     std::vector<int> updates;
     for (uint64_t seed = o.first; seed <= o.last; ++seed) {
         Result r = bot.play(seed);
@@ -702,17 +772,15 @@ int main(int argc, char** argv)
         hearts += r.heartsLost;
         if (r.finished)
             updates.push_back(r.updates);
-        log_message("seed %llu: %s, %d updates, %d hearts lost, %d shots fired",
+        log_message("seed %llu: %s, %d updates, %d hearts lost, %d shots fired, %d robots destroyed",
             static_cast<unsigned long long>(seed), r.finished ? "finished" : "NOT finished", r.updates,
-            r.heartsLost, r.shots);
-        if (o.recordDir)
-            log_message("recorded seed%llu.rec: state hash: %016llx", static_cast<unsigned long long>(seed),
-                static_cast<unsigned long long>(r.stateHash));
+            r.heartsLost, r.shots, r.robotsDestroyed);
+        recordings_ok = recordings_ok && r.recorded;
         if (seed == UINT64_MAX)
             break;
     }
     log_message("finished %d of %d", finished, games);
     log_message("median updates per finished level: %d; hearts lost: %d", median(updates), hearts);
     shutdown_all();
-    return finished == games ? 0 : 1;
+    return finished == games && recordings_ok ? 0 : 1;
 }

@@ -51,7 +51,7 @@ if [ "$a" != "$b" ] || [ "$(echo "$a" | sort -u | wc -l)" -ne 2 ]; then
 fi
 "$levelgen" --seed nonsense >"$out" 2>&1
 rc=$?
-if [ $rc -ne 100 ] || ! grep -q "ERROR: 'nonsense' is not a valid value for --seed" "$out"; then
+if [ $rc -ne 100 ] || ! grep -q "ERROR: --seed needs a whole number from 0 to 18446744073709551615, not 'nonsense'" "$out"; then
   echo "FAIL: a bad argument gave exit code $rc"; cat "$out"; failures=$((failures + 1))
 fi
 

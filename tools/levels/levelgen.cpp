@@ -14,6 +14,7 @@
 #include <algorithm>
 
 #include "core/log.h"
+#include "core/numbers.h"
 #include "core/paths.h"
 #include "core/random.h"
 #include "core/timer.h"
@@ -42,12 +43,8 @@ uint64_t number_after(int argc, char** argv, int& i, uint64_t limit)
 {
     if (i + 1 >= argc)
         fatal_error("%s needs a value\n%s", argv[i], USAGE);
-    const char* text = argv[++i];
-    char* end = nullptr;
-    unsigned long long v = strtoull(text, &end, 0);
-    if (!*text || *end || text[0] == '-' || v > limit)
-        fatal_error("'%s' is not a valid value for %s\n%s", text, argv[i - 1], USAGE);
-    return v;
+    ++i;
+    return number_argument(argv[i - 1], argv[i], limit);
 }
 
 Options parse_options(int argc, char** argv)
