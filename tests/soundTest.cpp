@@ -249,9 +249,8 @@ static void* realloc_failing_on_starter(void* p, size_t size)
 }
 
 // A fatal error on the starter thread, while the main thread waits for it,
-// ends the process with its report and code 100, and leaves the shutdown to
-// the main thread (the test's would log a line); the alarm turns a hang into
-// a failure.
+// ends the process with its report and code 100 and runs no shutdown there
+// (the test's would log a line); the alarm turns a hang into a failure.
 TEST(SoundMixerDeathTest, AFatalErrorOnTheStarterThreadReportsAndExitsWith100)
 {
     EXPECT_FATAL(
