@@ -1,7 +1,10 @@
 // screenshot.cpp - saving the window's picture as a PNG file.
 #include "screenshot.h"
 
+#include <errno.h>
+#include <fcntl.h>
 #include <stdio.h>
+#include <string.h>
 #include <unistd.h>
 
 #include "../core/log.h"
@@ -19,6 +22,11 @@
 #define STB_IMAGE_WRITE_IMPLEMENTATION
 #include <stb/stb_image_write.h>
 #pragma GCC diagnostic pop
+
+enum {
+    SAME_SECOND_NAMES = 999, // a second's names: the plain one, then "_2" to "_999"
+    TEMP_NAME_TRIES = 100,   // temporary names tried before giving up
+};
 
 static struct {
     DynArray<uint32_t> frame; // the presented frame of the last capture; freed by release_capture
@@ -69,37 +77,41 @@ void release_capture()
     capture.frame.free_all();
 }
 
-const char* screenshot_name(PathText& name, const struct tm* local)
+const char* screenshot_name(PathText& name, const struct tm* local, int number)
 {
-    if (!local) {
-        copy_text(name, "shots/shot.png");
-        return name.s;
-    }
-    snprintf(name.s, sizeof name.s, "shots/shot%4u_%02u_%02u_%02u_%02u_%02u.png",
-        static_cast<unsigned>(local->tm_year + 1900), static_cast<unsigned>(local->tm_mon + 1),
-        static_cast<unsigned>(local->tm_mday), static_cast<unsigned>(local->tm_hour),
-        static_cast<unsigned>(local->tm_min), static_cast<unsigned>(local->tm_sec));
+    char stem[96] = "shot";
+    if (local)
+        snprintf(stem, sizeof stem, "shot%4u_%02u_%02u_%02u_%02u_%02u",
+            static_cast<unsigned>(local->tm_year + 1900), static_cast<unsigned>(local->tm_mon + 1),
+            static_cast<unsigned>(local->tm_mday), static_cast<unsigned>(local->tm_hour),
+            static_cast<unsigned>(local->tm_min), static_cast<unsigned>(local->tm_sec));
+    if (number > 1)
+        snprintf(name.s, sizeof name.s, "shots/%s_%d.png", stem, number);
+    else
+        snprintf(name.s, sizeof name.s, "shots/%s.png", stem);
     return name.s;
 }
 
-// Where the encoder's bytes go: the open file, and whether every write so
-// far got through (a full disk fails part-way).
+// Where the encoder's bytes go: the open file, and the error of the first
+// write that failed (0 while none has).
 struct PngSink {
     FILE* file;
-    bool ok;
+    int error;
 };
 
 static void write_png_bytes(void* context, void* data, int size)
 {
     PngSink* sink = static_cast<PngSink*>(context);
-    if (sink->ok && fwrite(data, 1, static_cast<size_t>(size), sink->file) != static_cast<size_t>(size))
-        sink->ok = false;
+    if (sink->error)
+        return;
+    errno = 0;
+    if (fwrite(data, 1, static_cast<size_t>(size), sink->file) != static_cast<size_t>(size))
+        sink->error = errno ? errno : EIO;
 }
 
-// The captured pixels as PNG bytes R, G, B, A, rows top to bottom. Saved
-// whole or not at all: on any write error, closing included, the partial
-// file is removed.
-static bool write_capture(const char* file, const uint32_t* pixels, int w, int h, int pitch)
+// Writes the captured pixels into the file as PNG bytes R, G, B, A, rows top
+// to bottom; 0, or the error of the first write that failed.
+static int encode_png(FILE* file, const uint32_t* pixels, int w, int h, int pitch)
 {
     DynArray<uint8_t> rgba;
     rgba.resize(w * h * 4);
@@ -114,15 +126,108 @@ static bool write_capture(const char* file, const uint32_t* pixels, int w, int h
             out[3] = static_cast<uint8_t>(row[x] >> 24);
         }
     }
-    PngSink sink = {fopen(file, "wb"), true};
-    if (!sink.file)
-        return false;
-    bool encoded = stbi_write_png_to_func(write_png_bytes, &sink, w, h, 4, rgba.data(), w * 4) != 0;
-    bool closed = fclose(sink.file) == 0;
-    if (encoded && sink.ok && closed)
-        return true;
-    unlink(file);
-    return false;
+    PngSink sink = {file, 0};
+    if (!stbi_write_png_to_func(write_png_bytes, &sink, w, h, 4, rgba.data(), w * 4) && !sink.error)
+        return ENOMEM; // the encoder's own buffers
+    return sink.error;
+}
+
+// Makes a new file for the picture in the folder's shots/, named
+// ".shot-<process>-<n>.tmp": made here and now (a file or link of that name,
+// planted or left by a crash, is passed over, never opened), with mode 0666
+// less the umask. The descriptor, with the name in `temp`; -1 and errno when
+// none could be made.
+static int create_temp(const char* folder, PathText& temp)
+{
+    for (int n = 0; n < TEMP_NAME_TRIES; ++n) {
+        char leaf[64];
+        snprintf(leaf, sizeof leaf, "shots/.shot-%d-%d.tmp", static_cast<int>(getpid()), n);
+        if (!join_path(temp, folder, leaf)) {
+            errno = ENAMETOOLONG;
+            return -1;
+        }
+        int fd = open(temp.s, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+        if (fd >= 0 || errno != EEXIST)
+            return fd;
+    }
+    return -1;
+}
+
+// The picture in a new temporary file of the folder's shots/, every write
+// and the close checked: 0 with its name in `temp`, else the error, and the
+// file removed.
+static int write_temp(const char* folder, const uint32_t* pixels, int w, int h, int pitch, PathText& temp)
+{
+    int fd = create_temp(folder, temp);
+    if (fd < 0)
+        return errno;
+    FILE* file = fdopen(fd, "wb");
+    if (!file) {
+        int error = errno;
+        close(fd);
+        unlink(temp.s);
+        return error;
+    }
+    int error = encode_png(file, pixels, w, h, pitch);
+    if (fclose(file) != 0 && !error)
+        error = errno;
+    if (error)
+        unlink(temp.s);
+    return error;
+}
+
+// True when the file system does not do that kind of rename or link at all,
+// as against refusing this one.
+static bool not_supported(int error)
+{
+    return error == EINVAL || error == ENOSYS || error == EOPNOTSUPP || error == EPERM;
+}
+
+// Gives the finished temporary file the name `path`, unless that name is
+// taken (by a file, a directory or a link, which is not followed): one
+// rename that never replaces, or where the file system has none, a second
+// link followed by removing the temporary name. 0, EEXIST when the name is
+// taken, or another error.
+static int move_into_place(const char* temp, const char* path)
+{
+    if (renameat2(AT_FDCWD, temp, AT_FDCWD, path, RENAME_NOREPLACE) == 0)
+        return 0;
+    if (!not_supported(errno))
+        return errno;
+    if (link(temp, path) != 0)
+        return errno;
+    unlink(temp);
+    return 0;
+}
+
+// Moves the finished temporary file to the first free name of the second
+// into `path`: 0, or the error (EEXIST when every name is taken).
+static int move_to_free_name(const char* temp, const char* folder, const struct tm* local, PathText& path)
+{
+    for (int number = 1; number <= SAME_SECOND_NAMES; ++number) {
+        PathText name;
+        if (!join_path(path, folder, screenshot_name(name, local, number)))
+            return ENAMETOOLONG;
+        int error = move_into_place(temp, path.s);
+        if (error != EEXIST)
+            return error;
+    }
+    return EEXIST;
+}
+
+bool save_screenshot(const char* folder, const struct tm* local, const uint32_t* pixels, int w, int h,
+    int pitch, PathText& path)
+{
+    PathText temp;
+    int error = write_temp(folder, pixels, w, h, pitch, temp);
+    if (!error) {
+        error = move_to_free_name(temp.s, folder, local, path);
+        if (error)
+            unlink(temp.s);
+    }
+    if (error)
+        log_message("failed to save screenshot in '%sshots': %s", folder, strerror(error));
+    return !error;
 }
 
 // Whether screenshots may go beside the program. Not in a system package:
@@ -169,18 +274,10 @@ void take_screenshot()
         return;
     time_t now = time(nullptr);
     struct tm local;
-    PathText name, path;
-    screenshot_name(name, localtime_r(&now, &local));
-    if (!join_path(path, folder.s, name.s)) {
-        log_message("failed to save screenshot: the path '%s%s' is too long", folder.s, name.s);
-        release_capture();
-        return;
-    }
-    bool saved = write_capture(path.s, pixels, w, h, pitch);
+    PathText path;
+    bool saved = save_screenshot(folder.s, localtime_r(&now, &local), pixels, w, h, pitch, path);
     release_capture();
     if (saved)
         log_message("screenshot captured to '%s' in %d ms", path.s,
             static_cast<int>(ticks_to_ms(timer_now() - start)));
-    else
-        log_message("failed to save screenshot to '%s'", path.s);
 }

@@ -5,6 +5,7 @@
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
+#include <unistd.h>
 
 #include "../platform/platform.h"
 
@@ -109,11 +110,15 @@ void fatal_error(const char* format, ...)
     va_end(args);
 
     // An assertion that fails while the program is already going down must
-    // not run the shutdown a second time; it only reports.
+    // not run the shutdown a second time; it only reports. So does an error
+    // on another thread than the main one (the sound's starter): the main
+    // thread goes on using the program's systems meanwhile, so shutting them
+    // down here would race it, and the sound's shutdown would wait for this
+    // very thread to end.
     bool nested = log_state.inFatal;
     log_state.inFatal = true;
     show_error_box(report);
-    if (!nested)
+    if (!nested && gettid() == getpid())
         shutdown_all();
     fflush(stdout);
     fflush(stderr);

@@ -2,7 +2,8 @@
 //
 // Every log line of a program goes through log_message. fatal_error (declared
 // in zu_utils.h) is the only way a program stops on an error: it reports,
-// runs the program's shutdown_all and ends the process with code 100.
+// runs the program's shutdown_all (when called on the main thread) and ends
+// the process with code 100.
 #pragma once
 
 #include "../libs/inc/misc/zu_utils.h"

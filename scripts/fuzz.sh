@@ -4,7 +4,9 @@
 # RUNS runs when that comes first, one after the other,
 # growing its corpus in build-fuzz/corpus-<target>/ from one campaign to the
 # next. Prints a line per target: runs, runs per second, the coverage reached
-# (edges and features) and findings, which are kept in build-fuzz/findings/.
+# (edges and features) and findings, which are kept in build-fuzz/findings/:
+# a target that stops on one (a crash on its own corpus too) is reported with
+# the crash's first line and its log, and the campaign goes on with the next.
 # Exits non-zero when a target found anything.
 #   scripts/fuzz.sh [SECONDS [RUNS]]
 set -euo pipefail
@@ -27,11 +29,13 @@ for t in $targets; do
       -artifact_prefix=findings/ "corpus-$t") >"$log" 2>&1 || status=$?
   runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -n 1)
   rate=$(sed -n 's/^stat::average_exec_per_sec: *//p' "$log" | tail -n 1)
-  cov=$(grep -o 'cov: [0-9]*' "$log" | tail -n 1 | cut -d' ' -f2)
-  ft=$(grep -o 'ft: [0-9]*' "$log" | tail -n 1 | cut -d' ' -f2)
+  # sed, not grep: a target that crashes on its corpus logs no coverage, and
+  # a grep that finds nothing would end the campaign here.
+  cov=$(sed -n 's/.* cov: \([0-9]*\).*/\1/p' "$log" | tail -n 1)
+  ft=$(sed -n 's/.* ft: \([0-9]*\).*/\1/p' "$log" | tail -n 1)
   found="none"
   if [ "$status" -ne 0 ]; then
-    found="$(grep -m1 -E 'ERROR|SUMMARY' "$log" || echo "exit $status") (see $log)"
+    found="$(grep -m1 -E 'ERROR|runtime error|SUMMARY' "$log" || echo "exit $status") (see $log)"
     failed=1
   fi
   printf '%-22s %12s %10s %8s %8s  %s\n' "$t" "${runs:-?}" "${rate:-?}" "${cov:-?}" "${ft:-?}" "$found"

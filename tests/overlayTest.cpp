@@ -1,11 +1,17 @@
 // The performance overlay's graphs and statistics through the font batch,
 // and screenshots: their file names, the captured region of a window partly
-// off the desktop, and the files and log lines they leave.
+// off the desktop, and the files and log lines they leave, also when several
+// fall in one second or a save fails.
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <stdlib.h>
-#include <sys/mount.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -163,6 +169,7 @@ TEST(ScreenshotName, ComesFromTheLocalTime)
     PathText name;
     EXPECT_STREQ(screenshot_name(name, &t), "shots/shot2024_03_05_07_08_09.png");
     EXPECT_STREQ(screenshot_name(name, nullptr), "shots/shot.png");
+    EXPECT_STREQ(screenshot_name(name, &t, 2), "shots/shot2024_03_05_07_08_09_2.png");
 }
 
 namespace {
@@ -247,28 +254,111 @@ TEST_F(Screenshot, APictureOfTheWindowGoesIntoShots)
     EXPECT_EQ(::testing::internal::GetCapturedStdout(), "screenshot...\n");
 }
 
-TEST_F(Screenshot, AFullDiskSavesNothingAndSaysSo)
-{
+namespace {
+
+// A shots/ folder to save into, a fixed second and a picture of noise that
+// PNG does not shrink.
+class ScreenshotSave : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        folder = temp.path + "/";
+        shots = folder + "shots/";
+        ASSERT_EQ(mkdir(shots.c_str(), 0755), 0);
+        second.tm_year = 2026 - 1900;
+        second.tm_mon = 11;
+        second.tm_mday = 8;
+        second.tm_hour = 16;
+        second.tm_min = 24;
+        second.tm_sec = 8;
+        uint32_t x = 1;
+        for (uint32_t& p : pixels)
+            p = x = x * 1664525 + 1013904223;
+    }
+
+    bool save(PathText& path) { return save_screenshot(folder.c_str(), &second, pixels, W, H, W * 4, path); }
+
+    // The names in shots/, sorted.
+    std::vector<std::string> shot_files() const
+    {
+        std::vector<std::string> names;
+        for (const auto& entry : std::filesystem::directory_iterator(shots))
+            names.push_back(entry.path().filename());
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+
+    static std::string bytes_of(const std::string& path)
+    {
+        std::ifstream in(path, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    }
+
+    static constexpr int W = 16, H = 16;
     TempDir temp;
-    const std::string& dir = temp.path;
-    // A small disk of its own; only root may mount one.
-    if (mount("tmpfs", dir.c_str(), "tmpfs", 0, "size=16k") != 0)
-        GTEST_SKIP() << "can't mount a small tmpfs: " << strerror(errno);
-    set_app_path((dir + "/").c_str());
-    ASSERT_EQ(mkdir((dir + "/shots").c_str(), 0755), 0);
-    // Filled up: the picture's bytes wait in the file's buffer until closing
-    // finds no room for them.
-    std::string fill = "cat /dev/zero > '" + dir + "/filler' 2>/dev/null";
-    EXPECT_NE(system(fill.c_str()), 0);
-    fake.windowRect = {10, 10, 650, 370};
+    std::string folder, shots;
+    struct tm second = {};
+    uint32_t pixels[W * H];
+};
+
+} // namespace
+
+// Each picture of one second gets a name of its own, never an existing file
+// nor where a link planted in shots/ points (at the temporary name too).
+TEST_F(ScreenshotSave, PicturesOfOneSecondTakeTheNextFreeNameAndFollowNoLink)
+{
+    const std::string first = "shot2026_12_08_16_24_08.png";
+    std::string victim = folder + "victim";
+    ASSERT_EQ(symlink(victim.c_str(), (shots + "shot2026_12_08_16_24_08_2.png").c_str()), 0);
+    std::string temporary = ".shot-" + std::to_string(getpid()) + "-0.tmp";
+    ASSERT_EQ(symlink(victim.c_str(), (shots + temporary).c_str()), 0);
+    mode_t umasked = umask(027);
+    PathText firstPath, path;
+    bool saved = save(firstPath) && save(path);
+    umask(umasked);
+    ASSERT_TRUE(saved);
+    EXPECT_EQ(std::string(firstPath.s), shots + first);
+    EXPECT_EQ(std::string(path.s), shots + "shot2026_12_08_16_24_08_3.png");
+    EXPECT_EQ(shot_files(),
+        std::vector<std::string>(
+            {temporary, first, "shot2026_12_08_16_24_08_2.png", "shot2026_12_08_16_24_08_3.png"}));
+    EXPECT_FALSE(std::filesystem::exists(victim));
+    EXPECT_TRUE(bytes_of(path.s) == bytes_of(shots + first)) << "one picture, saved twice";
+    struct stat st;
+    ASSERT_EQ(stat(path.s, &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0640u) << "0666 less the umask";
+    int w, h, channels;
+    unsigned char* rgba = stbi_load(path.s, &w, &h, &channels, 4);
+    ASSERT_TRUE(rgba);
+    EXPECT_EQ(w, W);
+    EXPECT_EQ(h, H);
+    EXPECT_EQ(rgba[2], pixels[0] & 0xFF) << "blue";
+    stbi_image_free(rgba);
+}
+
+// A picture that can't be written whole (here files may not grow past 512
+// bytes; the bytes wait in the file's buffer until closing) logs why and
+// leaves the earlier picture of its second as it was and no file of its own.
+TEST_F(ScreenshotSave, AFailedSaveLeavesTheEarlierPictureAndNothingOfItsOwn)
+{
+    PathText path;
+    ASSERT_TRUE(save(path));
+    std::string first = path.s, before = bytes_of(first);
+    ASSERT_GT(before.size(), 512u);
+    struct rlimit unlimited, small;
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &unlimited), 0);
+    small = {512, unlimited.rlim_max};
+    void (*handler)(int) = signal(SIGXFSZ, SIG_IGN);
     ::testing::internal::CaptureStdout();
-    take_screenshot();
+    setrlimit(RLIMIT_FSIZE, &small);
+    bool saved = save(path);
+    setrlimit(RLIMIT_FSIZE, &unlimited);
     std::string log = ::testing::internal::GetCapturedStdout();
-    EXPECT_NE(log.find("failed to save screenshot to '" + dir + "/shots/shot"), std::string::npos) << log;
-    EXPECT_EQ(log.find("screenshot captured"), std::string::npos) << log;
-    std::string empty = "test -z \"$(ls -A '" + dir + "/shots')\"";
-    EXPECT_EQ(system(empty.c_str()), 0) << "the partial file stayed";
-    EXPECT_EQ(umount(dir.c_str()), 0);
+    signal(SIGXFSZ, handler);
+    EXPECT_FALSE(saved);
+    EXPECT_EQ(log, "failed to save screenshot in '" + folder + "shots': File too large\n");
+    EXPECT_EQ(shot_files(), std::vector<std::string>({"shot2026_12_08_16_24_08.png"}));
+    EXPECT_TRUE(bytes_of(first) == before) << "the earlier picture changed";
 }
 
 // Beside the program when its shots/ can be written or made; else the

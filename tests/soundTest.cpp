@@ -1,8 +1,10 @@
 // The synthesised effects, rendered and measured (each is also written as
 // build/tests/sounds/NAME.wav to listen to and NAME.png, its waveform, to
 // look at), and the mixer on SDL's silent driver.
+#include <SDL.h>
 #include <gtest/gtest.h>
 #include <math.h>
+#include <pthread.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <sys/stat.h>
@@ -10,8 +12,10 @@
 
 #include <string>
 
+#include "core/log.h"
 #include "core/random.h"
 #include "core/timer.h"
+#include "deathTest.h"
 #include "fakePlatform.h"
 #include "pngWriter.h"
 #include "sound/sound.h"
@@ -213,4 +217,49 @@ TEST(SoundMixer, MutedOrWithoutADeviceEverythingIsSilentAfterOneLine)
     EXPECT_FALSE(play_sound(SOUND_GO));
     stop_sound(SOUND_ELEVATOR);
     sound_shutdown();
+}
+
+// SDL's allocator, ending the process through fatal_error when called on the
+// sound's starter thread (the thread's name, which SDL gives it, is all a test
+// can tell it by).
+static void fail_on_starter()
+{
+    char name[16] = "";
+    pthread_getname_np(pthread_self(), name, sizeof name);
+    if (strcmp(name, "sound") == 0)
+        fatal_error("no memory for the sound");
+}
+
+static void* malloc_failing_on_starter(size_t size)
+{
+    fail_on_starter();
+    return malloc(size);
+}
+
+static void* calloc_failing_on_starter(size_t n, size_t size)
+{
+    fail_on_starter();
+    return calloc(n, size);
+}
+
+static void* realloc_failing_on_starter(void* p, size_t size)
+{
+    fail_on_starter();
+    return realloc(p, size);
+}
+
+// A fatal error on the starter thread, while the main thread waits for it,
+// ends the process with its report and code 100 and runs no shutdown there
+// (the test's would log a line); the alarm turns a hang into a failure.
+TEST(SoundMixerDeathTest, AFatalErrorOnTheStarterThreadReportsAndExitsWith100)
+{
+    EXPECT_FATAL(
+        {
+            alarm(10);
+            SDL_SetMemoryFunctions(
+                malloc_failing_on_starter, calloc_failing_on_starter, realloc_failing_on_starter, free);
+            sound_init(80);
+            sound_on();
+        },
+        "\n\nno memory for the sound\nERROR: no memory for the sound\n$");
 }
