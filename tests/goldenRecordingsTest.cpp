@@ -39,17 +39,6 @@ std::vector<std::string> golden_recordings()
     return files;
 }
 
-std::vector<uint8_t> file_bytes(const std::string& path)
-{
-    std::vector<uint8_t> bytes;
-    FILE* f = fopen(path.c_str(), "rb");
-    for (int c; f && (c = fgetc(f)) != EOF;)
-        bytes.push_back(static_cast<uint8_t>(c));
-    if (f)
-        fclose(f);
-    return bytes;
-}
-
 // The recording at `path` played from a fresh start as the game program
 // plays it, on the fake device; what the playback said at the end, and the
 // log of it all.

@@ -20,17 +20,6 @@
 
 namespace {
 
-std::vector<uint8_t> file_bytes(const std::string& path)
-{
-    std::vector<uint8_t> bytes;
-    FILE* f = fopen(path.c_str(), "rb");
-    for (int c; f && (c = fgetc(f)) != EOF;)
-        bytes.push_back(static_cast<uint8_t>(c));
-    if (f)
-        fclose(f);
-    return bytes;
-}
-
 // Why a recording with these bytes is refused ("" when it loads), and how
 // many updates it plays and whether it is complete when it loads.
 struct Loaded {

@@ -3,11 +3,24 @@
 #pragma once
 
 #include <gtest/gtest.h>
+#include <stdio.h>
 #include <stdlib.h>
 #include <unistd.h>
 
 #include <string>
 #include <vector>
+
+// The whole file's bytes; none when it can't be read.
+inline std::vector<uint8_t> file_bytes(const std::string& path)
+{
+    std::vector<uint8_t> bytes;
+    FILE* f = fopen(path.c_str(), "rb");
+    for (int c; f && (c = fgetc(f)) != EOF;)
+        bytes.push_back(static_cast<uint8_t>(c));
+    if (f)
+        fclose(f);
+    return bytes;
+}
 
 struct TempFile {
     TempFile(const void* data, size_t size)
