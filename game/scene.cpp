@@ -5,6 +5,7 @@
 #include <math.h>
 
 #include "../core/display.h"
+#include "../core/floatRules.h"
 #include "../core/input.h"
 #include "../core/log.h"
 #include "../device/d3d_misc.h"
@@ -190,6 +191,7 @@ static void handle_keys()
 
 void game_update(float seconds)
 {
+    pin_float_environment();
     begin_update_input();
     UpdateInput& in = update_input();
     // The robots that frames showed wake before anything else changes the list.
