@@ -306,11 +306,9 @@ static Vec4 creature_push(float cx0, float cy0, float cx1, float cy1, const Vec4
     return filter_push(v, lo, hi);
 }
 
-Vec4 box_vs_enemies(const void* self, const Vec4& lo, const Vec4& hi, Enemy** hit)
+Vec4 box_vs_enemies(const void* self, const Vec4& lo, const Vec4& hi)
 {
     Vec4 result = {0, 0, 0, 0};
-    if (hit)
-        *hit = nullptr;
     const int n = enemy_count();
     Enemy* robots = n > 0 ? &enemy(0) : nullptr; // the list is one array
     for (int i = 0; i < n; ++i) {
@@ -323,10 +321,54 @@ Vec4 box_vs_enemies(const void* self, const Vec4& lo, const Vec4& hi, Enemy** hi
         if (!any_positive(v))
             continue;
         result = vec_max(result, v);
-        if (hit)
-            *hit = &e;
     }
     return result;
+}
+
+// Narrows [*enter, *leave] to the parameters t at which a + t d lies inside
+// (lo, hi) on one axis; false when no t of it does. Open bounds: a box that
+// only touches another is not inside it.
+static bool clip_to_slab(float a, float d, float lo, float hi, float* enter, float* leave)
+{
+    if (d == 0)
+        return a > lo && a < hi;
+    float t0 = (lo - a) / d, t1 = (hi - a) / d;
+    if (t0 > t1) {
+        float t = t0;
+        t0 = t1;
+        t1 = t;
+    }
+    *enter = larger(*enter, t0);
+    *leave = t1 < *leave ? t1 : *leave;
+    return *enter < *leave;
+}
+
+Enemy* sweep_vs_enemies(const void* self, const Vec4& from, const Vec4& to, float reach)
+{
+    const float dx = to.x - from.x, dy = to.y - from.y;
+    Enemy* first = nullptr;
+    float first_enter = 0;
+    const int n = enemy_count();
+    Enemy* robots = n > 0 ? &enemy(0) : nullptr;
+    for (int i = 0; i < n; ++i) {
+        Enemy& e = robots[i];
+        if (&e == self)
+            continue;
+        // The moving box meets the robot's box where its centre is inside the
+        // robot's box grown by the reach.
+        const Vec4& p = e.position;
+        float enter = 0, leave = 1;
+        if (!clip_to_slab(
+                from.x, dx, p.x + ENEMY_BOX_LO.x - reach, p.x + ENEMY_BOX_HI.x + reach, &enter, &leave)
+            || !clip_to_slab(
+                from.y, dy, p.y + ENEMY_BOX_LO.y - reach, p.y + ENEMY_BOX_HI.y + reach, &enter, &leave))
+            continue;
+        if (!first || enter < first_enter) {
+            first = &e;
+            first_enter = enter;
+        }
+    }
+    return first;
 }
 
 Vec4 box_vs_hero(const void* self, const Vec4& lo, const Vec4& hi)
@@ -370,7 +412,7 @@ static void test_box(const void* self, const GridPatch* patch, const Vec4& lo, c
     } else {
         *world = box_vs_world(lo, hi, flags);
     }
-    Vec4 e = box_vs_enemies(self, lo, hi, nullptr);
+    Vec4 e = box_vs_enemies(self, lo, hi);
     Vec4 h = box_vs_hero(self, lo, hi);
     if (any_positive(e))
         flags |= TOUCH_ENEMY;

@@ -38,9 +38,14 @@ enum GridReader { GRID_READER_SSE2, GRID_READER_PORTABLE };
 bool has_grid_reader(GridReader reader);
 // box_vs_world through a reader that this build has.
 Vec4 box_vs_world_by(GridReader reader, const Vec4& lo, const Vec4& hi, uint32_t& flags);
-// The robots' boxes, skipping `self`, whatever their health; *hit (when not
-// null) becomes the last robot in list order that pushes, or null.
-Vec4 box_vs_enemies(const void* self, const Vec4& lo, const Vec4& hi, Enemy** hit);
+// The robots' boxes, skipping `self`, whatever their health.
+Vec4 box_vs_enemies(const void* self, const Vec4& lo, const Vec4& hi);
+// The robot, other than `self` and whatever its health, that a box reaching
+// `reach` around its centre in x and y meets first when its centre moves
+// from `from` to `to`: the one it enters at the smallest part of the way,
+// the first in list order on a tie. Null when it enters none; only touching
+// is not entering. Unlike the pushes, a box deep inside a robot meets it.
+Enemy* sweep_vs_enemies(const void* self, const Vec4& from, const Vec4& to, float reach);
 // The hero's box; nothing when self is the hero or the hero is dead.
 Vec4 box_vs_hero(const void* self, const Vec4& lo, const Vec4& hi);
 

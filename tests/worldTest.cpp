@@ -231,21 +231,20 @@ TEST_F(World, CreaturesPushWhereNoVoxelDoesAndAreTouched)
     EXPECT_FLOAT_EQ(p.x, 112); // against the wall at 116, not the robot at 114
 }
 
-TEST_F(World, RobotsPushWhateverTheirHealthAndTheLastOneIsReported)
+TEST_F(World, RobotsPushWhateverTheirHealthButNotTheMover)
 {
     add_enemy(100, 50); // x 94 to 106
     add_enemy(116, 50); // x 110 to 122
     enemy(0).health = 0;
-    Enemy* hit = nullptr;
-    Vec4 push = box_vs_enemies(nullptr, {105, 55, 0, 1}, {111, 58, 20, 1}, &hit);
-    EXPECT_EQ(hit, &enemy(1));
-    EXPECT_FLOAT_EQ(push.x, 1);
+    Vec4 push = box_vs_enemies(nullptr, {105, 55, 0, 1}, {111, 58, 20, 1});
+    EXPECT_FLOAT_EQ(push.x, 1); // the dead one still pushes
     EXPECT_FLOAT_EQ(push.z, 1);
-    push = box_vs_enemies(&enemy(1), {105, 55, 0, 1}, {111, 58, 20, 1}, &hit);
-    EXPECT_EQ(hit, &enemy(0)); // the dead one still counts
+    push = box_vs_enemies(&enemy(1), {105, 55, 0, 1}, {111, 58, 20, 1});
+    EXPECT_FLOAT_EQ(push.x, 1);
+    EXPECT_EQ(push.z, 0);
     // Boxes that only meet at an edge do not push.
-    push = box_vs_enemies(nullptr, {122, 55, 0, 1}, {128, 58, 20, 1}, &hit);
-    EXPECT_EQ(hit, nullptr);
+    push = box_vs_enemies(nullptr, {122, 55, 0, 1}, {128, 58, 20, 1});
+    EXPECT_EQ(push.x + push.y + push.z + push.w, 0);
 }
 
 TEST_F(World, TheShotRayStartsAtTheGridBorderAndMissesOutsideIt)
