@@ -2,8 +2,9 @@
 //
 // The build stops here when the flags in force would let the compiler change
 // the rules' arithmetic: fast math and its parts, or float expressions
-// evaluated in a wider type (x87). Contraction has no such macro; the test of
-// rules_multiply_add catches it in a build whose target has FMA.
+// evaluated in a wider type (x87). Contraction has no such macro; the tests
+// of rules_multiply_add and rules_multiply_add_sub catch it in a build whose
+// target has FMA.
 #include "floatRules.h"
 
 #include <fenv.h>
@@ -29,4 +30,15 @@ void pin_float_environment()
 float rules_multiply_add(float a, float b, float c)
 {
     return a * b + c;
+}
+
+void rules_multiply_add_sub(const float a[4], const float b[4], const float c[4], float out[4])
+{
+    // Every input is read before anything is written, so the four lanes may
+    // be vectorised whatever the arrays overlap.
+    float r0 = a[0] * b[0] - c[0], r1 = a[1] * b[1] + c[1], r2 = a[2] * b[2] - c[2], r3 = a[3] * b[3] + c[3];
+    out[0] = r0;
+    out[1] = r1;
+    out[2] = r2;
+    out[3] = r3;
 }

@@ -15,13 +15,19 @@
 
 namespace {
 
+// (1 + 2^-12)^2 = 1 + 2^-11 + 2^-24 rounds to 1 + 2^-11 (a tie, to even), so
+// taking 1 + 2^-11 away leaves 0; fused into one rounding it leaves 2^-24.
 TEST(FloatRules, AMultiplyAddRoundsTheProductBeforeTheSum)
 {
-    // (1 + 2^-12)^2 = 1 + 2^-11 + 2^-24 rounds to 1 + 2^-11 (a tie, to even),
-    // so the sum is 0; fused into one rounding it would be 2^-24.
-    volatile float a = 1 + 0x1p-12f, c = -(1 + 0x1p-11f);
-    EXPECT_EQ(rules_multiply_add(a, a, c), 0.0f)
-        << "the game is built with contraction: add -ffp-contract=off";
+    volatile float factor = 1 + 0x1p-12f, square = 1 + 0x1p-11f;
+    EXPECT_EQ(rules_multiply_add(factor, factor, -square), 0.0f)
+        << "a * b + c is fused: build the game's rules with -ffp-contract=off";
+    const float a[4] = {factor, factor, factor, factor}, c[4] = {square, -square, square, -square};
+    float out[4];
+    rules_multiply_add_sub(a, a, c, out);
+    for (float v : out)
+        EXPECT_EQ(v, 0.0f) << "a * b - c and a * b + c side by side are fused: build the game's rules with "
+                              "-ffp-contract=off and, with g++, -fno-tree-vectorize";
 }
 
 class FloatEnvironment : public GameplayTest {
