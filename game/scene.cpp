@@ -5,6 +5,7 @@
 #include <math.h>
 
 #include "../core/display.h"
+#include "../core/floatRules.h"
 #include "../core/input.h"
 #include "../core/log.h"
 #include "../device/d3d_misc.h"
@@ -196,6 +197,7 @@ Vec4 player_aim_point()
 
 void game_update(float seconds)
 {
+    pin_float_environment();
     // The view the update aims through: the one the last frame showed.
     Matrix view;
     scene.updateEye = eye_for(scene.viewCentre, &view);

@@ -10,8 +10,8 @@
 #include "enemies.h"
 #include "world.h"
 
-// How far the sweep box of a shot reaches beyond its path in x and y.
-static const float SHOT_SWEEP_MARGIN = 2;
+// How far a shot reaches around its centre in x and y when it meets robots.
+static const float SHOT_REACH = 2;
 static const int SHOT_DAMAGE = 1;
 static const int SHOT_WALL_RADIUS = 2;
 // Shots leaving this box are dropped.
@@ -40,13 +40,7 @@ static bool step_shot(Shot& s, float dt)
         s.position.z + s.velocity.z * dt, s.position.w};
     if (s.flags & SHOT_HITS_ENEMIES) {
         // Robots come first: one behind the near side of a wall is still hit.
-        Vec4 lo = {fminf(s.position.x, to.x) - SHOT_SWEEP_MARGIN,
-            fminf(s.position.y, to.y) - SHOT_SWEEP_MARGIN, 0, 1};
-        Vec4 hi = {fmaxf(s.position.x, to.x) + SHOT_SWEEP_MARGIN,
-            fmaxf(s.position.y, to.y) + SHOT_SWEEP_MARGIN, LEVEL_SIZE_Z, 1};
-        Enemy* hit = nullptr;
-        box_vs_enemies(s.owner, lo, hi, &hit);
-        if (hit) {
+        if (Enemy* hit = sweep_vs_enemies(s.owner, s.position, to, SHOT_REACH)) {
             damage_enemy(*hit, SHOT_DAMAGE);
             return false;
         }

@@ -1,6 +1,6 @@
 // shots.h - shots and debris particles.
 //
-// Shots fly straight, damage the first robot their sweep box meets and
+// Shots fly straight, damage the first robot they meet on their way and
 // otherwise blow a hole into the wall they hit. Debris pieces are single
 // coloured cubes thrown by every destruction; they fall and vanish within
 // two seconds. Both lists are emptied at each level start and keep their

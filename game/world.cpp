@@ -5,8 +5,11 @@
 // allocates.
 #include "world.h"
 
-#include <emmintrin.h>
 #include <math.h>
+#include <string.h>
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 
 #include "../core/random.h"
 #include "../sound/sound.h"
@@ -80,12 +83,13 @@ static uint64_t bit_span(int from, int to)
     return below_to & ~((1ULL << from) - 1);
 }
 
+#ifdef __SSE2__
 // Fills rows [y0, y1) of the patch from WORDS words of eight columns from
 // its base on. Sixteen voxels of a row are read at once, the last eight alone
 // when WORDS is odd: the reads start at multiples of 8 and never cross the
 // end of a row. WORDS is fixed so the running masks stay in registers: kept in
 // memory they made every read wait for the previous depth's store.
-template <int WORDS> static void fill_patch_rows(GridPatch& p)
+template <int WORDS> static void fill_patch_rows_sse2(GridPatch& p)
 {
     constexpr int BLOCKS = (WORDS + 1) / 2;
     const uint8_t* grid = level_grid();
@@ -114,10 +118,79 @@ template <int WORDS> static void fill_patch_rows(GridPatch& p)
         p.exits[y] = exit;
     }
 }
+#endif
+
+// Eight voxels of a row as one word, the first in the lowest byte whatever
+// the machine's byte order.
+static uint64_t load_word(const uint8_t* at)
+{
+    uint64_t w;
+    memcpy(&w, at, sizeof w);
+#if __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__
+    w = __builtin_bswap64(w);
+#endif
+    return w;
+}
+
+static const uint64_t BYTE_LOW_BITS = 0x7F7F7F7F7F7F7F7FULL, BYTE_TOP_BITS = 0x8080808080808080ULL;
+
+// The top bits of the eight bytes of w as eight bits, byte i's in bit i: the
+// multiplication moves each to its place in the top byte without carries.
+static uint64_t gather_top_bits(uint64_t w)
+{
+    return ((w & BYTE_TOP_BITS) >> 7) * 0x0102040810204080ULL >> 56;
+}
+
+// fill_patch_rows_sse2 in plain 64-bit words for any target: the same bits
+// from `words` words, one word through all depths before the next so that
+// its two running masks stay in registers.
+static void fill_patch_rows_portable(GridPatch& p, int words)
+{
+    const uint8_t* grid = level_grid();
+    for (int y = p.y0; y < p.y1; ++y) {
+        const uint8_t* column = grid + level_voxel_index(p.base, y, p.z0);
+        uint64_t solid = 0, exit = 0;
+        for (int k = 0; k < words; ++k, column += 8) {
+            uint64_t any = 0, exits = 0;
+            const uint8_t* at = column;
+            for (int z = p.z0; z < p.z1; ++z, at += LEVEL_STRIDE_Z) {
+                uint64_t w = load_word(at);
+                any |= w;
+                // Both top bits: bit 6 shifted onto bit 7 of the same byte.
+                exits |= w & (w << 1);
+            }
+            // A byte is not zero when its top bit is set or its low bits
+            // carry into it when 0x7F is added.
+            solid |= gather_top_bits(any | ((any & BYTE_LOW_BITS) + BYTE_LOW_BITS)) << (8 * k);
+            exit |= gather_top_bits(exits) << (8 * k);
+        }
+        p.solid[y] = solid;
+        p.exits[y] = exit;
+    }
+}
+
+#ifdef __SSE2__
+// The SSE2 row fillers by the number of words, 1 to 8.
+static void (*const FILL_SSE2[8])(GridPatch&)
+    = {fill_patch_rows_sse2<1>, fill_patch_rows_sse2<2>, fill_patch_rows_sse2<3>, fill_patch_rows_sse2<4>,
+        fill_patch_rows_sse2<5>, fill_patch_rows_sse2<6>, fill_patch_rows_sse2<7>, fill_patch_rows_sse2<8>};
+static const GridReader GAME_READER = GRID_READER_SSE2;
+#else
+static const GridReader GAME_READER = GRID_READER_PORTABLE;
+#endif
+
+bool has_grid_reader(GridReader reader)
+{
+#ifdef __SSE2__
+    if (reader == GRID_READER_SSE2)
+        return true;
+#endif
+    return reader == GRID_READER_PORTABLE;
+}
 
 // Fills the patch of columns [x0, x1) (at most 57 of them), rows [y0, y1)
-// and depths [z0, z1), all inside the grid and not empty.
-static void fill_patch(GridPatch& p, int x0, int x1, int y0, int y1, int z0, int z1)
+// and depths [z0, z1), all inside the grid and not empty, through `reader`.
+static void fill_patch(GridPatch& p, int x0, int x1, int y0, int y1, int z0, int z1, GridReader reader)
 {
     p.base = x0 & ~7;
     p.x0 = x0;
@@ -126,11 +199,16 @@ static void fill_patch(GridPatch& p, int x0, int x1, int y0, int y1, int z0, int
     p.y1 = y1;
     p.z0 = z0;
     p.z1 = z1;
-    static void (*const FILL[8])(GridPatch&) = {fill_patch_rows<1>, fill_patch_rows<2>, fill_patch_rows<3>,
-        fill_patch_rows<4>, fill_patch_rows<5>, fill_patch_rows<6>, fill_patch_rows<7>, fill_patch_rows<8>};
     const int words = (x1 - p.base + 7) / 8;
     ASSERT(words >= 1 && words <= 8);
-    FILL[words - 1](p);
+    ASSERT(has_grid_reader(reader));
+#ifdef __SSE2__
+    if (reader == GRID_READER_SSE2) {
+        FILL_SSE2[words - 1](p);
+        return;
+    }
+#endif
+    fill_patch_rows_portable(p, words);
 }
 
 // The cells [*first, *end) that a box side range [lo, hi] covers in an axis of
@@ -199,6 +277,11 @@ enum { PATCH_COLUMNS = 57 }; // the widest column range that every patch can hol
 
 Vec4 box_vs_world(const Vec4& lo, const Vec4& hi, uint32_t& flags)
 {
+    return box_vs_world_by(GAME_READER, lo, hi, flags);
+}
+
+Vec4 box_vs_world_by(GridReader reader, const Vec4& lo, const Vec4& hi, uint32_t& flags)
+{
     Vec4 result = {0, 0, 0, 0};
     int cells[6];
     if (!box_cells(lo, hi, cells))
@@ -208,7 +291,7 @@ Vec4 box_vs_world(const Vec4& lo, const Vec4& hi, uint32_t& flags)
     for (int x = x0; x < x1; x += PATCH_COLUMNS) {
         cells[0] = x;
         cells[1] = x + PATCH_COLUMNS < x1 ? x + PATCH_COLUMNS : x1;
-        fill_patch(patch, cells[0], cells[1], cells[2], cells[3], cells[4], cells[5]);
+        fill_patch(patch, cells[0], cells[1], cells[2], cells[3], cells[4], cells[5], reader);
         patch_push(patch, lo, hi, cells, &result, flags);
     }
     return result;
@@ -223,11 +306,9 @@ static Vec4 creature_push(float cx0, float cy0, float cx1, float cy1, const Vec4
     return filter_push(v, lo, hi);
 }
 
-Vec4 box_vs_enemies(const void* self, const Vec4& lo, const Vec4& hi, Enemy** hit)
+Vec4 box_vs_enemies(const void* self, const Vec4& lo, const Vec4& hi)
 {
     Vec4 result = {0, 0, 0, 0};
-    if (hit)
-        *hit = nullptr;
     const int n = enemy_count();
     Enemy* robots = n > 0 ? &enemy(0) : nullptr; // the list is one array
     for (int i = 0; i < n; ++i) {
@@ -240,10 +321,54 @@ Vec4 box_vs_enemies(const void* self, const Vec4& lo, const Vec4& hi, Enemy** hi
         if (!any_positive(v))
             continue;
         result = vec_max(result, v);
-        if (hit)
-            *hit = &e;
     }
     return result;
+}
+
+// Narrows [*enter, *leave] to the parameters t at which a + t d lies inside
+// (lo, hi) on one axis; false when no t of it does. Open bounds: a box that
+// only touches another is not inside it.
+static bool clip_to_slab(float a, float d, float lo, float hi, float* enter, float* leave)
+{
+    if (d == 0)
+        return a > lo && a < hi;
+    float t0 = (lo - a) / d, t1 = (hi - a) / d;
+    if (t0 > t1) {
+        float t = t0;
+        t0 = t1;
+        t1 = t;
+    }
+    *enter = larger(*enter, t0);
+    *leave = t1 < *leave ? t1 : *leave;
+    return *enter < *leave;
+}
+
+Enemy* sweep_vs_enemies(const void* self, const Vec4& from, const Vec4& to, float reach)
+{
+    const float dx = to.x - from.x, dy = to.y - from.y;
+    Enemy* first = nullptr;
+    float first_enter = 0;
+    const int n = enemy_count();
+    Enemy* robots = n > 0 ? &enemy(0) : nullptr;
+    for (int i = 0; i < n; ++i) {
+        Enemy& e = robots[i];
+        if (&e == self)
+            continue;
+        // The moving box meets the robot's box where its centre is inside the
+        // robot's box grown by the reach.
+        const Vec4& p = e.position;
+        float enter = 0, leave = 1;
+        if (!clip_to_slab(
+                from.x, dx, p.x + ENEMY_BOX_LO.x - reach, p.x + ENEMY_BOX_HI.x + reach, &enter, &leave)
+            || !clip_to_slab(
+                from.y, dy, p.y + ENEMY_BOX_LO.y - reach, p.y + ENEMY_BOX_HI.y + reach, &enter, &leave))
+            continue;
+        if (!first || enter < first_enter) {
+            first = &e;
+            first_enter = enter;
+        }
+    }
+    return first;
 }
 
 Vec4 box_vs_hero(const void* self, const Vec4& lo, const Vec4& hi)
@@ -287,7 +412,7 @@ static void test_box(const void* self, const GridPatch* patch, const Vec4& lo, c
     } else {
         *world = box_vs_world(lo, hi, flags);
     }
-    Vec4 e = box_vs_enemies(self, lo, hi, nullptr);
+    Vec4 e = box_vs_enemies(self, lo, hi);
     Vec4 h = box_vs_hero(self, lo, hi);
     if (any_positive(e))
         flags |= TOUCH_ENEMY;
@@ -309,7 +434,7 @@ static const GridPatch* fill_move_patch(GridPatch& patch, const Vec4& start, con
     int cells[6];
     if (!box_cells(lo, hi, cells) || cells[1] - cells[0] > PATCH_COLUMNS)
         return nullptr;
-    fill_patch(patch, cells[0], cells[1], cells[2], cells[3], cells[4], cells[5]);
+    fill_patch(patch, cells[0], cells[1], cells[2], cells[3], cells[4], cells[5], GAME_READER);
     return &patch;
 }
 

@@ -29,9 +29,23 @@ enum CollisionFlags : uint32_t {
 // A component larger than half the box's extent on its axis is dropped, so
 // the box is pushed out on the side it came in from.
 Vec4 box_vs_world(const Vec4& lo, const Vec4& hi, uint32_t& flags);
-// The robots' boxes, skipping `self`, whatever their health; *hit (when not
-// null) becomes the last robot in list order that pushes, or null.
-Vec4 box_vs_enemies(const void* self, const Vec4& lo, const Vec4& hi, Enemy** hit);
+
+// How the box queries read the grid: 16 voxels at a time with SSE2 (the
+// game's reader where the target has it) or eight in a 64-bit word
+// (everywhere). Both give the same pushes and flags.
+enum GridReader { GRID_READER_SSE2, GRID_READER_PORTABLE };
+// Whether this build has the reader; the portable one is always there.
+bool has_grid_reader(GridReader reader);
+// box_vs_world through a reader that this build has.
+Vec4 box_vs_world_by(GridReader reader, const Vec4& lo, const Vec4& hi, uint32_t& flags);
+// The robots' boxes, skipping `self`, whatever their health.
+Vec4 box_vs_enemies(const void* self, const Vec4& lo, const Vec4& hi);
+// The robot, other than `self` and whatever its health, that a box reaching
+// `reach` around its centre in x and y meets first when its centre moves
+// from `from` to `to`: the one it enters at the smallest part of the way,
+// the first in list order on a tie. Null when it enters none; only touching
+// is not entering. Unlike the pushes, a box deep inside a robot meets it.
+Enemy* sweep_vs_enemies(const void* self, const Vec4& from, const Vec4& to, float reach);
 // The hero's box; nothing when self is the hero or the hero is dead.
 Vec4 box_vs_hero(const void* self, const Vec4& lo, const Vec4& hi);
 

@@ -11,6 +11,7 @@
 
 #include <algorithm>
 
+#include "../core/floatRules.h"
 #include "../core/log.h"
 #include "../core/random.h"
 #include "../libs/inc/cont/zu_dynArray.h"
@@ -67,6 +68,7 @@ static uint64_t seed_of_level; // the generator's state when the last level bega
 
 void generate_level()
 {
+    pin_float_environment();
     seed_of_level = rng_state();
     memset(room_map(), ROOM_FREE, MAX_ROOM_CELLS);
     clear_level_spawns();

@@ -17,7 +17,8 @@ void free_level_data();
 uint64_t level_data_hash();
 
 // Clears the room map, the level grid and the spawns and builds a new level
-// into them. The tile library and the tile groups must be loaded.
+// into them, in the default floating-point environment (it may run outside
+// an update). The tile library and the tile groups must be loaded.
 void generate_level();
 // The generator's state when the last generate_level began: started from
 // this seed, a game's first level is that level.

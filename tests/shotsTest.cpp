@@ -18,7 +18,7 @@ protected:
 TEST_F(Shots, AShotHitsADormantRobotAndADeadOneOnlyWakes)
 {
     add_enemy(100, 50); // x 94 to 106
-    fire_right(85, 57); // its first sweep box reaches 3 into the robot
+    fire_right(85, 57); // its first step reaches 3 into the robot
     update_shots(0.05f);
     EXPECT_EQ(shot_count(), 0);
     EXPECT_EQ(enemy(0).health, 0);
@@ -34,15 +34,54 @@ TEST_F(Shots, AShotHitsADormantRobotAndADeadOneOnlyWakes)
     EXPECT_EQ(fake_sound.played.size(), 2u) << "a dead robot is not heard again";
 }
 
-TEST_F(Shots, AShotWhoseStepsOverlapMoreThanHalfItsSweepPassesThrough)
+TEST_F(Shots, AStepThatLandsDeepInsideARobotHitsIt)
 {
-    add_enemy(100, 50);
-    fire_right(70, 57); // sweep boxes from 88 to 102 and from 98 to 112: 8 deep each
-    for (int i = 0; i < 6; ++i)
-        update_shots(0.05f);
+    add_enemy(100, 50); // x 94 to 106, y 50 to 64
+    fire_right(70, 57); // its third step, 90 to 100, ends in the robot's middle
+    update_shots(0.05f);
+    update_shots(0.05f);
     EXPECT_EQ(enemy(0).health, 1);
-    ASSERT_EQ(shot_count(), 1);
-    EXPECT_FLOAT_EQ(shot(0).position.x, 130);
+    update_shots(0.05f);
+    EXPECT_EQ(enemy(0).health, 0);
+    EXPECT_EQ(shot_count(), 0);
+
+    // Point-blank from above, through the whole robot in one step.
+    add_enemy(200, 50);
+    fire_shot(SHOT_HITS_ENEMIES, &hero(), {200, 70, 8, 1}, {0, -400, 0, 0}, 0xff14ff14);
+    update_shots(0.05f);
+    EXPECT_EQ(enemy(1).health, 0);
+    EXPECT_EQ(shot_count(), 0);
+}
+
+TEST_F(Shots, OfTwoRobotsOnAStepTheOneMetFirstIsHit)
+{
+    add_enemy(100, 50); // x 94 to 106
+    add_enemy(114, 50); // x 108 to 120
+    // 30 voxels a step: from 80 to 110 to the right, from 130 to 100 to the left.
+    fire_shot(SHOT_HITS_ENEMIES, &hero(), {80, 57, 8, 1}, {600, 0, 0, 0}, 0xff14ff14);
+    update_shots(0.05f);
+    EXPECT_EQ(enemy(0).health, 0);
+    EXPECT_EQ(enemy(1).health, 1);
+    enemy(0).health = 1;
+    fire_shot(SHOT_HITS_ENEMIES, &hero(), {130, 57, 8, 1}, {-600, 0, 0, 0}, 0xff14ff14);
+    update_shots(0.05f);
+    EXPECT_EQ(enemy(0).health, 1);
+    EXPECT_EQ(enemy(1).health, 0);
+}
+
+TEST_F(Shots, AShotPassingBesideARobotMisses)
+{
+    add_enemy(100, 50); // x 94 to 106, y 50 to 64
+    // Diagonally past its top right corner: the step's bounding box overlaps
+    // the robot, the shot (2 voxels around its path) does not.
+    fire_shot(SHOT_HITS_ENEMIES, &hero(), {96, 85, 8, 1}, {480, -480, 0, 0}, 0xff14ff14);
+    // Along its top, the shot's lower side on the robot's top.
+    fire_right(80, 66);
+    update_shots(0.05f);
+    update_shots(0.05f);
+    update_shots(0.05f);
+    EXPECT_EQ(enemy(0).health, 1);
+    EXPECT_EQ(shot_count(), 2);
 }
 
 TEST_F(Shots, RobotsAreTestedBeforeTheWall)
