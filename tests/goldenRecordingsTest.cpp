@@ -17,6 +17,7 @@
 #include "game/playback.h"
 #include "game/recording.h"
 #include "game/rulesVersion.h"
+#include "game/upgrades.h"
 #include "screensFixture.h"
 #include "tempFile.h"
 
@@ -39,10 +40,17 @@ std::vector<std::string> golden_recordings()
     return files;
 }
 
+// How a replay went: what the playback said at its end, its log, and where
+// the game stood.
+struct Replayed {
+    bool ok;
+    std::string log;
+    int level, points;
+};
+
 // The recording at `path` played from a fresh start as the game program
-// plays it, on the fake device; what the playback said at the end, and the
-// log of it all.
-bool replay(const std::string& path, std::string* log)
+// plays it, on the fake device.
+Replayed replay(const std::string& path)
 {
     start_font_on_fakes();
     ::testing::internal::CaptureStdout();
@@ -50,11 +58,14 @@ bool replay(const std::string& path, std::string* log)
     game_init();
     while (play_update(playback_update_seconds(0.05f)))
         input_end_update();
-    bool ok = finish_playback();
+    Replayed r;
+    r.ok = finish_playback();
+    r.level = level_number();
+    r.points = upgrade_points();
     game_shutdown();
-    *log = ::testing::internal::GetCapturedStdout();
+    r.log = ::testing::internal::GetCapturedStdout();
     font_shutdown();
-    return ok;
+    return r;
 }
 
 // Bytes of a recording changed at `offset` to `value` (little-endian, `size`
@@ -81,10 +92,14 @@ TEST(GoldenRecordings, ReplayToEveryCheckpoint)
     std::vector<std::string> files = golden_recordings();
     ASSERT_GE(files.size(), 3u) << "no golden recordings in " << RECORDINGS;
     for (const std::string& file : files) {
-        std::string log;
-        EXPECT_TRUE(replay(file, &log)) << file << ":\n" << log;
-        EXPECT_NE(log.find("replay ended after"), std::string::npos) << file << ":\n" << log;
+        Replayed r = replay(file);
+        EXPECT_TRUE(r.ok) << file << ":\n" << r.log;
+        EXPECT_NE(r.log.find("replay ended after"), std::string::npos) << file << ":\n" << r.log;
     }
+    // The bot's second level, after points were spent on the upgrade screen.
+    Replayed upgrade = replay(RECORDINGS + "/upgrade.rec");
+    EXPECT_EQ(upgrade.level, 2);
+    EXPECT_LT(upgrade.points, 5);
 }
 
 TEST(GoldenRecordings, AReplayThatPartsFromItsRecordingStopsAtThatCheckpoint)
@@ -96,15 +111,15 @@ TEST(GoldenRecordings, AReplayThatPartsFromItsRecordingStopsAtThatCheckpoint)
     ASSERT_GE(contents.checkpoints.size(), 3);
     const RecordingCheckpoint& c = contents.checkpoints[2];
     TempFile file(altered(bytes, static_cast<size_t>(c.at) + 5, c.stateHash ^ 1, 8));
-    std::string log;
-    EXPECT_FALSE(replay(file.path, &log));
+    Replayed r = replay(file.path);
+    EXPECT_FALSE(r.ok);
     char line[96];
     snprintf(line, sizeof line, "replay diverged between updates %d and %d (state %016llx, recorded %016llx)",
         contents.checkpoints[1].updates, c.updates, static_cast<unsigned long long>(c.stateHash),
         static_cast<unsigned long long>(c.stateHash ^ 1));
-    EXPECT_NE(log.find(line), std::string::npos) << log;
+    EXPECT_NE(r.log.find(line), std::string::npos) << r.log;
     snprintf(line, sizeof line, "replay stopped after %d of", c.updates);
-    EXPECT_NE(log.find(line), std::string::npos) << log;
+    EXPECT_NE(r.log.find(line), std::string::npos) << r.log;
 }
 
 TEST(GoldenRecordings, ARecordingOfOtherRulesOrDataIsRefusedBeforeItStarts)
