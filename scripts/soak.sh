@@ -67,8 +67,8 @@ act() {
   actions=$((actions + 1))
 }
 
-end=$((SECONDS + minutes * 60))
 start=$SECONDS
+end=$((start + minutes * 60))
 next_sample=$SECONDS
 next_picture=$SECONDS
 last_picture=""
@@ -110,8 +110,8 @@ echo "soak: $minutes min, $actions actions"
 # count by their lower quartile, and the least-squares line through those
 # fails when it rises faster than the limit. What a clean game holds still
 # wanders by some MB with the level, the screen and the allocator's
-# fragmentation, which a short soak cannot tell from a leak: the limit lets the
-# line rise 8 MB over the minutes judged, but never less than 1 MB a minute.
+# fragmentation, which a short soak cannot tell from a leak: the line may rise
+# 8 MB over the minutes judged, or 1 MB a minute when that is more.
 awk -v warm=60 -v window=20 '
   NF == 2 && $1 >= warm {
     w = int(($1 - warm) / window)
@@ -130,13 +130,13 @@ awk -v warm=60 -v window=20 '
       q = v[w, int((count[w] - 1) / 4)]
       x = (warm + (w + 0.5) * window) / 60
       n++; sx += x; sy += q; sxx += x * x; sxy += x * q
-      lows = lows sprintf(" %.1f", q / 1024)
+      quartiles = quartiles sprintf(" %.1f", q / 1024)
     }
     slope = (n * sxy - sx * sy) / (n * sxx - sx * sx)
     judged = (last + 1) * window / 60
     limit = 8192 / judged
     if (limit < 1024) limit = 1024
-    print "memory (MB), lower quartile of every " window " s after the first minute:" lows
+    print "memory (MB), lower quartile of every " window " s after the first minute:" quartiles
     printf "memory trend: %+d KB/min over %g min (limit %d KB/min)\n", slope, judged, limit
     exit (slope > limit)
   }' "$work/memory" || fail "memory keeps growing"
