@@ -28,6 +28,15 @@ static void draw_frame(float lag_seconds)
     font_end();
 }
 
+// Shuts down after the main loop; the program's exit code. A recording that
+// could not be written or a replay that parted from its recording is not a
+// run that did what was asked.
+static int end_game()
+{
+    shutdown_all();
+    return playback_failed() ? 1 : 0;
+}
+
 int app_main(int argc, const char* const* argv)
 {
     find_app_path();
@@ -62,11 +71,7 @@ int app_main(int argc, const char* const* argv)
 
     log_message("total start-up time: %d ms", static_cast<int>(ticks_to_ms(timer_now() - start)));
     log_message("free video memory: %u MB", available_texture_memory() >> 20);
-    main_loop();
-    shutdown_all();
-    // A recording that could not be written or a replay that parted from its
-    // recording is not a run that did what was asked.
-    return playback_failed() ? 1 : 0;
+    return run_main_loop(end_game);
 }
 
 void shutdown_all()

@@ -29,6 +29,10 @@ static struct {
 
 static bool start_nvml()
 {
+#ifdef __EMSCRIPTEN__
+    // A page can load no native library; the browser tells no GPU load.
+    return false;
+#endif
     void* lib = dlopen("libnvidia-ml.so.1", RTLD_NOW | RTLD_LOCAL);
     if (!lib)
         return false;

@@ -7,6 +7,7 @@
 #include "../core/log.h"
 #include "../core/timer.h"
 #include "../device/d3d_render.h"
+#include "../platform/platform.h"
 #include "../game/gameHooks.h"
 #include "gpuLoad.h"
 #include "perfOverlay.h"
@@ -27,6 +28,13 @@ static struct {
     bool paused;       // from set_paused until set_paused(false)
     int64_t pausedLag; // the lag behind the update clock when the pause began
     UpdateHooks hooks; // set by the program before the loop runs
+    // The passes' state, set when the loop starts: catch-up updates since
+    // the last frame (-1 after a frame rendered within the cap, raised
+    // before each catch-up update: up to maxUpdates + 1 updates run between
+    // two frames), a rendered frame not yet presented, an update due first.
+    int counter;
+    bool presentPending;
+    bool updateDue;
 } loop;
 
 void set_update_hooks(const UpdateHooks& hooks)
@@ -158,7 +166,8 @@ static void present_and_measure()
     save_requested_screenshot();
 }
 
-void main_loop()
+// Starts the loop's clock and statistics.
+static void begin_loop()
 {
     int64_t now = timer_now();
     loop.simTime = now;
@@ -169,56 +178,124 @@ void main_loop()
     // No figure yet: the overlay leaves the GPU load out until one arrives.
     for (int32_t& load : loop.stats.gpuLoad)
         load = -1;
-    // -1 after a frame rendered within the cap, raised before each catch-up
-    // update: up to max_updates + 1 updates run between two frames.
-    int counter = 0;
-    bool presentPending = false;
+    loop.counter = 0;
+    loop.presentPending = false;
+    loop.updateDue = true;
+}
 
-    while (!loop.quit) {
+// What one pass of the loop did.
+enum LoopPass {
+    PASS_UPDATE,  // an update fell due: it runs first in the next pass
+    PASS_FRAME,   // a frame was rendered (its presentation comes first in the next pass)
+    PASS_NOTHING, // no frame could be rendered (the GPU is two frames behind)
+    PASS_END,     // the loop is over
+};
+
+// One pass of the loop: the update that is due, if any, then one frame when
+// no further update is due.
+static LoopPass loop_pass()
+{
+    if (loop.updateDue) {
+        if (loop.quit)
+            return PASS_END;
+        loop.updateDue = false;
         run_update();
         if (loop.quit)
-            break;
-
-        // Render frames until the next update is due.
-        for (;;) {
-            if (presentPending) {
-                present_and_measure();
-                presentPending = false;
-            }
-            pump_window_messages();
-            now = timer_now();
-            if (loop.paused) {
-                // The clock stands still; the frame keys still work, and what
-                // else was typed is dropped.
-                loop.simTime = now - loop.pausedLag;
-                handle_frame_keys();
-                input_end_update();
-            }
-            int64_t lag = now - loop.simTime;
-            if (lag < 0) { // the counter went backwards
-                lag = 0;
-                loop.simTime = now;
-            }
-            if (lag >= loop.updatePeriod && ++counter <= loop.maxUpdates) {
-                loop.simTime += loop.updatePeriod;
-                break;
-            }
-            presentPending = render_frame(static_cast<float>(ticks_to_seconds(lag)));
-            if (presentPending)
-                loop.renderStart = now;
-            if (counter > loop.maxUpdates) {
-                // Too far behind: drop the backlog and slow the game down.
-                counter = 0;
-                loop.simTime = timer_now();
-                break;
-            }
-            counter = -1;
-            if (loop.quit)
-                break;
-        }
+            return PASS_END;
     }
+    if (loop.presentPending) {
+        present_and_measure();
+        loop.presentPending = false;
+    }
+    pump_window_messages();
+    int64_t now = timer_now();
+    if (loop.paused) {
+        // The clock stands still; the frame keys still work, and what else
+        // was typed is dropped.
+        loop.simTime = now - loop.pausedLag;
+        handle_frame_keys();
+        input_end_update();
+    }
+    int64_t lag = now - loop.simTime;
+    if (lag < 0) { // the counter went backwards
+        lag = 0;
+        loop.simTime = now;
+    }
+    if (lag >= loop.updatePeriod && ++loop.counter <= loop.maxUpdates) {
+        loop.simTime += loop.updatePeriod;
+        loop.updateDue = true;
+        return PASS_UPDATE;
+    }
+    loop.presentPending = render_frame(static_cast<float>(ticks_to_seconds(lag)));
+    if (loop.presentPending)
+        loop.renderStart = now;
+    if (loop.counter > loop.maxUpdates) {
+        // Too far behind: drop the backlog and slow the game down.
+        loop.counter = 0;
+        loop.simTime = timer_now();
+        loop.updateDue = true;
+        return loop.presentPending ? PASS_FRAME : PASS_UPDATE;
+    }
+    loop.counter = -1;
+    if (loop.quit)
+        return PASS_END;
+    return loop.presentPending ? PASS_FRAME : PASS_NOTHING;
+}
 
-    if (presentPending)
+// Presents what the last pass left pending.
+static void end_loop()
+{
+    if (loop.presentPending)
         present_frame();
+    loop.presentPending = false;
     input_end_update();
 }
+
+void main_loop()
+{
+    begin_loop();
+    while (loop_pass() != PASS_END) { }
+    end_loop();
+}
+
+#ifdef __EMSCRIPTEN__
+// Set by run_main_loop for the round that ends the browser's loop.
+static int (*loop_end)();
+
+// A round in the browser: passes until a frame is rendered or none can be.
+// The browser shows the canvas when the round returns and then drops what
+// was drawn, so the frame is presented (and kept for a screenshot) before
+// that; and it lets the GPU's fences pass only between rounds.
+static bool browser_round()
+{
+    LoopPass pass;
+    do
+        pass = loop_pass();
+    while (pass == PASS_UPDATE);
+    if (loop.presentPending) {
+        present_and_measure();
+        loop.presentPending = false;
+    }
+    return pass != PASS_END;
+}
+
+static int browser_end()
+{
+    end_loop();
+    return loop_end();
+}
+
+int run_main_loop(int (*end)())
+{
+    begin_loop();
+    loop_end = end;
+    plat_run_loop(browser_round, browser_end);
+    return 0; // never reached: the browser runs the rounds
+}
+#else
+int run_main_loop(int (*end)())
+{
+    main_loop();
+    return end();
+}
+#endif

@@ -21,7 +21,13 @@ struct FrameStats {
     int frameIndex; // shared by frameUs and gpuLoad
 };
 
+// Runs the loop until quit is requested.
 void main_loop();
+// Runs the loop and then `end`, whose result is the program's exit code. On
+// the desktop it returns that code; in a browser it never returns: the
+// browser runs the loop's rounds between its frames and the program ends
+// with end's code after the last.
+int run_main_loop(int (*end)());
 
 // How the loop runs an update; each may be null. `update` runs one of the
 // given seconds (game_update when null) and returning false ends the loop

@@ -5,6 +5,7 @@
 #include <fcntl.h>
 #include <stdio.h>
 #include <string.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "../core/log.h"
@@ -176,6 +177,18 @@ static int write_temp(const char* folder, const uint32_t* pixels, int w, int h, 
     return error;
 }
 
+#ifdef __EMSCRIPTEN__
+// A page's files are its own, with no other process to take the name between
+// looking and renaming; the browser's file system has neither rename that
+// never replaces nor hard links.
+static int move_into_place(const char* temp, const char* path)
+{
+    struct stat taken;
+    if (lstat(path, &taken) == 0)
+        return EEXIST;
+    return rename(temp, path) == 0 ? 0 : errno;
+}
+#else
 // True when the file system does not do that kind of rename or link at all,
 // as against refusing this one.
 static bool not_supported(int error)
@@ -199,6 +212,7 @@ static int move_into_place(const char* temp, const char* path)
     unlink(temp);
     return 0;
 }
+#endif
 
 // Moves the finished temporary file to the first free name of the second
 // into `path`: 0, or the error (EEXIST when every name is taken).
@@ -277,7 +291,11 @@ void take_screenshot()
     PathText path;
     bool saved = save_screenshot(folder.s, localtime_r(&now, &local), pixels, w, h, pitch, path);
     release_capture();
-    if (saved)
-        log_message("screenshot captured to '%s' in %d ms", path.s,
-            static_cast<int>(ticks_to_ms(timer_now() - start)));
+    if (!saved)
+        return;
+    log_message("screenshot captured to '%s' in %d ms", path.s, static_cast<int>(ticks_to_ms(timer_now() - start)));
+#ifdef __EMSCRIPTEN__
+    // A page's files vanish with it: the player gets the picture to keep.
+    plat_offer_download(path.s);
+#endif
 }

@@ -1,11 +1,11 @@
 // d3d_misc.cpp - vertex declarations, instancing, draws, clears, render states, transforms.
 #include "d3d_misc.h"
 
-#include <epoxy/gl.h>
 #include <stdint.h>
 
 #include "../core/log.h"
 #include "d3d_internal.h"
+#include "glApi.h"
 #include "d3d_vbuf.h"
 #include "vertexAttribs.h"
 
@@ -136,9 +136,8 @@ static void point_attribute(
         {2, GL_FLOAT, GL_FALSE},
         {3, GL_FLOAT, GL_FALSE},
         {4, GL_FLOAT, GL_FALSE},
-        // The bytes of 0xAARRGGBB in memory are b, g, r, a: GL_BGRA swaps
-        // them back, so the shader sees (r, g, b, a) as Direct3D delivers it.
-        {GL_BGRA, GL_UNSIGNED_BYTE, GL_TRUE},
+        // The bytes of 0xAARRGGBB in memory are b, g, r, a (size set below).
+        {0, GL_UNSIGNED_BYTE, GL_TRUE},
         {2, GL_SHORT, GL_FALSE},
         {4, GL_SHORT, GL_FALSE},
     };
@@ -149,8 +148,9 @@ static void point_attribute(
             misc.arrayBuffer = buffer;
         }
         const auto& f = FORMATS[format];
+        GLint size = format == ATTRIB_D3DCOLOR ? gl_color_attribute_size() : f.size;
         glVertexAttribPointer(
-            location, f.size, f.type, f.normalised, stride, reinterpret_cast<const void*>(offset));
+            location, size, f.type, f.normalised, stride, reinterpret_cast<const void*>(offset));
         a.buffer = buffer;
         a.format = format;
         a.stride = stride;
@@ -290,14 +290,8 @@ void draw_indexed(PrimitiveType type, int base_vertex, int min_index, int vertex
     apply_vertex_input();
     const void* first = reinterpret_cast<const void*>(static_cast<uintptr_t>(start_index) * 2);
     int count = vertices_of(type, primitive_count);
-    if (misc.instances > 0 && misc.firstInstance > 0)
-        glDrawElementsInstancedBaseVertexBaseInstance(gl_mode(type), count, GL_UNSIGNED_SHORT, first,
-            misc.instances, base_vertex, static_cast<GLuint>(misc.firstInstance));
-    else if (misc.instances > 0)
-        glDrawElementsInstancedBaseVertex(
-            gl_mode(type), count, GL_UNSIGNED_SHORT, first, misc.instances, base_vertex);
-    else
-        glDrawElementsBaseVertex(gl_mode(type), count, GL_UNSIGNED_SHORT, first, base_vertex);
+    gl_draw_elements(gl_mode(type), count, first, misc.instances, base_vertex,
+        static_cast<uint32_t>(misc.firstInstance));
     count_draw(misc.instances > 0 ? misc.instances : 1);
     check_draw("draw_indexed");
 }
@@ -334,7 +328,7 @@ void clear_all(uint32_t argb)
     set_clear_color(argb);
     // Direct3D clears depth whatever the write switch says; OpenGL masks it.
     glDepthMask(GL_TRUE);
-    glClearDepth(1.0);
+    gl_clear_depth_one();
     glClearStencil(0);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
     glDepthMask(misc.depthWrite ? GL_TRUE : GL_FALSE);
@@ -368,13 +362,8 @@ void set_cull(bool on)
         glDisable(GL_CULL_FACE);
         return;
     }
-    // OpenGL decides facing in clip space under either clip-control origin,
-    // and clip-space y points up as the screen's does, so a face that runs
-    // counter-clockwise on screen does so there too: with clockwise front
-    // faces, culling back faces removes it, on the back buffer and on the
-    // top-row-first scene targets alike.
     glEnable(GL_CULL_FACE);
-    glFrontFace(GL_CW);
+    glFrontFace(gl_front_face());
     glCullFace(GL_BACK);
 }
 
@@ -394,7 +383,7 @@ void set_depth_write(bool on)
 
 void set_wireframe(bool on)
 {
-    glPolygonMode(GL_FRONT_AND_BACK, on ? GL_LINE : GL_FILL);
+    gl_set_wireframe(on);
 }
 
 void set_view(const Matrix& view)
@@ -414,7 +403,7 @@ void get_view_projection(Matrix* out)
 
 void create_vertex_input()
 {
-    misc.baseInstance = epoxy_gl_version() >= 42 || epoxy_has_gl_extension("GL_ARB_base_instance");
+    misc.baseInstance = gl_has_base_instance();
     glGenVertexArrays(1, &misc.vao);
     glBindVertexArray(misc.vao);
     static const float QUAD[4][3] = {{-1, -1, 0}, {-1, 1, 0}, {1, -1, 0}, {1, 1, 0}};

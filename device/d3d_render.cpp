@@ -1,7 +1,6 @@
 // d3d_render.cpp - the graphics device: creation, reset, scene target and frame pacing.
 #include "d3d_render.h"
 
-#include <epoxy/gl.h>
 #include <stdio.h>
 
 #include <algorithm>
@@ -11,6 +10,7 @@
 #include "../core/settings.h"
 #include "../platform/platform.h"
 #include "d3d_internal.h"
+#include "glApi.h"
 #include "d3d_misc.h"
 #include "d3d_shaders.h"
 #include "d3d_textures.h"
@@ -122,7 +122,7 @@ static int multisample_levels(int* counts, int max_counts)
     GLint maxSamples = 0;
     glGetIntegerv(GL_MAX_SAMPLES, &maxSamples);
     const GLenum formats[2] = {GL_RGBA8, GL_DEPTH24_STENCIL8};
-    const bool query = epoxy_gl_version() >= 42 || epoxy_has_gl_extension("GL_ARB_internalformat_query");
+    const bool query = gl_has_format_query();
     GLint listed[2] = {}, lists[2][16] = {};
     for (int f = 0; query && f < 2; ++f) {
         glGetInternalformativ(GL_RENDERBUFFER, formats[f], GL_NUM_SAMPLE_COUNTS, 1, &listed[f]);
@@ -278,8 +278,8 @@ bool init_d3d(int width, int height)
         copy_text(device.failure, "no OpenGL 3.3 core context on the window");
         return false;
     }
-    if (epoxy_gl_version() < 45 && !epoxy_has_gl_extension("GL_ARB_clip_control"))
-        return init_failed("OpenGL 4.5, or 3.3 with ARB_clip_control, is needed");
+    if (const char* missing = gl_missing_feature())
+        return init_failed(missing);
     device.created = true;
     choose_presentation();
     device.width = width;
@@ -358,11 +358,9 @@ bool render_frame(float lag_seconds)
 {
     if (!device.created)
         return false;
-    if (GLsync fence = device.frameFence[device.currentFence]) {
-        GLenum state = glClientWaitSync(fence, GL_SYNC_FLUSH_COMMANDS_BIT, 0);
-        if (state != GL_ALREADY_SIGNALED && state != GL_CONDITION_SATISFIED)
+    if (GLsync fence = device.frameFence[device.currentFence])
+        if (!gl_fence_passed(fence))
             return false;
-    }
     set_cull(true);
     if (hooks.draw)
         hooks.draw(lag_seconds);
@@ -404,7 +402,7 @@ bool read_presented_frame(uint32_t* pixels)
     d3d_take_error();
     glBindFramebuffer(GL_READ_FRAMEBUFFER, device.frontFbo);
     glPixelStorei(GL_PACK_ALIGNMENT, 4);
-    glReadPixels(0, 0, w, h, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, pixels);
+    gl_read_pixels(w, h, pixels);
     rebind_current_target();
     if (uint32_t code = d3d_take_error()) {
         log_message("FAILED to read the presented frame (0x%08X)", code);
@@ -420,22 +418,23 @@ bool read_presented_frame(uint32_t* pixels)
 // The origin follows the target: rows top first in the scene targets (and so
 // in every texture drawn from them, where v = 0 is the top as in Direct3D),
 // bottom first in the back buffer, which the window shows bottom row down.
-static void bind_target(GLuint fbo, GLenum origin)
+static void bind_target(GLuint fbo, bool top_first)
 {
     glBindFramebuffer(GL_FRAMEBUFFER, fbo);
     glViewport(0, 0, device.width, device.height);
-    glClipControl(origin, GL_ZERO_TO_ONE);
+    gl_set_target_origin(top_first);
+    glFrontFace(gl_front_face());
 }
 
 void set_scene_target()
 {
-    bind_target(device.sceneFbo, GL_UPPER_LEFT);
+    bind_target(device.sceneFbo, true);
     device.sceneBound = true;
 }
 
 void set_backbuffer_target()
 {
-    bind_target(0, GL_LOWER_LEFT);
+    bind_target(0, false);
     device.sceneBound = false;
 }
 
@@ -464,12 +463,12 @@ uint32_t available_texture_memory()
 {
     bool d3d = device.created;
     ASSERT(d3d);
-    if (epoxy_has_gl_extension("GL_NVX_gpu_memory_info")) {
+    if (gl_has_extension("GL_NVX_gpu_memory_info")) {
         GLint kb = 0;
         glGetIntegerv(GL_GPU_MEMORY_INFO_CURRENT_AVAILABLE_VIDMEM_NVX, &kb);
         return kilobytes_to_bytes(kb);
     }
-    if (epoxy_has_gl_extension("GL_ATI_meminfo")) {
+    if (gl_has_extension("GL_ATI_meminfo")) {
         GLint info[4] = {};
         glGetIntegerv(GL_TEXTURE_FREE_MEMORY_ATI, info);
         return kilobytes_to_bytes(info[0]);
@@ -482,5 +481,5 @@ void flush_gpu()
     GLsync& flush_query = device.flushFence;
     ASSERT(flush_query);
     issue_fence(&flush_query);
-    while (glClientWaitSync(flush_query, GL_SYNC_FLUSH_COMMANDS_BIT, 0) == GL_TIMEOUT_EXPIRED) { }
+    gl_wait_fence(flush_query);
 }

@@ -1,7 +1,6 @@
 // d3d_shaders.cpp - shader pairs loaded from the shader cache, and the vertex constants.
 #include "d3d_shaders.h"
 
-#include <epoxy/gl.h>
 #include <math.h>
 #include <stdio.h>
 #include <stdlib.h>
@@ -10,6 +9,7 @@
 #include "../core/paths.h"
 #include "../core/stream.h"
 #include "d3d_internal.h"
+#include "glApi.h"
 
 static_assert(sizeof(uint32_t[4]) == 16, "the cache header is four 32-bit values");
 
@@ -73,8 +73,7 @@ void Shader::release()
 static uint32_t compile_stage(GLenum stage, const char* code, int length, const char* name)
 {
     GLuint sh = glCreateShader(stage);
-    GLint len = length;
-    glShaderSource(sh, 1, &code, &len);
+    gl_shader_source(sh, code, length);
     glCompileShader(sh);
     GLint ok = GL_FALSE;
     glGetShaderiv(sh, GL_COMPILE_STATUS, &ok);
@@ -106,8 +105,9 @@ static bool link_pair(Shader* s)
     s->constantsAt = glGetUniformLocation(s->program, "c");
     s->pixelOffsetAt = glGetUniformLocation(s->program, "pixelOffset");
     s->alphaRefAt = glGetUniformLocation(s->program, "alphaRef");
+    s->originFlipAt = glGetUniformLocation(s->program, "originFlip");
     s->constantsSeen = -1;
-    s->sentOffset[0] = s->sentOffset[1] = s->sentAlphaRef = NAN;
+    s->sentOffset[0] = s->sentOffset[1] = s->sentAlphaRef = s->sentOriginFlip = NAN;
     glUseProgram(s->program);
     for (int i = 0; i < SAMPLER_STAGES; ++i) {
         char sampler[8];
@@ -256,6 +256,12 @@ void apply_shader_state(float alpha_ref)
             glUniform2f(s->pixelOffsetAt, x, y);
         s->sentOffset[0] = x;
         s->sentOffset[1] = y;
+    }
+    // Only where the context cannot flip a target's rows itself.
+    float flip = gl_origin_flip();
+    if (s->originFlipAt >= 0 && flip != s->sentOriginFlip) {
+        glUniform1f(s->originFlipAt, flip);
+        s->sentOriginFlip = flip;
     }
     if (s->alphaRefAt >= 0 && alpha_ref != s->sentAlphaRef) {
         glUniform1f(s->alphaRefAt, alpha_ref);

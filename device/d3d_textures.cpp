@@ -1,12 +1,12 @@
 // d3d_textures.cpp - textures in one fixed table.
 #include "d3d_textures.h"
 
-#include <epoxy/gl.h>
 #include <stdlib.h>
 
 #include "../core/display.h"
 #include "../core/log.h"
 #include "d3d_internal.h"
+#include "glApi.h"
 
 enum {
     UNBOUND_STAGES = 32, // stages a reset unbinds
@@ -52,7 +52,7 @@ static uint32_t create_gl_texture(Texture* t)
     bind_scratch(name);
     for (int l = 0; l < levels; ++l) {
         int lw = w >> l > 0 ? w >> l : 1, lh = h >> l > 0 ? h >> l : 1;
-        glTexImage2D(GL_TEXTURE_2D, l, GL_RGBA8, lw, lh, 0, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, nullptr);
+        gl_texture_image(l, lw, lh, nullptr);
     }
     // Without this a one-level texture would be incomplete under mip filtering.
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, levels - 1);
@@ -131,7 +131,7 @@ uint32_t* lock_texture(Texture* texture, int* pitch, bool discard)
     texture->lockCopy = static_cast<uint32_t*>(calloc(pixels, 4));
     if (!discard) {
         bind_scratch(texture->texture);
-        glGetTexImage(GL_TEXTURE_2D, 0, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, texture->lockCopy);
+        gl_read_texture(texture->texture, texture->madeWidth, texture->madeHeight, texture->lockCopy);
         bind_scratch(0);
     }
     *pitch = texture->madeWidth * 4;
@@ -143,8 +143,7 @@ void unlock_texture(Texture* texture)
     if (!texture || !texture->lockCopy)
         return;
     bind_scratch(texture->texture);
-    glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, texture->madeWidth, texture->madeHeight, GL_BGRA,
-        GL_UNSIGNED_INT_8_8_8_8_REV, texture->lockCopy);
+    gl_texture_update(texture->madeWidth, texture->madeHeight, texture->lockCopy);
     if (texture->levels != 1)
         glGenerateMipmap(GL_TEXTURE_2D);
     bind_scratch(0);

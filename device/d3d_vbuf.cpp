@@ -1,10 +1,10 @@
 // d3d_vbuf.cpp - vertex and index buffers in two fixed tables.
 #include "d3d_vbuf.h"
 
-#include <epoxy/gl.h>
 
 #include "../core/log.h"
 #include "d3d_internal.h"
+#include "glApi.h"
 
 // A table slot: the entry that handles point at, and whether a caller owns it.
 // An entry stays owned while its GL buffer is gone between a reset's release
@@ -44,15 +44,19 @@ static bool is_static(const BufferEntry* e)
     return (e->flags & BUFFER_STATIC) != 0;
 }
 
+// Whether the entry is an index buffer's.
+static bool is_index(const BufferEntry* e)
+{
+    return (e->flags & BUFFER_INDEX) != 0;
+}
+
 // Makes the GL buffer of the recorded size; returns the failure code, 0 on success.
 static uint32_t create_gl_buffer(BufferEntry* e)
 {
     d3d_take_error();
     GLuint name = 0;
     glGenBuffers(1, &name);
-    glBindBuffer(GL_COPY_WRITE_BUFFER, name);
-    glBufferData(GL_COPY_WRITE_BUFFER, e->size, nullptr, is_static(e) ? GL_STATIC_DRAW : GL_DYNAMIC_DRAW);
-    glBindBuffer(GL_COPY_WRITE_BUFFER, 0);
+    gl_create_buffer(name, is_index(e), e->size, is_static(e));
     uint32_t code = d3d_take_error();
     if (code) {
         glDeleteBuffers(1, &name);
@@ -104,7 +108,7 @@ IndexBuffer* create_index_buffer(int index_count, uint32_t flags)
 {
     bool d3d = d3d_exists();
     ASSERT(d3d);
-    return create_buffer(buffers.index, index_count * 2, flags, "IB");
+    return create_buffer(buffers.index, index_count * 2, flags | BUFFER_INDEX, "IB");
 }
 
 void destroy_vertex_buffer(VertexBuffer* vb)
@@ -137,9 +141,7 @@ static void* map_buffer(BufferEntry* e, int offset, int size, GLbitfield access)
         size = e->size - offset;
     if (offset < 0 || size <= 0 || size > e->size - offset)
         return nullptr;
-    glBindBuffer(GL_COPY_WRITE_BUFFER, e->buffer);
-    void* p = glMapBufferRange(GL_COPY_WRITE_BUFFER, offset, size, access);
-    glBindBuffer(GL_COPY_WRITE_BUFFER, 0);
+    void* p = gl_map_buffer(e->buffer, is_index(e), offset, size, access);
     if (!p)
         d3d_take_error();
     return p;
@@ -157,9 +159,7 @@ static void unlock_buffer(BufferEntry* e)
 {
     if (!e || !e->buffer)
         return;
-    glBindBuffer(GL_COPY_WRITE_BUFFER, e->buffer);
-    glUnmapBuffer(GL_COPY_WRITE_BUFFER);
-    glBindBuffer(GL_COPY_WRITE_BUFFER, 0);
+    gl_unmap_buffer(e->buffer, is_index(e));
     d3d_take_error(); // unlocking a buffer that was not locked is harmless
 }
 

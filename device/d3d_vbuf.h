@@ -12,6 +12,8 @@ enum { MAX_BUFFERS = 1000 };
 
 // Buffer flags.
 enum { BUFFER_STATIC = 1 };
+// Set by the device on the entries of index buffers.
+enum { BUFFER_INDEX = 0x100 };
 
 // One table entry; free while buffer is 0.
 struct BufferEntry {

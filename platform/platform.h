@@ -151,6 +151,19 @@ void plat_gl_swap();
 void plat_gl_drawable_size(int* width, int* height);
 void plat_gl_set_vsync(bool vsync);
 
+#ifdef __EMSCRIPTEN__
+// Browser services (platform/webPlatform.cpp).
+// Hands the program to the browser, which calls round once a frame until it
+// returns false, then end, whose result ends the program as its exit code.
+// Returns only by unwinding into the browser.
+void plat_run_loop(bool (*round)(), int (*end)());
+// Keeps the files written under the folder the browser stores across visits
+// (the settings); a write is lost with the page until this has run.
+void plat_store_files();
+// Offers the file to the player as a download under its base name.
+void plat_offer_download(const char* path);
+#endif
+
 // The settings store: named values in the per-user settings file. Types follow
 // the registry's numbering.
 enum { REG_TYPE_SZ = 1, REG_TYPE_DWORD = 4 };

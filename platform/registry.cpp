@@ -314,5 +314,9 @@ bool registry_write(const char* name, uint32_t type, const void* data, uint32_t 
     bool ok
         = read_lines(target, &lines) != STORE_UNREADABLE && replace_file(target, store_with(lines, value));
     close(lock);
+#ifdef __EMSCRIPTEN__
+    if (ok)
+        plat_store_files();
+#endif
     return ok;
 }

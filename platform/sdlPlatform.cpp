@@ -5,9 +5,11 @@
 // context. No SDL type or code leaves this file.
 #include <SDL.h>
 #include <SDL_syswm.h>
+#ifndef __EMSCRIPTEN__
 #include <X11/Xlib.h>
 #include <dlfcn.h>
 #include <link.h>
+#endif
 #include <stdlib.h>
 #include <string.h>
 #include <unistd.h>
@@ -155,6 +157,17 @@ int64_t plat_counter_frequency()
     return static_cast<int64_t>(SDL_GetPerformanceFrequency());
 }
 
+#ifdef __EMSCRIPTEN__
+// The page preloads the program directory's files into /tarnwick.
+bool plat_exe_path(char* buffer, int size)
+{
+    static const char PATH[] = "/tarnwick/game";
+    if (size < static_cast<int>(sizeof PATH))
+        return false;
+    memcpy(buffer, PATH, sizeof PATH);
+    return true;
+}
+#else
 bool plat_exe_path(char* buffer, int size)
 {
     ssize_t n = readlink("/proc/self/exe", buffer, static_cast<size_t>(size));
@@ -163,6 +176,7 @@ bool plat_exe_path(char* buffer, int size)
     buffer[n] = 0;
     return true;
 }
+#endif
 
 static bool headless()
 {
@@ -249,7 +263,11 @@ bool plat_create_window(const char* title, int x, int y, int width, int height, 
     if (!(flags & PLAT_WINDOW_OPENGL))
         SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
     if (flags & PLAT_WINDOW_OPENGL) {
+#ifdef __EMSCRIPTEN__
+        SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_ES);
+#else
         SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
+#endif
         SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
         SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 0);
     }
@@ -279,6 +297,7 @@ void plat_client_size(int* width, int* height)
     if (!sdl.window)
         return;
     SDL_GetWindowSize(sdl.window, width, height);
+#ifndef __EMSCRIPTEN__
     SDL_SysWMinfo info;
     SDL_VERSION(&info.version);
     XWindowAttributes a;
@@ -287,6 +306,7 @@ void plat_client_size(int* width, int* height)
         *width = a.width;
         *height = a.height;
     }
+#endif
 }
 
 bool plat_window_minimised()
@@ -653,6 +673,13 @@ void plat_present_pixels(const uint32_t* pixels, int width, int height)
     SDL_UpdateWindowSurface(sdl.window);
 }
 
+#ifdef __EMSCRIPTEN__
+// WebGL 2, which is OpenGL ES 3.0.
+static const int GL_VERSIONS[][2] = {{3, 0}};
+#else
+// OpenGL 4.5 core where the driver has it, else 3.3 core.
+static const int GL_VERSIONS[][2] = {{4, 5}, {3, 3}};
+
 // Keeps a loaded Mesa driver ("*_dri.so") mapped until the process ends,
 // though SDL unloads it with the last context: the sanitizer builds' leak
 // report can only name the driver's own allocations (and so leave them out)
@@ -665,14 +692,13 @@ static int pin_gl_driver(struct dl_phdr_info* info, size_t, void*)
         dlopen(name, RTLD_LAZY | RTLD_NOLOAD | RTLD_NODELETE);
     return 0;
 }
+#endif
 
 bool plat_gl_create_context(bool vsync)
 {
     if (!sdl.window)
         return false;
-    // OpenGL 4.5 core where the driver has it, else 3.3 core.
-    static const int VERSIONS[][2] = {{4, 5}, {3, 3}};
-    for (const auto& v : VERSIONS) {
+    for (const auto& v : GL_VERSIONS) {
         SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, v[0]);
         SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, v[1]);
         sdl.gl = SDL_GL_CreateContext(sdl.window);
@@ -682,7 +708,9 @@ bool plat_gl_create_context(bool vsync)
     if (!sdl.gl)
         return false;
     plat_gl_set_vsync(vsync);
+#ifndef __EMSCRIPTEN__
     dl_iterate_phdr(pin_gl_driver, nullptr);
+#endif
     return true;
 }
 

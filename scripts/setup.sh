@@ -2,6 +2,7 @@
 # Installs the Debian packages the project needs (only those missing), then
 # configures and builds. Safe to run any number of times.
 #   scripts/setup.sh [build-dir] [extra cmake arguments...]
+#   scripts/setup.sh --packages-only
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -26,6 +27,8 @@ if [ ${#missing[@]} -gt 0 ]; then
   $SUDO apt-get update
   DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y --no-install-recommends "${missing[@]}"
 fi
+
+[ "${1:-}" = "--packages-only" ] && exit 0
 
 build_dir="${1:-build}"
 shift || true

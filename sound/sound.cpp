@@ -92,6 +92,12 @@ void sound_init(int volume)
         return;
     for (int64_t& t : mixer.lastStart)
         t = NEVER;
+#ifdef __EMSCRIPTEN__
+    // A page has no threads: the mixer starts here, in the page's first
+    // click or key press (Play), as the browser requires of audio.
+    start_sound(reinterpret_cast<void*>(static_cast<intptr_t>(volume)));
+    return;
+#endif
     mixer.starter
         = SDL_CreateThread(start_sound, "sound", reinterpret_cast<void*>(static_cast<intptr_t>(volume)));
     if (!mixer.starter)

@@ -22,10 +22,10 @@ void main()
     bool doubled = instance.x < 0.0;
     float x16 = (doubled ? instance.x + 32768.0 : instance.x) + 32768.0 * instance.w;
     float size = doubled ? 2.0 : 1.0;
-    vec3 position = vec3(x16, instance.y, instance.z) / 16.0 + corner.xyz * size;
+    vec3 position = vec3(x16, instance.y, instance.z) / 16.0 + d3d_color(corner).xyz * size;
     gl_Position = d3d_position(transform_row(vec4(position, 1.0), 0));
 
-    vec3 normal = normalize(faceCode.xyz * 2.0 - 1.0);
+    vec3 normal = normalize(d3d_color(faceCode).xyz * 2.0 - 1.0);
     vec3 light = normalize(c[5].xyz);
     float direct = max(dot(normal, light), 0.0);
     // Sky from above, a little bounce from below: tops bright, sides mid,
@@ -35,7 +35,7 @@ void main()
     // 0 at the front face of the level, 1 at its back.
     float depth = clamp(dot(c[6].xyz, position) + c[6].w, 0.0, 1.2);
     float fade = mix(1.0, 0.42, depth);
-    shaded = instanceColor.rgb * lit * fade;
+    shaded = d3d_color(instanceColor).rgb * lit * fade;
 }
 #endif
 

@@ -13,7 +13,7 @@ out vec4 tint;
 void main()
 {
     gl_Position = d3d_position(transform_row(vec4(position, 1.0), 0));
-    tint = colour;
+    tint = d3d_color(colour);
 }
 #endif
 

@@ -19,11 +19,33 @@ vec4 transform_row(vec4 v, int first)
     return v.x * c[first] + v.y * c[first + 1] + v.z * c[first + 2] + v.w * c[first + 3];
 }
 
+#ifdef GL_ES
+// WebGL has no clip control: the depth range is mapped from Direct3D's 0..1
+// to OpenGL's -1..1 here, and the rows of a target kept top first (the scene
+// targets) are flipped here, by originFlip = -1.
+uniform float originFlip;
+
+// The clip position as Direct3D 9 would rasterise it.
+vec4 d3d_position(vec4 clip)
+{
+    vec2 xy = clip.xy + pixelOffset * clip.w;
+    return vec4(xy.x, xy.y * originFlip, clip.z * 2.0 - clip.w, clip.w);
+}
+
+// An attribute declared D3DCOLOR (a colour, or four bytes of other data),
+// whose bytes arrive as b, g, r, a.
+#define d3d_color(v) ((v).bgra)
+#else
 // The clip position as Direct3D 9 would rasterise it.
 vec4 d3d_position(vec4 clip)
 {
     return vec4(clip.xy + pixelOffset * clip.w, clip.zw);
 }
+
+// An attribute declared D3DCOLOR, whose bytes the device delivers as
+// Direct3D does.
+#define d3d_color(v) (v)
+#endif
 #endif
 
 #ifdef PIXEL_SHADER

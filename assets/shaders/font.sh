@@ -18,7 +18,7 @@ out float plain;
 void main()
 {
     gl_Position = d3d_position(vec4(position * c[16].xy + c[16].zw, 0.5, 1.0));
-    tint = colour;
+    tint = d3d_color(colour);
     uv = texel * c[17].xy;
     plain = texel.x < 0.0 ? 1.0 : 0.0;
 }
