@@ -5,8 +5,8 @@
 
 #include "../core/log.h"
 #include "d3d_internal.h"
-#include "glApi.h"
 #include "d3d_vbuf.h"
+#include "glApi.h"
 #include "vertexAttribs.h"
 
 // One attribute as the vertex array object holds it; format is an
@@ -290,8 +290,8 @@ void draw_indexed(PrimitiveType type, int base_vertex, int min_index, int vertex
     apply_vertex_input();
     const void* first = reinterpret_cast<const void*>(static_cast<uintptr_t>(start_index) * 2);
     int count = vertices_of(type, primitive_count);
-    gl_draw_elements(gl_mode(type), count, first, misc.instances, base_vertex,
-        static_cast<uint32_t>(misc.firstInstance));
+    gl_draw_elements(
+        gl_mode(type), count, first, misc.instances, base_vertex, static_cast<uint32_t>(misc.firstInstance));
     count_draw(misc.instances > 0 ? misc.instances : 1);
     check_draw("draw_indexed");
 }

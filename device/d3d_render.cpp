@@ -10,11 +10,11 @@
 #include "../core/settings.h"
 #include "../platform/platform.h"
 #include "d3d_internal.h"
-#include "glApi.h"
 #include "d3d_misc.h"
 #include "d3d_shaders.h"
 #include "d3d_textures.h"
 #include "d3d_vbuf.h"
+#include "glApi.h"
 
 // Assumed free texture memory when the driver has no memory-info extension:
 // what a small discrete card of the game's era had, and what llvmpipe can

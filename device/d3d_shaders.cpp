@@ -105,9 +105,9 @@ static bool link_pair(Shader* s)
     s->constantsAt = glGetUniformLocation(s->program, "c");
     s->pixelOffsetAt = glGetUniformLocation(s->program, "pixelOffset");
     s->alphaRefAt = glGetUniformLocation(s->program, "alphaRef");
-    s->originFlipAt = glGetUniformLocation(s->program, "originFlip");
+    s->clipFixAt = glGetUniformLocation(s->program, "clipFix");
     s->constantsSeen = -1;
-    s->sentOffset[0] = s->sentOffset[1] = s->sentAlphaRef = s->sentOriginFlip = NAN;
+    s->sentOffset[0] = s->sentOffset[1] = s->sentAlphaRef = s->sentClipFix[0] = s->sentClipFix[1] = NAN;
     glUseProgram(s->program);
     for (int i = 0; i < SAMPLER_STAGES; ++i) {
         char sampler[8];
@@ -257,11 +257,13 @@ void apply_shader_state(float alpha_ref)
         s->sentOffset[0] = x;
         s->sentOffset[1] = y;
     }
-    // Only where the context cannot flip a target's rows itself.
-    float flip = gl_origin_flip();
-    if (s->originFlipAt >= 0 && flip != s->sentOriginFlip) {
-        glUniform1f(s->originFlipAt, flip);
-        s->sentOriginFlip = flip;
+    if (s->clipFixAt >= 0) {
+        float fix[2];
+        gl_clip_fix(&fix[0], &fix[1]);
+        if (fix[0] != s->sentClipFix[0] || fix[1] != s->sentClipFix[1])
+            glUniform2f(s->clipFixAt, fix[0], fix[1]);
+        s->sentClipFix[0] = fix[0];
+        s->sentClipFix[1] = fix[1];
     }
     if (s->alphaRefAt >= 0 && alpha_ref != s->sentAlphaRef) {
         glUniform1f(s->alphaRefAt, alpha_ref);

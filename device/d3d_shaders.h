@@ -41,10 +41,10 @@ struct Shader {
     DynArray<ShaderDependency> dependencies;
     uint32_t program;  // the linked pair
     int constantsSeen; // constants_version when this program last received the registers
-    int constantsAt, pixelOffsetAt, alphaRefAt, originFlipAt; // uniform locations, -1 when unused
+    int constantsAt, pixelOffsetAt, alphaRefAt, clipFixAt; // uniform locations, -1 when unused
     // The pixel offset and alpha reference this program last received; NaN
     // after linking, so the first draw sends them.
-    float sentOffset[2], sentAlphaRef, sentOriginFlip;
+    float sentOffset[2], sentAlphaRef, sentClipFix[2];
 
     bool empty() const { return vs == 0; }
     void release();

@@ -1,7 +1,6 @@
 // d3d_vbuf.cpp - vertex and index buffers in two fixed tables.
 #include "d3d_vbuf.h"
 
-
 #include "../core/log.h"
 #include "d3d_internal.h"
 #include "glApi.h"

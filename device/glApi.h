@@ -32,9 +32,11 @@ bool gl_has_format_query();
 void gl_set_target_origin(bool top_first);
 // The front-face winding that culls what Direct3D culls under that origin.
 GLenum gl_front_face();
-// What the shaders' clip-space y is multiplied by under that origin (1 where
-// the context flips the rows itself); handed to the uniform "originFlip".
-float gl_origin_flip();
+// Where the context has no clip control, the shaders make up for it: they
+// multiply clip-space y by x (-1 flips the rows of a top-first target) and,
+// when y is 1, map Direct3D's depth range 0..1 to OpenGL's -1..1. Handed
+// to the uniform "clipFix"; (1, 0) where the context does both itself.
+void gl_clip_fix(float* x, float* y);
 
 // Buffers. A buffer is made, written and read through these so that each
 // keeps one binding target from its first use (an index buffer never binds
@@ -51,8 +53,8 @@ void gl_unmap_buffer(uint32_t buffer, bool index);
 // to the shader; the shaders read the colour through d3d_color().
 GLint gl_color_attribute_size();
 // An indexed draw of 16-bit indices; instances 0 draws without instancing.
-void gl_draw_elements(GLenum mode, int count, const void* first, int instances, int base_vertex,
-    uint32_t first_instance);
+void gl_draw_elements(
+    GLenum mode, int count, const void* first, int instances, int base_vertex, uint32_t first_instance);
 void gl_clear_depth_one();
 void gl_set_wireframe(bool on);
 

@@ -41,9 +41,10 @@ GLenum gl_front_face()
     return GL_CW;
 }
 
-float gl_origin_flip()
+void gl_clip_fix(float* x, float* y)
 {
-    return 1.0f;
+    *x = 1;
+    *y = 0;
 }
 
 // Buffers are made and written through the copy-write target, which no draw
@@ -106,7 +107,8 @@ void gl_set_wireframe(bool on)
 // 0xAARRGGBB value.
 void gl_texture_image(int level, int width, int height, const uint32_t* pixels)
 {
-    glTexImage2D(GL_TEXTURE_2D, level, GL_RGBA8, width, height, 0, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, pixels);
+    glTexImage2D(
+        GL_TEXTURE_2D, level, GL_RGBA8, width, height, 0, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, pixels);
 }
 
 void gl_texture_update(int width, int height, const uint32_t* pixels)

@@ -1,7 +1,7 @@
 // webPlatform.cpp - the services only a browser build needs: handing the main
 // loop to the browser, keeping files across visits, offering downloads.
 //
-// The page (web/page.js) mounts the browser's stored folder over the
+// The page (assets/web/page.js) mounts the browser's stored folder over the
 // configuration folder before the program starts and defines
 // Module.offerDownload.
 #include <emscripten.h>
@@ -32,10 +32,11 @@ void plat_run_loop(bool (*round)(), int (*end)())
 void plat_store_files()
 {
     EM_ASM({
-        FS.syncfs(false, function(err) {
-            if (err)
-                out("settings not kept by the browser: " + err);
-        });
+        FS.syncfs(
+            false, function(err) {
+                if (err)
+                    out("settings not kept by the browser: " + err);
+            });
     });
 }
 

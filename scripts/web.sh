@@ -8,7 +8,8 @@
 # $TARNWICK_WEB_CACHE (default ~/.cache/tarnwick-web) and taken from there
 # afterwards. The game's data comes from a desktop build in build-web/.native
 # (only its data is built), or from TARNWICK_DATA_BUILD, a desktop build
-# folder whose data is already built.
+# folder whose data is already built. TARNWICK_WEB_TESTS=ON also builds the
+# browser's test programs into build-web/tests.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -47,6 +48,7 @@ done
 cp "$native"/install/cache/*.cache "$data/cache/"
 
 emcmake cmake -S . -B "$out/.cmake" -DCMAKE_BUILD_TYPE=Release -DTARNWICK_WEB_LIBS="$cache/prefix" \
-  -DTARNWICK_WEB_DATA="$PWD/$data" -DTARNWICK_WEB_SITE="$PWD/$out" -DTARNWICK_WERROR="${TARNWICK_WERROR:-OFF}" >/dev/null
+  -DTARNWICK_WEB_DATA="$PWD/$data" -DTARNWICK_WEB_SITE="$PWD/$out" -DTARNWICK_WERROR="${TARNWICK_WERROR:-OFF}" \
+  -DTARNWICK_WEB_TESTS="${TARNWICK_WEB_TESTS:-OFF}" >/dev/null
 cmake --build "$out/.cmake" -j"$jobs"
 echo "the browser build is in $out/: python3 -m http.server -d $out, then open http://localhost:8000/"

@@ -1,7 +1,7 @@
 // readBack.cpp - pictures from the back buffer, and PNG files of them.
 #include "readBack.h"
 
-#include <epoxy/gl.h>
+#include "device/glApi.h"
 
 #include <algorithm>
 
@@ -13,7 +13,7 @@ std::vector<uint32_t> read_back_buffer(int width, int height)
     std::vector<uint32_t> rows(static_cast<size_t>(width) * height), pixels(rows.size());
     glBindFramebuffer(GL_READ_FRAMEBUFFER, 0);
     glReadBuffer(GL_BACK);
-    glReadPixels(0, 0, width, height, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, rows.data());
+    gl_read_pixels(width, height, rows.data());
     // OpenGL's rows run bottom first.
     for (int y = 0; y < height; ++y)
         std::copy_n(&rows[static_cast<size_t>(height - 1 - y) * width], width,

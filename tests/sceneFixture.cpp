@@ -3,6 +3,8 @@
 
 #include <stdlib.h>
 
+#include <filesystem>
+
 #include "core/paths.h"
 #include "core/random.h"
 #include "core/settings.h"
@@ -41,8 +43,9 @@ void SceneFixture::stop()
     close_d3d();
     plat_destroy_window();
     plat_video_shutdown();
-    std::string cmd = "rm -rf '" + configDir + "'";
-    EXPECT_EQ(system(cmd.c_str()), 0);
+    std::error_code failure;
+    std::filesystem::remove_all(configDir, failure);
+    EXPECT_FALSE(failure) << configDir << ": " << failure.message();
 }
 
 std::vector<uint32_t> SceneFixture::draw()

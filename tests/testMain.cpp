@@ -9,7 +9,10 @@
 
 int main(int argc, char** argv)
 {
+#ifndef __EMSCRIPTEN__
+    // In a browser SDL draws on the page's canvas, its only video driver.
     setenv("SDL_VIDEODRIVER", "offscreen", 0);
+#endif
     setenv("SDL_AUDIODRIVER", "dummy", 0);
     setenv("TARNWICK_NO_MSGBOX", "1", 1);
     ::testing::InitGoogleTest(&argc, argv);

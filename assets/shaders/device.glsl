@@ -20,16 +20,19 @@ vec4 transform_row(vec4 v, int first)
 }
 
 #ifdef GL_ES
-// WebGL has no clip control: the depth range is mapped from Direct3D's 0..1
-// to OpenGL's -1..1 here, and the rows of a target kept top first (the scene
-// targets) are flipped here, by originFlip = -1.
-uniform float originFlip;
+// Where WebGL has no clip control, the device sets clipFix = (-1, 1) for the
+// scene targets, whose rows are kept top first, and (1, 1) for the window:
+// y is flipped here and the depth range mapped from Direct3D's 0..1 to
+// OpenGL's -1..1. With clip control it is (1, 0), and the position is used as
+// it stands.
+uniform vec2 clipFix;
 
 // The clip position as Direct3D 9 would rasterise it.
 vec4 d3d_position(vec4 clip)
 {
     vec2 xy = clip.xy + pixelOffset * clip.w;
-    return vec4(xy.x, xy.y * originFlip, clip.z * 2.0 - clip.w, clip.w);
+    float z = clipFix.y > 0.5 ? clip.z * 2.0 - clip.w : clip.z;
+    return vec4(xy.x, xy.y * clipFix.x, z, clip.w);
 }
 
 // An attribute declared D3DCOLOR (a colour, or four bytes of other data),

@@ -2,6 +2,7 @@
 # directory's data packed into tarnwick.data (mounted as /tarnwick), and the
 # page that is its launcher. Included by the top-level file once the
 # libraries of the game are defined.
+option(TARNWICK_WEB_TESTS "Build the tests that run in the browser" OFF)
 set(TARNWICK_WEB_DATA "" CACHE PATH "The program directory's data, as a desktop build makes it (scripts/web.sh)")
 if(NOT EXISTS "${TARNWICK_WEB_DATA}/tiles.bin")
   message(FATAL_ERROR "TARNWICK_WEB_DATA='${TARNWICK_WEB_DATA}' holds no game data: build with scripts/web.sh")
@@ -21,11 +22,15 @@ target_link_options(game PRIVATE
   "-sEXPORTED_RUNTIME_METHODS=['callMain','ccall','FS','dynCall']" -sDYNCALLS=1
   "-sEXPORTED_FUNCTIONS=['_main','_web_stored_flags','_web_store_flags']" -sFORCE_FILESYSTEM=1 -lidbfs.js
   -sENVIRONMENT=web
-  --preload-file "${TARNWICK_WEB_DATA}@/tarnwick"
-  --pre-js "${CMAKE_SOURCE_DIR}/web/pre.js")
-set_property(TARGET game APPEND PROPERTY LINK_DEPENDS "${CMAKE_SOURCE_DIR}/web/pre.js")
+  "SHELL:--preload-file \"${TARNWICK_WEB_DATA}@/tarnwick\""
+  "SHELL:--pre-js \"${CMAKE_SOURCE_DIR}/assets/web/pre.js\"" "SHELL:--pre-js \"${CMAKE_SOURCE_DIR}/assets/web/sdlShims.js\"")
+set_property(TARGET game APPEND PROPERTY LINK_DEPENDS "${CMAKE_SOURCE_DIR}/assets/web/pre.js;${CMAKE_SOURCE_DIR}/assets/web/sdlShims.js")
 
 # The page beside the program.
 foreach(file index.html page.js page.css)
-  configure_file(web/${file} ${TARNWICK_WEB_SITE}/${file} COPYONLY)
+  configure_file(assets/web/${file} ${TARNWICK_WEB_SITE}/${file} COPYONLY)
 endforeach()
+
+if(TARNWICK_WEB_TESTS)
+  include(assets/web/webTests.cmake)
+endif()
