@@ -22,6 +22,9 @@ void set_default_states();
 // The vertex array object's attributes are set only where they change; this
 // makes the next draw set them all again (after a buffer was deleted).
 void forget_vertex_input();
+// Makes the next draw bind its array and index buffers again, after
+// something else bound buffers to those targets.
+void forget_bound_buffers();
 
 // Texture stages: set_texture's range, and the shaders' samplers s0..s15
 // are tied to the stages of the same number.

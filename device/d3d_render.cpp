@@ -373,6 +373,9 @@ void present_frame()
 {
     if (!device.created)
         return;
+    if (!gl_errors_are_cheap())
+        if (uint32_t code = d3d_take_error())
+            fatal_error("drawing a frame failed (0x%08X)", code);
     if (device.keepNext && device.frontFbo) {
         device.keepNext = false;
         glBindFramebuffer(GL_READ_FRAMEBUFFER, 0);

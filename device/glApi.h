@@ -18,6 +18,10 @@
 #include <epoxy/gl.h>
 #endif
 
+// Whether asking for the GL error costs little. In a browser each question
+// waits for its GPU process, so the draws are not checked one by one there
+// but the frame as a whole, when it is presented.
+bool gl_errors_are_cheap();
 // Null when the context can carry the device, else why not (for init_d3d).
 const char* gl_missing_feature();
 // Whether the context has the named extension.
@@ -40,8 +44,8 @@ void gl_clip_fix(float* x, float* y);
 
 // Buffers. A buffer is made, written and read through these so that each
 // keeps one binding target from its first use (an index buffer never binds
-// elsewhere); upload_bind leaves the array and element bindings unknown to
-// the vertex input (forget_vertex_input's cache is cleared).
+// elsewhere). Each may leave the array and element bindings unknown to the
+// vertex input (forget_bound_buffers).
 void gl_create_buffer(uint32_t buffer, bool index, int size, bool is_static);
 // Write access to a range; GL_MAP_INVALIDATE_BUFFER_BIT discards the whole
 // buffer, GL_MAP_UNSYNCHRONIZED_BIT promises not to touch what draws read.

@@ -30,6 +30,11 @@ static struct {
     GLuint readFbo;               // reads textures back; made at first use, lives with the context
 } web;
 
+bool gl_errors_are_cheap()
+{
+    return false;
+}
+
 // Enables EXT_clip_control on the current context; false without it.
 EM_JS(int, enable_clip_control, (), {
     Module.clipControl = GLctx.getExtension('EXT_clip_control');
@@ -99,11 +104,11 @@ static GLenum target_of(bool index)
 }
 
 // Binds a buffer to the one target it may ever have; the vertex input then
-// no longer knows what is bound.
+// no longer knows what is bound there.
 static void bind_for_upload(uint32_t buffer, bool index)
 {
     glBindBuffer(target_of(index), buffer);
-    forget_vertex_input();
+    forget_bound_buffers();
 }
 
 void gl_create_buffer(uint32_t buffer, bool index, int size, bool is_static)

@@ -29,11 +29,15 @@ void plat_run_loop(bool (*round)(), int (*end)())
     emscripten_set_main_loop(browser_frame, 0, 1);
 }
 
+// The browser writes the files in the background; Module.storesPending
+// counts the writes not yet done (the page waits for them).
 void plat_store_files()
 {
     EM_ASM({
+        Module.storesPending = (Module.storesPending || 0) + 1;
         FS.syncfs(
             false, function(err) {
+                Module.storesPending--;
                 if (err)
                     out("settings not kept by the browser: " + err);
             });

@@ -5,8 +5,9 @@
 // and under the canvas; screenshots arrive as downloads.
 //
 // What tests drive: window.tarnwick.ready (resolves when Play can be
-// pressed), tarnwick.play(extraArgs), tarnwick.FS (the program's files), and
-// the console line "game ended with code N" when the program ends.
+// pressed), tarnwick.play(extraArgs), tarnwick.FS (the program's files),
+// tarnwick.storing() (settings still being written to the browser's store),
+// and the console line "game ended with code N" when the program ends.
 'use strict';
 
 (function () {
@@ -125,6 +126,7 @@
   window.tarnwick = {
     ready: ready,
     play: play,
+    storing: function () { return (Module.storesPending || 0) > 0; },
     get FS() { return Module.FS; },
   };
 

@@ -153,10 +153,12 @@ async function playTest(browser, base) {
   const toggle = page.locator('.toggle[data-bit="2"]');
   const before = await toggle.textContent();
   await toggle.click();
+  await page.waitForFunction(() => !window.tarnwick.storing());
   await page.reload();
   await page.evaluate(() => window.tarnwick.ready);
   check((await toggle.textContent()) !== before, 'a toggle is kept across visits (' + before + ' -> ' + (await toggle.textContent()) + ')');
   await toggle.click();
+  await page.waitForFunction(() => !window.tarnwick.storing());
   await page.reload();
   await page.evaluate(() => window.tarnwick.ready);
   check((await toggle.textContent()) === before, 'and set back');
