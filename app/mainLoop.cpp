@@ -265,7 +265,7 @@ static int (*loop_end)();
 // A round in the browser: passes until a frame is rendered or none can be.
 // The browser shows the canvas when the round returns and then drops what
 // was drawn, so the frame is presented (and kept for a screenshot) before
-// that; and it lets the GPU's fences pass only between rounds.
+// that.
 static bool browser_round()
 {
     LoopPass pass;

@@ -277,7 +277,8 @@ void reset_draw_counts()
     misc.counts = {};
 }
 
-// Else present_frame checks the frame's draws together.
+// A failed draw ends the program, named. Where asking for the error is dear
+// (gl_errors_are_cheap), present_frame checks the frame's draws together.
 static void check_draw(const char* what)
 {
     if (!gl_errors_are_cheap())

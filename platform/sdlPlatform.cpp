@@ -10,6 +10,7 @@
 #include <dlfcn.h>
 #include <link.h>
 #endif
+#include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 #include <unistd.h>
@@ -199,8 +200,26 @@ const char* plat_last_error()
     return SDL_GetError();
 }
 
+#ifndef __EMSCRIPTEN__
+// Xlib's default handler ends the program (exit code 1) on any error, and a
+// request about a window that is already gone, as SDL may send while the
+// program shuts down, raises one. Such an error is reported and the program
+// goes on. SDL's own handler, set when video starts, passes errors on to
+// this one.
+static int report_x_error(Display* display, XErrorEvent* error)
+{
+    char text[160] = "";
+    XGetErrorText(display, error->error_code, text, sizeof text);
+    fprintf(stderr, "X error ignored: %s (request %d)\n", text, error->request_code);
+    return 0;
+}
+#endif
+
 bool plat_video_init(const char* window_class)
 {
+#ifndef __EMSCRIPTEN__
+    XSetErrorHandler(report_x_error);
+#endif
     // The X11 class names the window for the desktop's task list and launchers;
     // each program sets its own over the one a parent (the launcher) left.
     setenv("SDL_VIDEO_X11_WMCLASS", window_class, 1);
