@@ -30,6 +30,7 @@
     if (lines.length > LOG_LINES + 1)
       lines = lines.slice(lines.length - LOG_LINES - 1);
     logBox.textContent = lines.join('\n');
+    logBox.scrollTop = logBox.scrollHeight;
   }
 
   // The switches in the page address's "args", split at white space.
