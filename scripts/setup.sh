@@ -3,6 +3,7 @@
 # configures and builds. Safe to run any number of times.
 #   scripts/setup.sh [build-dir] [extra cmake arguments...]
 #   scripts/setup.sh --packages-only
+# TARNWICK_TARGETS names the targets to build (all when unset).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -33,4 +34,6 @@ fi
 build_dir="${1:-build}"
 shift || true
 cmake -S . -B "$build_dir" "$@"
-cmake --build "$build_dir" -j"$(nproc)"
+# Unquoted: a list of target names.
+# shellcheck disable=SC2086
+cmake --build "$build_dir" -j"$(nproc)" ${TARNWICK_TARGETS:+--target $TARNWICK_TARGETS}
