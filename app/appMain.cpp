@@ -1,6 +1,7 @@
 // appMain.cpp - the game program's start-up and shutdown.
 #include "appMain.h"
 
+#include "../core/about.h"
 #include "../core/input.h"
 #include "../core/log.h"
 #include "../core/paths.h"
@@ -37,8 +38,23 @@ static int end_game()
     return playback_failed() ? 1 : 0;
 }
 
+// What --help prints.
+static const char USAGE[] = "usage: tarnwick [switches]\n"
+                            "  -720, -360       a 1280 x 720 or 640 x 360 window\n"
+                            "  -fullscr, -win   full screen or a window\n"
+                            "  -aa, -noaa       anti-aliasing on or off\n"
+                            "  -vs, -novs       vertical sync on or off\n"
+                            "  -mute, -sound    sound off or on\n"
+                            "  -seed N          start the game from seed N (0 to 18446744073709551615)\n"
+                            "  -record FILE     record the game into FILE\n"
+                            "  -replay FILE     replay the recording FILE\n"
+                            "  --help, --version\n"
+                            "The switches override the stored settings for one run; see man 6 tarnwick.";
+
 int app_main(int argc, const char* const* argv)
 {
+    if (answer_help_or_version(argc, argv, "tarnwick", USAGE))
+        return 0;
     find_app_path();
     timer_init();
     set_update_rate(20, 5);

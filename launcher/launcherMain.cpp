@@ -6,6 +6,7 @@
 // it sleeps in the event wait instead of spinning.
 #include <stdint.h>
 
+#include "../core/about.h"
 #include "../core/display.h"
 #include "../core/input.h"
 #include "../core/log.h"
@@ -145,8 +146,13 @@ static void set_up_menu()
     root->add_handler(launcher_handler(), -1);
 }
 
-int main()
+int main(int argc, char** argv)
 {
+    if (answer_help_or_version(argc, argv, "tarnwick-launcher",
+            "usage: tarnwick-launcher\n"
+            "Picks the display and sound options, stores them and starts the game; takes no switches\n"
+            "but --help and --version."))
+        return 0;
     set_error_box_title(WINDOW_TITLE);
     find_app_path();
     timer_init();

@@ -27,6 +27,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "core/about.h"
 #include "core/input.h"
 #include "core/log.h"
 #include "core/numbers.h"
@@ -753,6 +754,8 @@ void shutdown_all()
 
 int main(int argc, char** argv)
 {
+    if (answer_help_or_version(argc, argv, "playbot", USAGE))
+        return 0;
     // A tool for terminals and scripts: errors go to the log, never to a box.
     setenv("TARNWICK_NO_MSGBOX", "1", 1);
     find_app_path();

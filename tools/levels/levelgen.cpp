@@ -13,6 +13,7 @@
 
 #include <algorithm>
 
+#include "core/about.h"
 #include "core/log.h"
 #include "core/numbers.h"
 #include "core/paths.h"
@@ -116,6 +117,8 @@ void shutdown_all()
 
 int main(int argc, char** argv)
 {
+    if (answer_help_or_version(argc, argv, "levelgen", USAGE))
+        return 0;
     // A tool for terminals and scripts: errors go to the log, never to a box.
     setenv("TARNWICK_NO_MSGBOX", "1", 1);
     find_app_path();
