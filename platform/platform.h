@@ -127,6 +127,12 @@ void plat_present_pixels(const uint32_t* pixels, int width, int height);
 // 2 MiB; a kernel without huge pages leaves the block as it is.
 void plat_advise_huge_pages(void* memory, size_t size);
 
+// Keeps the system sound library's own complaints (ALSA writes a dozen lines
+// to standard error when there is no card) out of the program's output;
+// the caller reports a failure to open sound in its own words. Call before
+// starting the sound.
+void plat_quiet_sound_library();
+
 // Starts a program without waiting for it: program is a path, or a name
 // looked up in PATH when search_path is set; argv ends with a null. False when
 // it could not be started. Children that have ended are reaped by

@@ -16,6 +16,7 @@
 
 #include "../core/log.h"
 #include "../core/timer.h"
+#include "../platform/platform.h"
 
 enum { DEVICE_CHANNELS = 2, DEVICE_BUFFER = 512, FULL_VOLUME = 100 };
 static const int64_t NEVER = INT64_MIN / 2; // long before any counter value, without overflow
@@ -46,6 +47,7 @@ static Mix_Chunk* make_chunk(SoundId id)
 // Opens the device; false, with the reason logged, when there is none.
 static bool open_device()
 {
+    plat_quiet_sound_library();
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
         log_message("no sound: %s", SDL_GetError());
         return false;

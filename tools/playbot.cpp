@@ -17,6 +17,7 @@
 // not, updates, hearts lost, shots, robots destroyed), then "finished %d of
 // %d" and the median updates of the finished games. --record DIR writes each
 // game as DIR/seedN.rec for "game -replay".
+#include <errno.h>
 #include <math.h>
 #include <stdio.h>
 #include <stdlib.h>
@@ -45,6 +46,7 @@
 #include "game/upgradeMode.h"
 #include "game/world.h"
 #include "gen/levelGen.h"
+#include "platform/platform.h"
 #include "voxel/levelGrid.h"
 
 namespace {
@@ -761,6 +763,8 @@ int main(int argc, char** argv)
     find_app_path();
     timer_init();
     Options o = parse_options(argc, argv);
+    if (o.recordDir && !plat_make_dirs(o.recordDir))
+        fatal_error("can't create the folder '%s' for the recordings: %s", o.recordDir, strerror(errno));
     set_log_muted(true);
     load_level_data();
     set_log_muted(false);
