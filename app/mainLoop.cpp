@@ -183,6 +183,15 @@ static void begin_loop()
     loop.updateDue = true;
 }
 
+// Presents the frame the last pass rendered, if any.
+static void present_pending_frame()
+{
+    if (!loop.presentPending)
+        return;
+    present_and_measure();
+    loop.presentPending = false;
+}
+
 // What one pass of the loop did.
 enum LoopPass {
     PASS_UPDATE,  // an update fell due: it runs first in the next pass
@@ -203,10 +212,7 @@ static LoopPass loop_pass()
         if (loop.quit)
             return PASS_END;
     }
-    if (loop.presentPending) {
-        present_and_measure();
-        loop.presentPending = false;
-    }
+    present_pending_frame();
     pump_window_messages();
     int64_t now = timer_now();
     if (loop.paused) {
@@ -272,10 +278,7 @@ static bool browser_round()
     do
         pass = loop_pass();
     while (pass == PASS_UPDATE);
-    if (loop.presentPending) {
-        present_and_measure();
-        loop.presentPending = false;
-    }
+    present_pending_frame();
     return pass != PASS_END;
 }
 

@@ -278,7 +278,7 @@ bool init_d3d(int width, int height)
         copy_text(device.failure, "no OpenGL 3.3 core context on the window");
         return false;
     }
-    if (const char* missing = gl_missing_feature())
+    if (const char* missing = gl_begin_context())
         return init_failed(missing);
     device.created = true;
     choose_presentation();

@@ -22,8 +22,9 @@
 // waits for its GPU process, so the draws are not checked one by one there
 // but the frame as a whole, when it is presented.
 bool gl_errors_are_cheap();
-// Null when the context can carry the device, else why not (for init_d3d).
-const char* gl_missing_feature();
+// Readies a new context for the device, enabling the extensions it takes;
+// null when the context can carry the device, else why not (for init_d3d).
+const char* gl_begin_context();
 // Whether the context has the named extension.
 bool gl_has_extension(const char* name);
 // Instanced draws may start at an instance other than 0.

@@ -7,7 +7,7 @@ bool gl_errors_are_cheap()
     return true;
 }
 
-const char* gl_missing_feature()
+const char* gl_begin_context()
 {
     if (epoxy_gl_version() < 45 && !epoxy_has_gl_extension("GL_ARB_clip_control"))
         return "OpenGL 4.5, or 3.3 with ARB_clip_control, is needed";

@@ -17,7 +17,7 @@
 #include "glApi.h"
 
 static struct {
-    bool clipControl; // the context has EXT_clip_control; set by gl_missing_feature
+    bool clipControl; // the context has EXT_clip_control; set by gl_begin_context
     bool topFirst;    // the target bound last keeps its rows top first
     // The ranges mapped now: a CPU copy each, written to the buffer on unmap.
     struct Mapping {
@@ -46,9 +46,7 @@ EM_JS(void, set_clip_control, (int top_first), {
     e.clipControlEXT(top_first ? e.UPPER_LEFT_EXT : e.LOWER_LEFT_EXT, e.ZERO_TO_ONE_EXT);
 });
 
-// Called once the context is made, so it enables what the device takes
-// from extensions.
-const char* gl_missing_feature()
+const char* gl_begin_context()
 {
     web.clipControl = enable_clip_control() != 0;
     return nullptr;
