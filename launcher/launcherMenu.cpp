@@ -7,6 +7,7 @@
 
 #include <initializer_list>
 
+#include "../core/about.h"
 #include "../core/log.h"
 #include "../core/paths.h"
 #include "../core/settings.h"
@@ -22,7 +23,7 @@ enum { TOGGLE_COUNT = 5 };
 static const float TOGGLE_TOP = 6.5f, TOGGLE_STEP = 3.25f, TOGGLE_HEIGHT = 2.5f; // GUI units
 
 static const char* const MAKER_LINE = "A game by Oskvel Games";
-static const char* const VERSION_LINE = "Version 0.02 DEMO";
+static const uint32_t WARNING_RED = 0xffff5050;
 
 static struct {
     // Reset by launcher_read_settings at start-up.
@@ -32,8 +33,12 @@ static struct {
     bool fast_voxels;
     bool sound = true;
     GuiElement* toggles[TOGGLE_COUNT]; // set by build_launcher_menu; owned by the menu
+    GuiElement* makerLine;             // likewise
+    GuiElement* warning;               // likewise; hidden until the settings can't be stored
     bool quit;                         // reset when the menu is built; set by "Play", "Quit" or closing
-    bool failed;                       // reset when the menu is built; set when "Play" can't start the game
+    bool failed;      // reset when the menu is built; set when "Play" can't start the game or
+                      // "Quit" leaves without storing the settings
+    bool storeFailed; // reset when the menu is built; set when "Quit" could not store the settings
 } launcher;
 
 void launcher_read_settings()
@@ -99,14 +104,19 @@ GuiElement* build_launcher_menu()
 
     gui_create_label(root, "TARNWICK!", 0xfffff000, 4, 0, 0, gui_box(gui_units(1), a, a, a), none, 0,
         GUILEN_AUTO, 0, GUILEN_AUTO);
-    gui_create_label(root, VERSION_LINE, 0xfffff000, 1, 0, 0, gui_box(gui_units(5), a, a, a), none, 0,
-        GUILEN_AUTO, 0, GUILEN_AUTO);
+    ShortText version;
+    gui_create_label(root, format_short(version, "Version %s DEMO", project_version()), 0xfffff000, 1, 0, 0,
+        gui_box(gui_units(5), a, a, a), none, 0, GUILEN_AUTO, 0, GUILEN_AUTO);
     // Five toggles fit between the version line and the bottom buttons.
     for (int i = 0; i < TOGGLE_COUNT; ++i)
         launcher.toggles[i] = gui_create_button(root, LAUNCHER_TOGGLE_WINDOW + i, "", 2, gui_units(25),
             gui_units(TOGGLE_HEIGHT), gui_box(gui_units(TOGGLE_TOP + TOGGLE_STEP * i), a, a, a), none);
-    gui_create_label(root, MAKER_LINE, 0xff808080, 1, 0, 0, gui_box(a, a, a, gui_units(0.5f)), none, 0,
-        GUILEN_AUTO, 0, GUILEN_AUTO);
+    launcher.makerLine = gui_create_label(root, MAKER_LINE, 0xff808080, 1, 0, 0,
+        gui_box(a, a, a, gui_units(0.5f)), none, 0, GUILEN_AUTO, 0, GUILEN_AUTO);
+    // A warning takes the maker line's place under the bottom buttons.
+    launcher.warning = gui_create_label(root, "", WARNING_RED, 1, 0, 0, gui_box(a, a, a, gui_units(0.5f)),
+        none, 0, GUILEN_AUTO, 0, GUILEN_AUTO);
+    launcher.warning->set_hidden(true);
     gui_create_button(root, LAUNCHER_PLAY, "Play", 3, gui_units(11), gui_units(5),
         gui_box(a, a, gui_units(1), gui_units(2)), none);
     gui_create_button(root, LAUNCHER_QUIT, "Quit", 3, gui_units(11), gui_units(5),
@@ -114,14 +124,34 @@ GuiElement* build_launcher_menu()
     gui_create_button(root, LAUNCHER_VISIT_SITE, "Visit site", 2, gui_units(13), gui_units(5),
         gui_box(a, a, a, gui_units(2)), none);
     refresh_toggles();
-    launcher.quit = launcher.failed = false;
+    launcher.quit = launcher.failed = launcher.storeFailed = false;
     return root;
 }
 
-static void store_settings()
+static bool store_settings()
 {
-    if (!settings_write_dword("flags", launcher_flags()))
-        log_message("can't store the settings: %s", registry_last_error());
+    if (settings_write_dword("flags", launcher_flags()))
+        return true;
+    log_message("can't store the settings: %s", registry_last_error());
+    return false;
+}
+
+// The first "Quit" whose settings can't be stored stays and says why in the
+// window; a second one (or closing the window) leaves without them, and the
+// launcher's exit status says they were lost.
+static void quit()
+{
+    if (launcher.storeFailed || store_settings()) {
+        launcher.quit = true;
+        return;
+    }
+    launcher.storeFailed = true;
+    // The log names the file; the window has room for the reason alone.
+    const char* error = registry_last_error();
+    const char* reason = strstr(error, "': ");
+    format_short(launcher.warning->text, "Can't store the settings: %s", reason ? reason + 3 : error);
+    launcher.warning->set_hidden(false);
+    launcher.makerLine->set_hidden(true);
 }
 
 static void start_game()
@@ -216,8 +246,7 @@ public:
             launcher.quit = true;
             break;
         case LAUNCHER_QUIT:
-            store_settings();
-            launcher.quit = true;
+            quit();
             break;
         case LAUNCHER_VISIT_SITE:
             open_site();
@@ -262,5 +291,5 @@ void launcher_request_quit()
 
 bool launcher_failed()
 {
-    return launcher.failed;
+    return launcher.failed || launcher.storeFailed;
 }

@@ -3,7 +3,8 @@
 // The launcher holds its own copy of the four display settings and the sound
 // switch, read from the
 // store at start-up; the toggles change only that copy, and only "Play" and
-// "Quit" write it back as "flags". "Play" then starts the game program from
+// "Quit" write it back as "flags". A "Quit" that can't store them shows why
+// under the buttons and stays until "Quit" is pressed again or the window closes. "Play" then starts the game program from
 // the launcher's directory, without arguments and without waiting for it.
 #pragma once
 
@@ -41,7 +42,8 @@ GuiEventHandler* launcher_handler();
 
 // Set by "Play" and "Quit": the launcher leaves after the current pass.
 bool launcher_quit_requested();
-// Set when "Play" could not start the game (logged): the launcher then exits
+// Set when "Play" could not start the game (logged), or when "Quit" could not
+// store the settings (said in the window): the launcher then exits
 // with a non-zero status.
 bool launcher_failed();
 // Set by the window procedure when the window is closed (nothing is stored).

@@ -161,3 +161,21 @@ TEST_F(LauncherMenu, TheMenuDrawsItsBackgroundAndButtons)
     int x = static_cast<int>(quit->box.left) + 4, y = static_cast<int>(quit->box.top) + 4;
     EXPECT_EQ(pixels[static_cast<size_t>(y * 640 + x)], 0x00323232u) << "the normal state's background";
 }
+
+TEST_F(LauncherMenu, AQuitThatCantStoreSaysWhyAndTheSecondLeavesAsAFailure)
+{
+    // A file where the store's folder should be: nothing can be written.
+    std::ofstream(dir + "/Oskvel Games") << "in the way";
+    start();
+    click(LAUNCHER_TOGGLE_ANTIALIAS);
+    click(LAUNCHER_QUIT);
+    EXPECT_FALSE(launcher_quit_requested()) << "the first Quit stays to say why";
+    std::vector<std::string> shown;
+    for (GuiElement* e : screen->root->children)
+        if (e->is_shown() && e->textColour == 0xffff5050)
+            shown.push_back(e->text.s);
+    EXPECT_EQ(shown, std::vector<std::string>{"Can't store the settings: Not a directory"});
+    click(LAUNCHER_QUIT);
+    EXPECT_TRUE(launcher_quit_requested());
+    EXPECT_TRUE(launcher_failed());
+}

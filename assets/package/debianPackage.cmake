@@ -8,8 +8,10 @@ set(TARNWICK_PACKAGE_MAINTAINER "Oskvel Games <packages@oskvelgames.com>" CACHE 
   "The package's Maintainer: field")
 
 install(FILES ${CMAKE_CURRENT_LIST_DIR}/copyright DESTINATION ${CMAKE_INSTALL_DOCDIR})
+# The latest entry names the project's version, as the package does.
+configure_file(${CMAKE_CURRENT_LIST_DIR}/changelog.in ${CMAKE_BINARY_DIR}/install/changelog @ONLY)
 set(changelog ${CMAKE_BINARY_DIR}/install/changelog.gz)
-tarnwick_gzip(${CMAKE_CURRENT_LIST_DIR}/changelog ${changelog})
+tarnwick_gzip(${CMAKE_BINARY_DIR}/install/changelog ${changelog})
 add_custom_target(package_changelog ALL DEPENDS ${changelog})
 install(FILES ${changelog} DESTINATION ${CMAKE_INSTALL_DOCDIR})
 

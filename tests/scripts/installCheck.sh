@@ -36,6 +36,14 @@ metainfo="$prefix/share/metainfo/com.oskvelgames.Tarnwick.metainfo.xml"
 [ -f "$desktop" ] && [ -f "$metainfo" ] || fail "missing desktop entry or metainfo"
 ls "$prefix"/share/icons/hicolor/*/apps/com.oskvelgames.Tarnwick.png >/dev/null 2>&1 || fail "missing icon"
 [ -f "$prefix/share/doc/tarnwick/README.md" ] || fail "missing README"
+# The programs, the metainfo and the manual pages name one version.
+version="$("$dir/game" --version)"
+version="${version#tarnwick }"
+grep -qF "<release version=\"$version\"" "$metainfo" || fail "the metainfo does not name version $version"
+for page in tarnwick tarnwick-launcher; do
+  gzip -dc "$prefix/share/man/man6/$page.6.gz" | head -n 1 | grep -qF "\"TARNWICK $version\"" ||
+    fail "$page.6 does not name version $version"
+done
 if command -v desktop-file-validate >/dev/null; then
   desktop-file-validate "$desktop" || fail "desktop-file-validate"
 fi

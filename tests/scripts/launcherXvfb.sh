@@ -10,7 +10,9 @@
 #    arguments, whose window has the game's own class although the launcher
 #    set its own for SDL, and exits 0;
 #  - "Play" in a copy without the game logs "can't start <path>", still
-#    stores the settings and exits 1.
+#    stores the settings and exits 1;
+#  - "Quit" that can't store the settings says so in the window and stays;
+#    a second "Quit" exits 1.
 # The window is read back into <out-dir>/launcher-menu.png and checked.
 #   launcherXvfb.sh <bin-dir> <xwdToPng> <out-dir>
 set -u
@@ -112,4 +114,18 @@ click $PLAY
 finish_launcher 1
 grep -qxF "can't start $copy/game" "$work/log" || fail "no 'can't start $copy/game'"
 [ "$(flags_of "$config")" = '"flags"=dword:00000004' ] || fail "Play stored '$(flags_of "$config")'"
+# Quit where the settings can't be stored: the window says so and stays; the
+# second Quit leaves with a failed exit. Read back into
+# <out-dir>/launcher-store-failed.png.
+config="$work/blocked"
+mkdir -p "$config"
+echo "in the way" >"$config/Oskvel Games"
+start_launcher "$bin/launcher" "$config"
+click $QUIT
+kill -0 "$launcher_pid" 2>/dev/null || fail "the launcher left although it could not store the settings"
+xwd -silent -id "$wid" >"$work/blocked.xwd" || fail "xwd"
+"$xwd_to_png" "$work/blocked.xwd" "$out/launcher-store-failed.png" >/dev/null || fail "can't read the window back"
+click $QUIT
+finish_launcher 1
+grep -q "can't store the settings" "$work/log" || fail "no 'can't store the settings' line"
 echo "PASS"
