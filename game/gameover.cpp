@@ -30,8 +30,11 @@ enum { REF_WIDTH = 80, REF_HEIGHT = 45 }; // the screen's grid in GUI units
 
 static const uint32_t GREY = 0xffc8c8c8;   // the summary and the table
 static const uint32_t YELLOW = 0xfffff000; // the new run's row
-static const float SUMMARY_TOP = 26.5f;    // units from the top, below the banner
-static const float TABLE_TOP = 30;         // the column titles; a row per unit below
+static const uint32_t PANEL = 0xa0000000;  // black at 63 % behind the texts, so the level can't hide them
+static const float PANEL_TOP = 26;         // units from the top, just below the banner
+static const float SUMMARY_TOP = 26.5f;    // the summary's two lines
+static const float TABLE_TOP = 29.25f;     // "BEST RUNS", the column titles, then a row per unit
+static const float MARKER_LEFT = 1.5f;     // the new run's ">"
 
 // A column of the table: its left edge and width in units, and how its
 // texts align (-1 left, 1 right).
@@ -41,16 +44,16 @@ struct Column {
     int alignX;
 };
 static const Column COLUMNS[] = {
-    {"", 1, 3, 1},
-    {"LEVELS", 5, 6, 1},
-    {"TIME", 11, 8, 1},
-    {"ROBOTS", 19, 7, 1},
-    {"SHOTS", 26, 6, 1},
-    {"HITS", 32, 5, 1},
-    {"HOLES", 37, 6, 1},
-    {"HEARTS", 43, 7, 1},
-    {"SEED", 50, 17, 1},
-    {"PLAYED", 69, 10, -1},
+    {"", 3, 3, 1},
+    {"LEVELS", 6, 7, 1},
+    {"TIME", 13, 9, 1},
+    {"ROBOTS", 22, 7, 1},
+    {"SHOTS", 29, 6, 1},
+    {"HITS", 35, 5, 1},
+    {"HOLES", 40, 6, 1},
+    {"HEARTS", 46, 7, 1},
+    {"SEED", 54, 14, 1},
+    {"PLAYED", 70, 7, -1},
 };
 enum { COLUMN_COUNT = sizeof COLUMNS / sizeof COLUMNS[0] };
 
@@ -94,14 +97,15 @@ static const char* format_time(int64_t ms, char* out, size_t size)
     return out;
 }
 
-// The seed a run is known by: the day of a -daily run, else its number.
-static const char* format_seed(const RunStats& r, char* out, size_t size)
+// The seed a run is known by: the day of a -daily run, else its number
+// (after "seed " in the summary, alone in the table).
+static const char* format_seed(const RunStats& r, const char* prefix, char* out, size_t size)
 {
     char day[16];
     if (r.daily)
         snprintf(out, size, "daily %s", format_day(r.dailyDate, day, sizeof day));
     else
-        snprintf(out, size, "%" PRIu64, r.seed);
+        snprintf(out, size, "%s%" PRIu64, prefix, r.seed);
     return out;
 }
 
@@ -130,7 +134,7 @@ static void table_row(GuiElement* root, float top, const RunStats* r, int rank, 
         snprintf(texts[5], sizeof texts[5], "%d", r->hits);
         snprintf(texts[6], sizeof texts[6], "%d", r->holes);
         snprintf(texts[7], sizeof texts[7], "%d", r->heartsLost);
-        format_seed(*r, texts[8], sizeof texts[8]);
+        format_seed(*r, "", texts[8], sizeof texts[8]);
         format_day(r->played, texts[9], sizeof texts[9]);
     }
     for (int c = 0; c < COLUMN_COUNT; ++c) {
@@ -139,7 +143,19 @@ static void table_row(GuiElement* root, float top, const RunStats* r, int rank, 
     }
 }
 
-// The summary of the run that ended and, when kept, the best runs table.
+// The dark panel behind the texts, from below the banner to `bottom` units:
+// the root's first child, so that it is drawn before them.
+static void panel(GuiElement* root, float bottom)
+{
+    GuiElement* p = gui_create_element(REF_WIDTH - 2, GUILEN_UNITS, bottom - PANEL_TOP, GUILEN_UNITS,
+        gui_box(gui_units(PANEL_TOP), gui_units(1), gui_auto(), gui_auto()), gui_box(gui_units(0)), nullptr);
+    p->background = PANEL;
+    root->add_child(p, 0);
+}
+
+// The summary of the run that ended and, when kept, the best runs table,
+// over a dark panel (added last: a child added at position -1 goes before
+// the last one, so only the first position is sure to be drawn first).
 static GuiElement* build_game_over_screen()
 {
     GuiElement* root = gui_create_element(REF_WIDTH, GUILEN_UNITS, REF_HEIGHT, GUILEN_UNITS,
@@ -150,17 +166,21 @@ static GuiElement* build_game_over_screen()
     format_short(line, "LEVELS %d   TIME %s   ROBOTS %d   SHOTS %d   HITS %d   HOLES %d   HEARTS LOST %d",
         r.levels, format_time(r.timeMs, time, sizeof time), r.robots, r.shots, r.hits, r.holes, r.heartsLost);
     label(root, line.s, GREY, SUMMARY_TOP, -1, 0, 0);
-    label(root, format_seed(r, seed, sizeof seed), GREY, SUMMARY_TOP + 1.25f, -1, 0, 0);
-    if (!gameOver.keepBestRuns || gameOver.table.count == 0)
+    label(root, format_seed(r, "seed ", seed, sizeof seed), GREY, SUMMARY_TOP + 1.25f, -1, 0, 0);
+    if (!gameOver.keepBestRuns || gameOver.table.count == 0) {
+        panel(root, SUMMARY_TOP + 2.75f);
         return root;
-    table_row(root, TABLE_TOP, nullptr, 0, GREY);
+    }
+    label(root, "BEST RUNS", GREY, TABLE_TOP, -1, 0, 0);
+    table_row(root, TABLE_TOP + 1.25f, nullptr, 0, GREY);
     for (int i = 0; i < gameOver.table.count; ++i) {
         bool marked = i == gameOver.newRow;
-        float top = TABLE_TOP + 1.25f + static_cast<float>(i);
+        float top = TABLE_TOP + 2.25f + static_cast<float>(i);
         table_row(root, top, &gameOver.table.runs[i], i + 1, marked ? YELLOW : GREY);
         if (marked)
-            label(root, ">", YELLOW, top, 0, 0, -1);
+            label(root, ">", YELLOW, top, MARKER_LEFT, 0, -1);
     }
+    panel(root, TABLE_TOP + 2.75f + static_cast<float>(gameOver.table.count));
     return root;
 }
 
