@@ -1,7 +1,10 @@
 // appMain.cpp - the game program's start-up and shutdown.
 #include "appMain.h"
 
+#include <time.h>
+
 #include "../core/about.h"
+#include "../core/daily.h"
 #include "../core/input.h"
 #include "../core/log.h"
 #include "../core/paths.h"
@@ -10,6 +13,7 @@
 #include "../device/d3d_render.h"
 #include "../game/gameHooks.h"
 #include "../game/playback.h"
+#include "../game/runStats.h"
 #include "../kiln/font.h"
 #include "../platform/platform.h"
 #include "../sound/sound.h"
@@ -38,6 +42,19 @@ static int end_game()
     return playback_failed() ? 1 : 0;
 }
 
+// The seed of the first game: -seed's, the day's for -daily (that game is
+// then the run of the day), else the counter's.
+static uint64_t game_seed(const Settings& s)
+{
+    if (s.seed_given)
+        return s.seed;
+    if (!s.daily)
+        return static_cast<uint64_t>(timer_now());
+    DayDate today = utc_date(static_cast<int64_t>(time(nullptr)));
+    set_daily_run(today);
+    return day_seed(today);
+}
+
 // What --help prints.
 static const char USAGE[] = "usage: tarnwick [switches]\n"
                             "  -720, -360       a 1280 x 720 or 640 x 360 window\n"
@@ -46,6 +63,7 @@ static const char USAGE[] = "usage: tarnwick [switches]\n"
                             "  -vs, -novs       vertical sync on or off\n"
                             "  -mute, -sound    sound off or on\n"
                             "  -seed N          start the game from seed N (0 to 18446744073709551615)\n"
+                            "  -daily           start from the seed of today's UTC date (YYYYMMDD)\n"
                             "  -record FILE     record the game into FILE\n"
                             "  -replay FILE     replay the recording FILE\n"
                             "  --help, --version\n"
@@ -63,9 +81,8 @@ int app_main(int argc, const char* const* argv)
     if (!register_window_class())
         return 0;
     read_settings(argc, argv);
-    const Settings& s = settings();
-    start_playback(s.seed_given ? s.seed : static_cast<uint64_t>(timer_now()), s.record_file, s.replay_file,
-        update_seconds());
+    start_playback(game_seed(settings()), settings().record_file, settings().replay_file, update_seconds());
+    game_keep_best_runs(!settings().replay_file);
     set_update_hooks({play_update, playback_update_seconds});
     set_display_fullscreen(settings().fullscreen);
     int width, height;

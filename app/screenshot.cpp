@@ -177,43 +177,6 @@ static int write_temp(const char* folder, const uint32_t* pixels, int w, int h, 
     return error;
 }
 
-#ifdef __EMSCRIPTEN__
-// A page's files are its own, with no other process to take the name between
-// looking and renaming; the browser's file system has neither rename that
-// never replaces nor hard links.
-static int move_into_place(const char* temp, const char* path)
-{
-    struct stat taken;
-    if (lstat(path, &taken) == 0)
-        return EEXIST;
-    return rename(temp, path) == 0 ? 0 : errno;
-}
-#else
-// True when the file system does not do that kind of rename or link at all,
-// as against refusing this one.
-static bool not_supported(int error)
-{
-    return error == EINVAL || error == ENOSYS || error == EOPNOTSUPP || error == EPERM;
-}
-
-// Gives the finished temporary file the name `path`, unless that name is
-// taken (by a file, a directory or a link, which is not followed): one
-// rename that never replaces, or where the file system has none, a second
-// link followed by removing the temporary name. 0, EEXIST when the name is
-// taken, or another error.
-static int move_into_place(const char* temp, const char* path)
-{
-    if (renameat2(AT_FDCWD, temp, AT_FDCWD, path, RENAME_NOREPLACE) == 0)
-        return 0;
-    if (!not_supported(errno))
-        return errno;
-    if (link(temp, path) != 0)
-        return errno;
-    unlink(temp);
-    return 0;
-}
-#endif
-
 // Moves the finished temporary file to the first free name of the second
 // into `path`: 0, or the error (EEXIST when every name is taken).
 static int move_to_free_name(const char* temp, const char* folder, const struct tm* local, PathText& path)
@@ -222,7 +185,7 @@ static int move_to_free_name(const char* temp, const char* folder, const struct 
         PathText name;
         if (!join_path(path, folder, screenshot_name(name, local, number)))
             return ENAMETOOLONG;
-        int error = move_into_place(temp, path.s);
+        int error = plat_rename_noreplace(temp, path.s);
         if (error != EEXIST)
             return error;
     }

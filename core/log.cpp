@@ -47,6 +47,29 @@ void log_text(const char* format, ...)
     va_end(args);
 }
 
+const char* log_escaped(PathText& out, const char* text)
+{
+    static const char ELLIPSIS[] = "...";
+    const size_t room = sizeof out.s - sizeof ELLIPSIS; // keeps space for the cut mark
+    size_t n = 0;
+    for (const unsigned char* p = reinterpret_cast<const unsigned char*>(text); *p; ++p) {
+        char piece[5] = {static_cast<char>(*p), 0};
+        if (*p < 0x20 || *p == 0x7f)
+            snprintf(piece, sizeof piece, "\\x%02x", *p);
+        else if (*p == '\\')
+            memcpy(piece, "\\\\", 3);
+        size_t l = strlen(piece);
+        if (n + l > room) {
+            memcpy(out.s + n, ELLIPSIS, sizeof ELLIPSIS);
+            return out.s;
+        }
+        memcpy(out.s + n, piece, l);
+        n += l;
+    }
+    out.s[n] = 0;
+    return out.s;
+}
+
 void set_error_box_title(const char* title)
 {
     log_state.errorTitle = title;

@@ -11,6 +11,11 @@
 // Writes the formatted text and a newline to standard output and flushes.
 void log_message(const char* format, ...) ZU_PRINTF(1, 2);
 
+// The text as a log line shows it: control bytes and DEL as "\xNN" and a
+// backslash doubled, so that a file name can neither break a line nor forge
+// one; cut short with "..." when it does not fit. Returns out's text.
+const char* log_escaped(PathText& out, const char* text);
+
 // Writes the formatted text with no newline and no flush (a line in pieces).
 void log_text(const char* format, ...) ZU_PRINTF(1, 2);
 

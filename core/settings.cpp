@@ -27,6 +27,7 @@ static const Switch SWITCHES[] = {
     {"-win", [](Settings& s) { s.fullscreen = false; }},
     {"-mute", [](Settings& s) { s.sound = false; }},
     {"-sound", [](Settings& s) { s.sound = true; }},
+    {"-daily", [](Settings& s) { s.daily = true; }},
 };
 
 static int read_volume()
@@ -69,6 +70,7 @@ void read_settings(int argc, const char* const* argv)
     current.sound = true;
     current.volume = read_volume();
     current.seed_given = false;
+    current.daily = false;
     current.record_file = current.replay_file = nullptr;
 
     uint32_t flags;
@@ -93,6 +95,10 @@ void read_settings(int argc, const char* const* argv)
         fatal_error("-record and -replay can't be used together");
     if (current.seed_given && current.replay_file)
         fatal_error("-seed and -replay can't be used together: a recording carries its seed");
+    if (current.daily && current.seed_given)
+        fatal_error("-daily and -seed can't be used together: the day chooses the seed");
+    if (current.daily && current.replay_file)
+        fatal_error("-daily and -replay can't be used together: a recording carries its seed");
 }
 
 const Settings& settings()

@@ -5,7 +5,8 @@
 // bit 3 fast_voxels, bit 4 mute (set: no sound); and "volume", 0 to 100.
 // Command-line switches override them. Three switches take a value from the
 // next argument and live for one run only: "-seed N" (the game's seed),
-// "-record FILE" and "-replay FILE".
+// "-record FILE" and "-replay FILE"; "-daily" (the seed of the day) also
+// lives for one run.
 #pragma once
 
 #include <stdint.h>
@@ -31,6 +32,7 @@ struct Settings {
     int window_height = 0;
     bool seed_given = false; // -seed: the game starts from seed instead of the counter
     uint64_t seed = 0;
+    bool daily = false; // -daily: the first game starts from the seed of today's UTC date (core/daily.h)
     const char* record_file = nullptr; // -record, -replay: arguments of the command line
     const char* replay_file = nullptr;
 };

@@ -10,6 +10,7 @@
 #include "../voxel/dynCubeRender.h"
 #include "../voxel/loadSprite.h"
 #include "hero.h"
+#include "runStats.h"
 #include "scene.h"
 #include "shots.h"
 #include "updateInput.h"
@@ -132,6 +133,7 @@ void damage_enemy(Enemy& robot, int amount)
         return;
     emit_burst(robot.position, -ENEMY_BOX_LO.x, ENEMY_BOX_HI.y, BURST_COLOUR);
     play_sound(SOUND_ROBOT_BURST, pan);
+    count_robot_destroyed();
 }
 
 bool wake_robots(const DynArray<uint16_t>& indices)

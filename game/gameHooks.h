@@ -18,3 +18,7 @@ bool game_pause_allowed();
 void game_set_paused(bool paused);
 // After every successful device reset (the program's resized hook for the device).
 void game_resized();
+// Whether a GAME OVER puts the run into the best runs file and shows the
+// table: only a live player's game does (the program decides); replays and
+// programs that play the game headless never read or write it. Off until set.
+void game_keep_best_runs(bool keep);

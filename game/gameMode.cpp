@@ -6,6 +6,7 @@
 #include "../voxel/dynCubeRender.h"
 #include "enemies.h"
 #include "hero.h"
+#include "runStats.h"
 #include "shots.h"
 #include "upgrades.h"
 
@@ -65,6 +66,7 @@ void start_game()
 {
     new_game();
     new_level();
+    begin_run();
     switch_mode(play_mode());
 }
 
@@ -83,6 +85,7 @@ void advance_level()
 {
     set_level_number(level_number() + 1);
     set_upgrade_points(upgrade_points() + 5);
+    count_level_finished();
 }
 
 void update_world(float seconds)

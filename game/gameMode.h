@@ -8,6 +8,8 @@
 
 #include <stdint.h>
 
+class GuiScreen;
+
 class GameMode {
 public:
     // The mode becomes current; previous may be null (the first switch).
@@ -33,6 +35,9 @@ GameMode* game_over_mode();
 GameMode* elevator_mode();
 GameMode* upgrade_mode();
 GameMode* view_level_mode();
+// The summary and best runs under "GAME OVER" while a frame has shown them
+// since the mode was entered, else null.
+GuiScreen* game_over_screen();
 
 // The state each mode keeps between updates while it is current (entering
 // it sets the state up), folded into the hash h (the game's state hash).

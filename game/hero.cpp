@@ -11,6 +11,7 @@
 #include "../voxel/dynCubeRender.h"
 #include "../voxel/loadSprite.h"
 #include "gameMode.h"
+#include "runStats.h"
 #include "scene.h"
 #include "shots.h"
 #include "updateInput.h"
@@ -214,6 +215,7 @@ static void take_hit()
     if (!h.hurt || h.invulnerable > 0 || h.health <= 0)
         return;
     h.health -= 1;
+    count_hearts_lost(1);
     h.invulnerable = INVULNERABILITY;
     float pan = screen_pan(h.position.x);
     if (h.health > 0) {
@@ -263,6 +265,7 @@ static void aim_and_fire(float dt)
         {shoulder.x + SHOT_START * d.x, shoulder.y + SHOT_START * d.y, shoulder.z + SHOT_START * d.z, 1},
         {SHOT_SPEED * d.x, SHOT_SPEED * d.y, SHOT_SPEED * d.z, 0}, SHOT_COLOUR);
     play_sound(SOUND_SHOT, screen_pan(shoulder.x));
+    count_shot_fired();
     h.fireCooldown = 1 / player.fireRate;
 }
 
@@ -325,8 +328,10 @@ static void hero_half_step(float dt)
         h.exitTime = 0;
     }
     // Falling out of the world ends the game without a burst.
-    if (h.position.y < FALL_OUT_DEPTH)
+    if (h.position.y < FALL_OUT_DEPTH) {
+        count_hearts_lost(h.health > 0 ? h.health : 0);
         h.health = 0;
+    }
 
     step_legs(start.x, direction);
     h.body = facing_frame(h.facingRight, h.position);

@@ -76,8 +76,8 @@ void start_playback(uint64_t seed, const char* record_file, const char* replay_f
         playback.updateSeconds = h.updateSeconds;
         log_message("replaying '%s': %d updates", replay_file, replay_updates());
     }
+    // Each game logs the seed that plays it again as it begins (runStats.h).
     rng_seed(playback.seed);
-    log_message("random seed: %llu", static_cast<unsigned long long>(playback.seed));
     LongText why;
     if (record_file && !create_recording(record_file, why))
         fatal_error("can't record into '%s': %s", record_file, why.s);

@@ -4,8 +4,8 @@
 //
 // The game program and the programs that play it headless run every update
 // through play_update, so that what one records the other plays back. The
-// seed is chosen here: a recording's, else the caller's, logged as "random
-// seed: %llu". A replay compares the game's state with the recording's at
+// seed is chosen here: a recording's, else the caller's; each game logs its
+// own as it begins. A replay compares the game's state with the recording's at
 // every checkpoint and stops where they part; a game that records or plays
 // back logs "state hash: %016llx" after its last update.
 #pragma once

@@ -23,6 +23,7 @@
 #include "gameMode.h"
 #include "hero.h"
 #include "playback.h"
+#include "runStats.h"
 #include "shots.h"
 #include "updateInput.h"
 #include "upgradeMode.h"
@@ -207,6 +208,7 @@ void game_update(float seconds)
     if (!wake_robots(in.woken))
         fatal_error("the update's input wakes a robot that the level does not have");
     handle_keys();
+    count_update(seconds);
     if (GameMode* mode = current_mode())
         mode->update(seconds);
     end_update_input();

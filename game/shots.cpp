@@ -8,6 +8,7 @@
 #include "../voxel/dynCubeRender.h"
 #include "../voxel/levelGrid.h"
 #include "enemies.h"
+#include "runStats.h"
 #include "world.h"
 
 // How far a shot reaches around its centre in x and y when it meets robots.
@@ -42,6 +43,7 @@ static bool step_shot(Shot& s, float dt)
         // Robots come first: one behind the near side of a wall is still hit.
         if (Enemy* hit = sweep_vs_enemies(s.owner, s.position, to, SHOT_REACH)) {
             damage_enemy(*hit, SHOT_DAMAGE);
+            count_hit();
             return false;
         }
     }

@@ -17,6 +17,7 @@
 #include "../voxel/levelGrid.h"
 #include "enemies.h"
 #include "hero.h"
+#include "runStats.h"
 #include "scene.h"
 #include "shots.h"
 
@@ -645,6 +646,7 @@ void punch_hole(int cell_x, int cell_y, const Shot& shot)
     fill_box(cell_x - r + 1, cell_y - r, 0, cell_x + r - 1, cell_y + r, z1, 0);
     world_changed(cell_x - r, cell_y - r, 0, cell_x + r, cell_y + r, z1);
     play_sound(SOUND_HOLE, screen_pan(static_cast<float>(cell_x)));
+    count_hole();
 }
 
 Matrix facing_frame(bool facing_right, const Vec4& position)

@@ -141,14 +141,28 @@ bool plat_spawn(const char* program, const char* const* argv, bool search_path);
 void plat_reap_children();
 
 // The user's folders, without a trailing '/'. The configuration folder is
-// $XDG_CONFIG_HOME, else ~/.config; the pictures folder is XDG_PICTURES_DIR
-// from its user-dirs.dirs, else ~/Pictures. Each text stays valid until the
-// same function is called again.
+// $XDG_CONFIG_HOME, else ~/.config; the data folder is $XDG_DATA_HOME, else
+// ~/.local/share, and "" when neither names an absolute folder and there is
+// no home (no guess); the pictures folder is XDG_PICTURES_DIR from its
+// user-dirs.dirs, else ~/Pictures. A variable that is not an absolute path
+// counts as unset. Each text stays valid until the same function is called
+// again.
 const char* plat_config_home();
+const char* plat_data_home();
 const char* plat_pictures_dir();
-// Makes the folder and any of its parents that are missing; true when it
-// exists as a folder afterwards.
-bool plat_make_dirs(const char* dir);
+// Makes the folder and any of its parents that are missing, with `mode`
+// (less the umask); true when it exists as a folder afterwards.
+bool plat_make_dirs(const char* dir, unsigned mode = 0755);
+
+// Replaces the file at path whole or not at all: the bytes go into a new
+// temporary file beside it (created exclusively, never through a link), are
+// handed to the disk with the file's `mode` and renamed over path, which is
+// replaced itself (a link there is not followed). 0, or the error, with the
+// old file untouched and no temporary file left.
+int plat_replace_file(const char* path, const void* data, size_t size, unsigned mode);
+// Gives the file (or link) at `from` the name `to` unless that name is
+// taken by anything, a link included: 0, EEXIST when taken, or another error.
+int plat_rename_noreplace(const char* from, const char* to);
 
 // OpenGL context of the window (the game's device layer).
 bool plat_gl_create_context(bool vsync);

@@ -201,20 +201,6 @@ bool registry_read(const char* name, uint32_t* type, void* buffer, uint32_t* siz
     return true;
 }
 
-static bool write_whole(int fd, const std::string& text)
-{
-    size_t done = 0;
-    while (done < text.size()) {
-        ssize_t n = write(fd, text.data() + done, text.size() - done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        done += static_cast<size_t>(n);
-    }
-    return true;
-}
-
 // The file a write must replace: the store itself, or where the chain of
 // symbolic links that stands in its place ends (the target need not exist).
 static std::string write_target(const std::string& path)
@@ -234,29 +220,14 @@ static std::string write_target(const std::string& path)
     return target;
 }
 
-// Writes the text into a temporary file beside the target and renames it over
-// the target, keeping the old file's permissions; on any failure the old file
-// is left untouched.
+// Replaces the target with the text, keeping the old file's permissions; on
+// any failure the old file is left untouched.
 static bool replace_file(const std::string& target, const std::string& text)
 {
-    std::string dir = target.substr(0, target.rfind('/'));
-    std::string tmp = target + ".XXXXXX";
-    int fd = mkstemp(&tmp[0]);
-    if (fd < 0)
-        return fail(dir, "write a file in", errno);
     struct stat old;
     mode_t mode = stat(target.c_str(), &old) == 0 ? old.st_mode & 07777 : 0644;
-    int err = 0;
-    if (!write_whole(fd, text) || fchmod(fd, mode) != 0 || fsync(fd) != 0)
-        err = errno;
-    if (close(fd) != 0 && !err)
-        err = errno;
-    if (!err && rename(tmp.c_str(), target.c_str()) != 0)
-        err = errno;
-    if (!err)
-        return true;
-    unlink(tmp.c_str());
-    return fail(target, "write", err);
+    int err = plat_replace_file(target.c_str(), text.data(), text.size(), mode);
+    return err == 0 || fail(target, "write", err);
 }
 
 // The whole store with the value set: every other line as it was, earlier

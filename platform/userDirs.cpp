@@ -1,4 +1,4 @@
-// userDirs.cpp - the user's own folders: home, configuration and pictures,
+// userDirs.cpp - the user's own folders: home, configuration, data and pictures,
 // and making a folder with its parents.
 //
 // POSIX only, no SDL. The texts returned live in one static string each and
@@ -31,6 +31,31 @@ const char* plat_config_home()
     static std::string dir;
     const char* xdg = getenv("XDG_CONFIG_HOME");
     dir = xdg && xdg[0] == '/' ? std::string(xdg) : home_dir() + "/.config";
+    return dir.c_str();
+}
+
+// $HOME, or the password entry's home without it; "" when neither is an
+// absolute path.
+static std::string usable_home()
+{
+    const char* home = getenv("HOME");
+    if (home && home[0] == '/')
+        return home;
+    const passwd* pw = getpwuid(getuid());
+    return pw && pw->pw_dir && pw->pw_dir[0] == '/' ? pw->pw_dir : "";
+}
+
+const char* plat_data_home()
+{
+    static std::string dir;
+    const char* xdg = getenv("XDG_DATA_HOME");
+    if (xdg && xdg[0] == '/') {
+        dir = xdg;
+        return dir.c_str();
+    }
+    dir = usable_home();
+    if (!dir.empty())
+        dir += "/.local/share";
     return dir.c_str();
 }
 
@@ -74,13 +99,13 @@ const char* plat_pictures_dir()
     return dir.c_str();
 }
 
-bool plat_make_dirs(const char* dir)
+bool plat_make_dirs(const char* dir, unsigned mode)
 {
     std::string path = dir;
     for (size_t i = 1; i <= path.size(); ++i) {
         if (i < path.size() && path[i] != '/')
             continue;
-        if (mkdir(path.substr(0, i).c_str(), 0755) != 0 && errno != EEXIST)
+        if (mkdir(path.substr(0, i).c_str(), static_cast<mode_t>(mode)) != 0 && errno != EEXIST)
             return false;
     }
     struct stat st;

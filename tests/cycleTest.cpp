@@ -5,6 +5,8 @@
 // OVER" shows and a released Space starts a new game. Each step is heard.
 #include <gtest/gtest.h>
 
+#include <stdlib.h>
+
 #include <algorithm>
 
 #include "exitBox.h"
@@ -13,6 +15,8 @@
 #include "game/upgradeMode.h"
 #include "game/upgrades.h"
 #include "screensFixture.h"
+#include "tempFile.h"
+#include "voxel/levelGrid.h"
 
 namespace {
 
@@ -130,4 +134,45 @@ TEST_F(ScreensTest, TheCycleOfTheGame)
     fake_device.primDraws.clear();
     game_draw(0.0f);
     EXPECT_EQ(white_glyphs(), 0) << "no text over the new game";
+}
+
+// Each new game logs the seed that plays it again: started afresh from the
+// logged seed, the game after a GAME OVER shows the same first level. A
+// GAME OVER writes the best runs only where the program turned the table on
+// (a live player's game); off, as in replays and playbot, it reads and
+// writes nothing.
+TEST_F(ScreensTest, EachNewGameLogsItsSeedAndOnlyALivePlayersRunIsKept)
+{
+    TempDir home;
+    setenv("XDG_DATA_HOME", home.path.c_str(), 1);
+    std::string file = home.path + "/Oskvel Games/TARNWICK/bestruns.txt";
+    for (bool keep : {false, true}) {
+        game_keep_best_runs(keep);
+        set_hero_health(0);
+        step();
+        ASSERT_EQ(current_mode(), game_over_mode());
+        EXPECT_EQ(access(file.c_str(), F_OK) == 0, keep);
+        step(10);
+        key_down(VK_SPACE);
+        step();
+        testing::internal::CaptureStdout();
+        key_up(VK_SPACE);
+        step();
+        std::string log = testing::internal::GetCapturedStdout();
+        ASSERT_EQ(current_mode(), play_mode());
+        size_t at = log.find("random seed: ");
+        ASSERT_NE(at, std::string::npos) << log;
+        uint64_t seed = strtoull(log.c_str() + at + 13, nullptr, 10);
+        uint64_t level = level_grid_hash();
+        rng_seed(seed);
+        start_game();
+        EXPECT_EQ(level_grid_hash(), level) << "seed " << seed;
+    }
+    game_keep_best_runs(false);
+    unsetenv("XDG_DATA_HOME");
+    std::vector<uint8_t> bytes = file_bytes(file);
+    std::string text(bytes.begin(), bytes.end());
+    EXPECT_EQ(text.rfind("TARNWICK best runs 1\n0 ", 0), 0u)
+        << "the one kept run, no level finished: " << text;
+    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 2) << text;
 }

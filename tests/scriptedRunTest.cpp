@@ -3,8 +3,11 @@
 // the robots). One seed and one script always give one game.
 #include <stdint.h>
 
+#include <algorithm>
 #include <vector>
 
+#include "fakeSound.h"
+#include "game/runStats.h"
 #include "gameplayFixture.h"
 #include "gen/levelGenRuntime.h"
 #include "levelTestData.h"
@@ -37,6 +40,7 @@ protected:
         rng_seed(seed);
         new_game();
         new_level();
+        begin_run();
         std::vector<uint8_t> original(level_grid(), level_grid() + LEVEL_GRID_BYTES);
         RunResult r;
         r.robotsAtStart = enemy_count();
@@ -90,6 +94,34 @@ TEST_F(ScriptedRun, TheHeroWalksJumpsBlowsHolesAndKillsARobot)
     for (int i = 0; i < LEVEL_GRID_BYTES; ++i)
         exitVoxels += level_grid()[i] >= VOXEL_EXIT;
     EXPECT_GT(exitVoxels, 0);
+}
+
+// The run's counts agree with what was heard: a sound for every shot, hole,
+// robot burst and heart lost; hits at least every robot hit heard (two shots
+// may strike a robot in its last update) and at most the shots; the time is
+// the updates' time.
+TEST_F(ScriptedRun, TheRunCountsWhatHappened)
+{
+    fake_sound = FakeSound();
+    run(7, 3000);
+    const RunStats& s = end_run();
+    auto heard = [](SoundId id) {
+        return static_cast<int>(std::count(fake_sound.played.begin(), fake_sound.played.end(), id));
+    };
+    EXPECT_EQ(s.seed, 7u) << "the first level's seed";
+    EXPECT_EQ(s.timeMs, 150000);
+    EXPECT_EQ(s.shots, heard(SOUND_SHOT));
+    EXPECT_EQ(s.holes, heard(SOUND_HOLE));
+    EXPECT_EQ(s.robots, heard(SOUND_ROBOT_BURST));
+    EXPECT_EQ(s.heartsLost, heard(SOUND_HERO_HURT) + heard(SOUND_HERO_DEATH));
+    EXPECT_GE(s.hits, heard(SOUND_ROBOT_HIT));
+    EXPECT_LE(s.hits, s.shots);
+    EXPECT_GE(s.robots, 1);
+    EXPECT_GT(s.holes, 10);
+    // Nothing counts after the end.
+    count_shot_fired();
+    EXPECT_EQ(run_stats().shots, s.shots);
+    EXPECT_EQ(s.levels, 0);
 }
 
 TEST_F(ScriptedRun, ANewLevelPutsTheHeroAndTheRobotsAtTheGeneratedSpawns)

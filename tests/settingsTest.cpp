@@ -12,6 +12,8 @@
 #include <sstream>
 #include <string>
 
+#include "deathTest.h"
+
 #include "platform/platform.h"
 
 // Reads of this program go through here: while read_fault_after is not
@@ -162,6 +164,18 @@ TEST_F(SettingsStore, SoundFollowsTheMuteBitTheVolumeAndTheSwitches)
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "stored volume 101 is above 100; playing at 100\n");
     EXPECT_EQ(settings().volume, 100);
     EXPECT_FALSE(settings().sound);
+}
+
+// -daily chooses the seed itself, so neither a seed nor a recording's may
+// come with it: the game stops with the reason and exit code 100.
+TEST_F(SettingsStore, DailyGoesAloneWithoutASeedOrAReplay)
+{
+    read({"-daily", "-record", "game.rec"});
+    EXPECT_TRUE(settings().daily);
+    read({});
+    EXPECT_FALSE(settings().daily);
+    EXPECT_FATAL(read({"-daily", "-seed", "5"}), "ERROR: -daily and -seed can't be used together");
+    EXPECT_FATAL(read({"-replay", "x.rec", "-daily"}), "ERROR: -daily and -replay can't be used together");
 }
 
 TEST_F(SettingsStore, SwitchesAreCaseSensitiveAndOthersAreIgnored)

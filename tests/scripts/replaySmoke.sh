@@ -10,7 +10,8 @@
 # then says it has no end; a recording into a device or file that can't take
 # it ends the game non-zero with the reason and never claims it was written.
 # Last, a seed that is not a whole number of 64 bits is refused alike by the
-# game, levelgen and playbot.
+# game, levelgen and playbot; -daily is refused with -seed or -replay; and
+# none of these runs made anything in the player's data folder.
 #   replaySmoke.sh <bin-dir> <levelContent> <source-dir>
 set -u
 bin="$1"
@@ -18,7 +19,7 @@ level_content="$2"
 source_dir="$3"
 tmp="$(mktemp -d)"
 trap 'rm -rf "$tmp"' EXIT
-export XDG_CONFIG_HOME="$tmp/config"
+export XDG_CONFIG_HOME="$tmp/config" XDG_DATA_HOME="$tmp/data"
 fail() { echo "FAIL: $*"; exit 1; }
 
 # The level map between "final path:" and the end of start-up.
@@ -120,4 +121,14 @@ for program in "game -seed" "levelgen --seed" "playbot --seeds"; do
     grep -q "^ERROR: $2 needs .*'$seed'" "$tmp/seed.log" || { cat "$tmp/seed.log"; fail "$1 gave no reason for '$seed'"; }
   done
 done
+# -daily chooses the seed itself: with -seed or -replay it is refused.
+for other in "-seed 5" "-replay $tmp/own.rec"; do
+  "$bin/game" -360 -mute -daily $other >"$tmp/daily.log" 2>&1
+  rc=$?
+  [ $rc -eq 100 ] || fail "-daily $other ended with $rc"
+  grep -q "^ERROR: -daily and ${other%% *} can't be used together" "$tmp/daily.log" \
+    || { cat "$tmp/daily.log"; fail "-daily $other gave no reason"; }
+done
+# Replays and playbot keep no best runs: nothing was made in the data folder.
+[ ! -e "$tmp/data" ] || fail "a replay or playbot wrote into the data folder: $(find "$tmp/data")"
 echo "replays match"
