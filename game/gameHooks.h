@@ -18,3 +18,19 @@ bool game_pause_allowed();
 void game_set_paused(bool paused);
 // After every successful device reset (the program's resized hook for the device).
 void game_resized();
+
+// What the pause menu asks of the program above the game, set once at
+// start-up before the first pause; a null hook is skipped.
+struct MenuHooks {
+    bool (*set_paused)(bool paused); // Resume: false ends the pause
+    void (*request_quit)();          // Quit: the program shuts down in order
+    void (*toggle_fullscreen)();     // between window and full screen
+    void (*reset_display)();         // vertical sync and anti-aliasing as the settings now say
+};
+void set_menu_hooks(const MenuHooks& hooks);
+// In every pass of the main loop while paused, before the pass drops what
+// was typed: the pause menu takes the queued input and the key states.
+void game_paused_input();
+// While the pause menu waits for the key to bind, every key goes to it: the
+// pause key then does not resume.
+bool game_waits_for_key();

@@ -46,12 +46,17 @@ UpdateInput& scripted_update_input();
 // pressed, with the pad's buttons and sticks as the game keys they stand
 // for, the flow keys only while the window is active; the aim point; the
 // viewer's mouse offset plus the left stick's pan; the robots frames showed;
-// the upgrade screen's commands from its clicks). The update reads nothing
+// the upgrade screen's commands from its clicks; the keys through the
+// player's bindings, keyBindings.h). The update reads nothing
 // else from outside the game.
 const UpdateInput& begin_update_input();
 // At the end of an update: the next one again takes the player's input
 // unless a script fills the record.
 void end_update_input();
+// As the game resumes from its pause: the game keys held now (the one that
+// resumed among them) count as up until they are let go, so that the key
+// that closed the menu does not act in the game.
+void hold_back_held_keys();
 
 // The key states of the update that runs.
 bool input_down(int vk);
