@@ -103,9 +103,11 @@ static GuiElement* page_root(const char* pageName)
     GuiElement* root = gui_create_element(
         REF_WIDTH, GUILEN_UNITS, REF_HEIGHT, GUILEN_UNITS, gui_box(a), NO_PADDING, nullptr);
     copy_text(root->name, "root");
+    // The first child made stays the last one, drawn over all the others.
+    GuiElement* title = label(root, "PAUSED", WHITE, 4, 0, gui_box(gui_units(2), a, a, a));
+    copy_text(title->name, "title");
     GuiElement* shadow = label(root, "PAUSED", BLACK, 4, 0, gui_box(gui_units(2), a, a, a));
     shadow->offsetX = shadow->offsetY = gui_pixels(2);
-    label(root, "PAUSED", WHITE, 4, 0, gui_box(gui_units(2), a, a, a));
     if (pageName)
         label(root, pageName, YELLOW, 1, 0, gui_box(gui_units(6.5f), a, a, a));
     menu.failureLabel = label(root, "", RED, 1, 0, gui_box(a, a, a, gui_units(1)));
