@@ -33,11 +33,11 @@ static struct {
     GuiScreen* screen;          // from open_pause_menu to close_pause_menu; replaced on a page change
     PausePage page;             // set by each page change
     int commands[MAX_COMMANDS]; // queued by the buttons during one event, run after it
-    int commandCount;           //
+    int commandCount;           // emptied on opening and by each run of the queue
     bool waiting;               // the controls page waits for a key; cleared by every page change
     KeyAction waitingFor;       // the action it waits for
     int swallowUp;              // the mouse button that was bound: its release is not a click; 0 for none
-    ShortText storeFailure;     // why the last store failed, shown on the pages; emptied by a success
+    ShortText storeFailure;     // why the last store failed, shown; emptied by a success and on opening
     const GuiElement* hovered;  // the pointer's button at the last pass; reset with the screen
     const GuiElement* focused;  // the focus at the last pass; likewise
     GuiElement* toggles[OPTION_TOGGLES]; // the options page's toggles, PAUSE_WINDOW order; valid on that page
@@ -161,7 +161,7 @@ static GuiElement* build_controls_page()
         GuiElement* name = label(root, action_name(static_cast<KeyAction>(i)), GREY, 1, 1,
             gui_box(gui_units(top), a, gui_units(21), a));
         name->height = gui_units(1.75f);
-        menu.keyButtons[i] = button(root, PAUSE_BIND + i, "", 12, top, gui_units(20));
+        menu.keyButtons[i] = button(root, PAUSE_BIND + i, "", 13, top, gui_units(20));
     }
     menu.hint = label(root, "", GREY, 1, 0, gui_box(gui_units(22.75f), a, a, a));
     button(root, PAUSE_DEFAULT_KEYS, "Defaults", 10, 25, gui_units(9));
