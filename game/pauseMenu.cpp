@@ -7,6 +7,8 @@
 // margins on the 40 x 30 unit grid, as on the upgrade screen.
 #include "pauseMenu.h"
 
+#include <string.h>
+
 #include "../core/display.h"
 #include "../core/input.h"
 #include "../core/keyBindings.h"
@@ -19,6 +21,7 @@
 #include "gameHooks.h"
 #include "gameMode.h"
 #include "playback.h"
+#include "updateInput.h"
 
 enum { REF_WIDTH = 40, REF_HEIGHT = 30, VOLUME_STEP = 10, MAX_COMMANDS = 8, OPTION_TOGGLES = 5 };
 
@@ -249,8 +252,12 @@ static void note_store(bool stored, const char* what)
         menu.storeFailure.s[0] = 0;
         return;
     }
-    log_message("can't store the %s: %s", what, registry_last_error());
-    format_short(menu.storeFailure, "Not saved: %s", registry_last_error());
+    // The log has the whole reason with the store's path; the page, which
+    // has room for one short line, the system's part of it.
+    const char* why = registry_last_error();
+    log_message("can't store the %s: %s", what, why);
+    const char* reason = strrchr(why, ':');
+    format_short(menu.storeFailure, "Not saved: %s", reason ? reason + 2 : why);
 }
 
 // The options as they now stand, full screen as the display shows it, into the store.
@@ -498,6 +505,7 @@ void pause_menu_input()
 
 void game_paused_input()
 {
+    note_paused_presses();
     pause_menu_input();
 }
 

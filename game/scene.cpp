@@ -266,7 +266,7 @@ void game_set_paused(bool paused)
         return;
     }
     close_pause_menu();
-    hold_back_held_keys();
+    hold_back_paused_presses();
 }
 
 // Where the crosshair goes in the font's coordinates: on the pad's aim circle

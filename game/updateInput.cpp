@@ -38,7 +38,8 @@ static struct {
     bool scripted;             // set by scripted_update_input, cleared after the update
     DynArray<uint16_t> sights; // robots shown by frames since the last update; emptied by
                                // each update and whenever the robot list is replaced
-    uint16_t heldBack;         // game keys held when the game resumed; each until it is let go
+    uint16_t pausePresses;     // game keys that went down while paused; emptied on resuming
+    uint16_t heldBack;         // those of them still held on resuming; each until it is let go
 } input;
 
 uint16_t game_key_bit(int vk)
@@ -178,7 +179,13 @@ void forget_robot_sightings()
     input.sights.clear();
 }
 
-void hold_back_held_keys()
+void note_paused_presses()
 {
-    input.heldBack = key_set(is_key_down) | pad_key_set(is_key_down);
+    input.pausePresses |= key_set(key_pressed) | pad_key_set(key_pressed);
+}
+
+void hold_back_paused_presses()
+{
+    input.heldBack = input.pausePresses & (key_set(is_key_down) | pad_key_set(is_key_down));
+    input.pausePresses = 0;
 }

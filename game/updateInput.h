@@ -53,10 +53,14 @@ const UpdateInput& begin_update_input();
 // At the end of an update: the next one again takes the player's input
 // unless a script fills the record.
 void end_update_input();
-// As the game resumes from its pause: the game keys held now (the one that
-// resumed among them) count as up until they are let go, so that the key
-// that closed the menu does not act in the game.
-void hold_back_held_keys();
+// In each pass of the main loop while paused, before its input is dropped:
+// notes the game keys that went down.
+void note_paused_presses();
+// As the game resumes: the game keys that went down during the pause and
+// are still held (the one that pressed Resume among them) count as up until
+// they are let go, so that the key that closed the menu does not act in the
+// game. Keys held since before the pause go on acting.
+void hold_back_paused_presses();
 
 // The key states of the update that runs.
 bool input_down(int vk);

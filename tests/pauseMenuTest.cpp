@@ -150,6 +150,17 @@ TEST_F(PauseMenu, VolumeAndAJumpKeyChangedThroughTheMenu)
     press(VK_ESCAPE);
     EXPECT_FALSE(pause_menu_waits_for_key());
     EXPECT_EQ(pause_menu_page(), PAUSE_PAGE_CONTROLS) << "Escape only cancelled the choice";
+    // A mouse button bound over the Defaults button: its release clicks nothing.
+    click_paused(PAUSE_BIND + ACTION_VIEWER);
+    GuiElement* defaults = menu_button(PAUSE_DEFAULT_KEYS);
+    press_at(centre_x(defaults), centre_y(defaults));
+    paused_pass();
+    release_left();
+    paused_pass();
+    EXPECT_EQ(bound_key(ACTION_VIEWER), VK_LBUTTON);
+    EXPECT_EQ(bound_key(ACTION_FIRE), VK_F5) << "fire took the viewer's key";
+    click_paused(PAUSE_DEFAULT_KEYS);
+    EXPECT_EQ(bound_key(ACTION_FIRE), VK_LBUTTON);
     click_paused(PAUSE_BIND + ACTION_JUMP);
     press('K');
     EXPECT_EQ(bound_key(ACTION_JUMP), 'K');
@@ -183,7 +194,8 @@ TEST_F(PauseMenu, VolumeAndAJumpKeyChangedThroughTheMenu)
 }
 
 // The Enter that presses Resume on the game-over screen does not restart the
-// game when it is let go; New game does, and Quit asks the program to quit.
+// game when it is let go; New game does. A failed store is shown. Quit asks
+// the program to quit.
 TEST_F(PauseMenu, TheKeyThatResumesDoesNotActAndNewGameStartsOne)
 {
     set_level_number(3);
@@ -207,7 +219,19 @@ TEST_F(PauseMenu, TheKeyThatResumesDoesNotActAndNewGameStartsOne)
     EXPECT_EQ(current_mode(), play_mode());
     EXPECT_EQ(level_number(), 1);
 
+    // A store that can't be written: the option still changes, and the page says why.
     set_paused_for_test(true);
+    std::string blocked = configDir + "/blocked";
+    ASSERT_EQ(system(("touch '" + blocked + "'").c_str()), 0);
+    setenv("XDG_CONFIG_HOME", blocked.c_str(), 1);
+    click_paused(PAUSE_OPTIONS);
+    click_paused(PAUSE_VOLUME_UP);
+    EXPECT_EQ(settings().volume, 90);
+    std::string failure = pause_menu_store_failure();
+    EXPECT_EQ(failure, "Not saved: Not a directory");
+    EXPECT_NE(with_text(pause_menu_screen()->root, failure.c_str()), nullptr) << "shown on the page";
+    setenv("XDG_CONFIG_HOME", configDir.c_str(), 1);
+    press(VK_ESCAPE);
     click_paused(PAUSE_QUIT);
     EXPECT_EQ(program.quits, 1);
     EXPECT_TRUE(program.paused) << "the program ends the run, still paused";
