@@ -139,6 +139,7 @@ static GuiElement* build_main_page()
     return root;
 }
 
+// The five toggles, the volume row with "-" and "+", and Back.
 static GuiElement* build_options_page()
 {
     GuiElement* root = page_root("OPTIONS");
@@ -155,6 +156,8 @@ static GuiElement* build_options_page()
     return root;
 }
 
+// A row per action, its name beside a button naming its key; the hint;
+// Defaults and Back.
 static GuiElement* build_controls_page()
 {
     GuiElement* root = page_root("CONTROLS");
@@ -172,6 +175,7 @@ static GuiElement* build_controls_page()
     return root;
 }
 
+// How a toggle's text names its state.
 static const char* on_off(bool on)
 {
     return on ? "on" : "off";
@@ -180,7 +184,7 @@ static const char* on_off(bool on)
 // The texts that follow the options, the bindings and the last store.
 static void refresh_page()
 {
-    copy_text(menu.failureLabel->text, menu.storeFailure.s[0] ? menu.storeFailure.s : "");
+    copy_text(menu.failureLabel->text, menu.storeFailure.s);
     const Settings& s = settings();
     ShortText text;
     if (menu.page == PAUSE_PAGE_OPTIONS) {
@@ -268,6 +272,7 @@ static void store_current_options()
     note_store(store_options(), "settings");
 }
 
+// The sound at the volume the options give it (none when it is off).
 static void apply_volume()
 {
     set_sound_volume(settings().sound ? settings().volume : 0);
@@ -318,6 +323,7 @@ static void wait_for_key(KeyAction action)
     menu.waitingFor = action;
 }
 
+// The bindings in force into the store.
 static void store_bindings()
 {
     note_store(store_key_bindings(), "controls");

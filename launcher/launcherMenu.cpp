@@ -5,8 +5,6 @@
 #include <string.h>
 #include <unistd.h>
 
-#include <initializer_list>
-
 #include "../core/log.h"
 #include "../core/paths.h"
 #include "../core/settings.h"

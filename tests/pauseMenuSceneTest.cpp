@@ -1,6 +1,7 @@
 // The pause menu on llvmpipe at 1280 x 720, drawn by the game's own frame
 // over the dimmed level: its three pages as pause-menu-main.png,
-// pause-menu-options.png and pause-menu-controls.png in the test directory.
+// pause-menu-options.png and pause-menu-controls.png, and the controls page
+// choosing a key as pause-menu-choosing.png, in the test directory.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -15,7 +16,7 @@
 
 namespace {
 
-const uint32_t FRAME = 0xffff00, WHITE = 0xffffff, BUTTON = 0x323232;
+const uint32_t FRAME = 0xffff00, WHITE = 0xffffff, BUTTON = 0x323232, YELLOW = 0xfff000;
 
 class PauseMenuScene : public SceneFixture {
 protected:
@@ -103,4 +104,16 @@ TEST_F(PauseMenuScene, EveryPageShowsItsButtonsTheFocusFrameAndTheTitle)
             EXPECT_EQ(at(picture, b.left + 1, b.top + 1), BUTTON) << pages[page] << " " << command;
         }
     }
+
+    // Choosing run left's key: its button shows "?" and the hint, in yellow, says how.
+    key(VK_RETURN);
+    ASSERT_TRUE(pause_menu_waits_for_key());
+    std::vector<uint32_t> picture = draw_page("choosing");
+    GuiElement* hint
+        = with_text(pause_menu_screen()->root, "Press a key or mouse button for Run left; Escape cancels");
+    ASSERT_NE(hint, nullptr);
+    int in, out;
+    count(picture, YELLOW, hint->box, 0, &in, &out);
+    EXPECT_GT(in, 100);
+    key(VK_ESCAPE);
 }
