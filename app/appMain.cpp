@@ -6,6 +6,7 @@
 #include "../core/about.h"
 #include "../core/daily.h"
 #include "../core/input.h"
+#include "../core/keyBindings.h"
 #include "../core/log.h"
 #include "../core/paths.h"
 #include "../core/settings.h"
@@ -31,6 +32,14 @@ static void draw_frame(float lag_seconds)
     font_begin();
     draw_perf_overlay();
     font_end();
+}
+
+// The pause menu changed vertical sync or anti-aliasing: the device resets
+// to choose them again.
+static void reset_display()
+{
+    if (!reset_d3d())
+        log_message("can't reset the graphics device for the new display settings");
 }
 
 // Shuts down after the main loop; the program's exit code. A recording that
@@ -81,6 +90,7 @@ int app_main(int argc, const char* const* argv)
     if (!register_window_class())
         return 0;
     read_settings(argc, argv);
+    read_key_bindings();
     start_playback(game_seed(settings()), settings().record_file, settings().replay_file, update_seconds());
     game_keep_best_runs(!settings().replay_file);
     set_update_hooks({play_update, playback_update_seconds});
@@ -93,6 +103,7 @@ int app_main(int argc, const char* const* argv)
         log_message("no gamepads: %s", plat_last_error());
     sound_init(settings().sound ? settings().volume : 0);
     set_device_hooks({draw_frame, game_resized});
+    set_menu_hooks({set_paused, request_quit, toggle_fullscreen, reset_display});
     if (!init_d3d(width, height))
         fatal_error("can't create the graphics device: %s", d3d_failure());
     gpu_load_start();

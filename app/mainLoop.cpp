@@ -216,10 +216,11 @@ static LoopPass loop_pass()
     pump_window_messages();
     int64_t now = timer_now();
     if (loop.paused) {
-        // The clock stands still; the frame keys still work, and what else
-        // was typed is dropped.
+        // The clock stands still; the frame keys and the game's pause menu
+        // take what was typed, and the rest is dropped.
         loop.simTime = now - loop.pausedLag;
         handle_frame_keys();
+        game_paused_input();
         input_end_update();
     }
     int64_t lag = now - loop.simTime;

@@ -3,10 +3,12 @@
 
 #include "../core/display.h"
 #include "../core/input.h"
+#include "../core/keyBindings.h"
 #include "../core/log.h"
 #include "../core/settings.h"
 #include "../core/windowInput.h"
 #include "../device/d3d_render.h"
+#include "../game/gameHooks.h"
 #include "mainLoop.h"
 
 static const char* const WINDOW_CLASS = "TarnwickWindow";
@@ -60,10 +62,23 @@ void set_hide_cursor(bool hide)
     refresh_cursor();
 }
 
-// P and the pad's Start: a second press resumes.
+// The pause key and the pad's Start: a second press resumes.
 static void toggle_pause()
 {
     set_paused(!paused());
+}
+
+// The pause key (P unless the player bound another key or mouse button)
+// pauses and resumes, except while the pause menu waits for a key to bind:
+// then it is that key. A mouse button bound to pause does not resume, so
+// that the menu can be clicked.
+static void pause_key(const WindowMessage& msg, bool button)
+{
+    if (msg.key != bound_key(ACTION_PAUSE) || game_waits_for_key())
+        return;
+    if (button && paused())
+        return;
+    toggle_pause();
 }
 
 // Sizes the device to the window's client area in the given mode.
@@ -99,8 +114,12 @@ void window_proc(const WindowMessage& msg)
         break;
     }
     case WMSG_KEY_DOWN:
-        if (msg.key == 'P' && !msg.repeat)
-            toggle_pause();
+        if (!msg.repeat)
+            pause_key(msg, false);
+        queue_input_message(msg);
+        break;
+    case WMSG_BUTTON_DOWN:
+        pause_key(msg, true);
         queue_input_message(msg);
         break;
     case WMSG_PAD_BUTTON_DOWN:

@@ -74,15 +74,10 @@ void read_settings(int argc, const char* const* argv)
     current.record_file = current.replay_file = nullptr;
 
     uint32_t flags;
-    if (settings_read_dword("flags", &flags)) {
-        current.fullscreen = (flags & SETTINGS_FULLSCREEN) != 0;
-        current.antialias = (flags & SETTINGS_ANTIALIAS) != 0;
-        current.vsync = (flags & SETTINGS_VSYNC) != 0;
-        current.fast_voxels = (flags & SETTINGS_FAST_VOXELS) != 0;
-        current.sound = (flags & SETTINGS_MUTE) == 0;
-    } else if (*registry_last_error()) {
+    if (settings_read_dword("flags", &flags))
+        set_option_flags(flags);
+    else if (*registry_last_error())
         log_message("can't read the settings: %s", registry_last_error());
-    }
 
     for (int i = 1; i < argc; ++i) {
         if (read_value_switch(argc, argv, i))
@@ -120,4 +115,45 @@ bool settings_read_dword(const char* name, uint32_t* out)
 bool settings_write_dword(const char* name, uint32_t value)
 {
     return registry_write(name, REG_TYPE_DWORD, &value, sizeof value);
+}
+
+bool settings_read_text(const char* name, char* out, uint32_t size)
+{
+    uint32_t type = 0;
+    if (!registry_read(name, &type, out, &size) || type != REG_TYPE_SZ)
+        return false;
+    return true;
+}
+
+bool settings_write_text(const char* name, const char* text)
+{
+    return registry_write(name, REG_TYPE_SZ, text, static_cast<uint32_t>(strlen(text) + 1));
+}
+
+void set_option_flags(uint32_t flags)
+{
+    current.fullscreen = (flags & SETTINGS_FULLSCREEN) != 0;
+    current.antialias = (flags & SETTINGS_ANTIALIAS) != 0;
+    current.vsync = (flags & SETTINGS_VSYNC) != 0;
+    current.fast_voxels = (flags & SETTINGS_FAST_VOXELS) != 0;
+    current.sound = (flags & SETTINGS_MUTE) == 0;
+}
+
+void set_volume_option(int volume)
+{
+    ASSERT(volume >= 0 && volume <= MAX_VOLUME);
+    current.volume = volume;
+}
+
+uint32_t option_flags()
+{
+    return (current.fullscreen ? SETTINGS_FULLSCREEN : 0) | (current.antialias ? SETTINGS_ANTIALIAS : 0)
+        | (current.vsync ? SETTINGS_VSYNC : 0) | (current.fast_voxels ? SETTINGS_FAST_VOXELS : 0)
+        | (current.sound ? 0 : SETTINGS_MUTE);
+}
+
+bool store_options()
+{
+    return settings_write_dword("flags", option_flags())
+        && settings_write_dword("volume", static_cast<uint32_t>(current.volume));
 }

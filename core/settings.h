@@ -47,3 +47,19 @@ const Settings& settings();
 // A 4-byte DWORD value of the store; false unless it exists with that type.
 bool settings_read_dword(const char* name, uint32_t* out);
 bool settings_write_dword(const char* name, uint32_t value);
+// A text value of the store, at most size - 1 characters; false unless it
+// exists with that type and fits.
+bool settings_read_text(const char* name, char* out, uint32_t size);
+bool settings_write_text(const char* name, const char* text);
+
+// The options the player changes while the game runs (the pause menu): each
+// takes effect for this run at once; the callers apply what follows from it
+// (the device, the sound).
+void set_option_flags(uint32_t flags);
+void set_volume_option(int volume);
+// The current options as the store's "flags" bits.
+uint32_t option_flags();
+// Writes the current options whole, "flags" and "volume", so that the
+// launcher and the next run see what this run shows. False when a write
+// failed; registry_last_error says why.
+bool store_options();

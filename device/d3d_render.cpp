@@ -318,16 +318,10 @@ void close_d3d()
     device.created = false;
 }
 
-bool resize_d3d(int width, int height, bool fullscreen)
+// Releases every default-pool resource and makes it again for the size and
+// mode, choosing the presentation settings anew.
+static bool reset_device(int width, int height, bool fullscreen)
 {
-    if (!device.created)
-        return false;
-    if (width == 0)
-        width = device.width;
-    if (height == 0)
-        height = device.height;
-    if (width == device.width && height == device.height && fullscreen == device.fullscreen)
-        return true;
     const char* mode = fullscreen ? "fullscreen" : "windowed";
     log_message("=== resizing d3d to %dx%d %s", width, height, mode);
     release_default_pool_buffers();
@@ -352,6 +346,26 @@ bool resize_d3d(int width, int height, bool fullscreen)
     if (hooks.resized)
         hooks.resized();
     return true;
+}
+
+bool resize_d3d(int width, int height, bool fullscreen)
+{
+    if (!device.created)
+        return false;
+    if (width == 0)
+        width = device.width;
+    if (height == 0)
+        height = device.height;
+    if (width == device.width && height == device.height && fullscreen == device.fullscreen)
+        return true;
+    return reset_device(width, height, fullscreen);
+}
+
+bool reset_d3d()
+{
+    if (!device.created)
+        return false;
+    return reset_device(device.width, device.height, device.fullscreen);
 }
 
 bool render_frame(float lag_seconds)

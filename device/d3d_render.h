@@ -35,6 +35,9 @@ void close_d3d();
 // Resets the device to a new size or display mode; a width or height of 0
 // keeps the current one. Every table handle stays valid.
 bool resize_d3d(int width, int height, bool fullscreen);
+// Resets the device at its size and mode, so that vertical sync and
+// anti-aliasing follow the settings again.
+bool reset_d3d();
 
 // Draws one frame through the draw hook; true when it must be presented. Declines
 // while the GPU is still two frames behind.

@@ -22,3 +22,19 @@ void game_resized();
 // table: only a live player's game does (the program decides); replays and
 // programs that play the game headless never read or write it. Off until set.
 void game_keep_best_runs(bool keep);
+
+// What the pause menu asks of the program above the game, set once at
+// start-up before the first pause; a null hook is skipped.
+struct MenuHooks {
+    bool (*set_paused)(bool paused); // Resume: false ends the pause
+    void (*request_quit)();          // Quit: the program shuts down in order
+    void (*toggle_fullscreen)();     // between window and full screen
+    void (*reset_display)();         // vertical sync and anti-aliasing as the settings now say
+};
+void set_menu_hooks(const MenuHooks& hooks);
+// In every pass of the main loop while paused, before the pass drops what
+// was typed: the pause menu takes the queued input and the key states.
+void game_paused_input();
+// While the pause menu waits for the key to bind, every key goes to it: the
+// pause key then does not resume.
+bool game_waits_for_key();

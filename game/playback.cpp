@@ -169,3 +169,8 @@ bool playback_failed()
 {
     return playback.failed;
 }
+
+bool playback_fixed()
+{
+    return playback.source != FROM_PLAYER || recording();
+}

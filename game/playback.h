@@ -42,3 +42,7 @@ bool play_update(float seconds);
 bool finish_playback();
 // What the last finish_playback said, for the program's exit code.
 bool playback_failed();
+// A recording plays or is being made: the game must change only through the
+// updates' input, so nothing outside them (the pause menu's New game) may
+// start a game.
+bool playback_fixed();

@@ -22,6 +22,7 @@
 #include "gameHooks.h"
 #include "gameMode.h"
 #include "hero.h"
+#include "pauseMenu.h"
 #include "playback.h"
 #include "runStats.h"
 #include "shots.h"
@@ -37,7 +38,7 @@ static struct {
     Matrix updateViewProjection;
     int window[4];    // the level rectangle of the last draw_world, before clamping
     bool debugShapes; // F4
-    bool paused;      // set and cleared by the main loop through game_set_paused
+    bool paused;      // set and cleared by the main loop through game_set_paused; the menu shows
     bool padAiming;   // the pad's aim direction as the last player update took it
     float padAimX, padAimY;
     Texture* image;     // the scene drawn each frame; from game_init to game_shutdown
@@ -47,7 +48,6 @@ static struct {
 enum { REG_EYE = 4, REG_POST_MAPPING = 16 };
 enum { BANNER_MAGNIFICATION = 5, BANNER_SHADOW = 2 };
 static const uint32_t PAUSE_DIM = 0x99000000; // black at 60 %
-static const char PAUSED_TEXT[] = "PAUSED";
 
 void compute_pixel_scale()
 {
@@ -149,6 +149,7 @@ void game_init()
 
 void game_shutdown()
 {
+    close_pause_menu();
     // The current mode leaves with no successor.
     switch_mode(nullptr);
     free_hero_sprites();
@@ -171,6 +172,7 @@ void game_resized()
     voxel_cache_invalidate_all();
     if (GameMode* mode = current_mode())
         mode->resize();
+    pause_menu_resized();
 }
 
 // The debug and flow keys (the player's count only while the window is active).
@@ -261,6 +263,12 @@ bool game_pause_allowed()
 void game_set_paused(bool paused)
 {
     scene.paused = paused;
+    if (paused) {
+        open_pause_menu();
+        return;
+    }
+    close_pause_menu();
+    hold_back_paused_presses();
 }
 
 // Where the crosshair goes in the font's coordinates: on the pad's aim circle
@@ -316,7 +324,7 @@ void game_draw(float seconds)
     if (scene.paused) {
         // The system cursor shows instead of the crosshair.
         font_fill_rect(0, 0, screen_width(), screen_height(), PAUSE_DIM);
-        draw_banner(PAUSED_TEXT);
+        draw_pause_menu();
     } else if (crosshair_at(seconds, viewProjection, &x, &y)) {
         draw_crosshair(x, y);
     }

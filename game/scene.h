@@ -46,5 +46,5 @@ void world_window(float centre_x, float centre_y, int width, int height, int sca
 // The crosshair's four arms at (x, y) in the font's coordinates (y up).
 void draw_crosshair(int x, int y);
 // A line of text five times the font's scale in the middle of the screen,
-// over a black shadow (GAME OVER, PAUSED); between font_begin and font_end.
+// over a black shadow (GAME OVER); between font_begin and font_end.
 void draw_banner(const char* text);

@@ -3,6 +3,7 @@
 
 #include "../core/display.h"
 #include "../core/input.h"
+#include "../core/keyBindings.h"
 #include "enemies.h"
 #include "scene.h"
 #include "upgradeMode.h"
@@ -37,6 +38,8 @@ static struct {
     bool scripted;             // set by scripted_update_input, cleared after the update
     DynArray<uint16_t> sights; // robots shown by frames since the last update; emptied by
                                // each update and whenever the robot list is replaced
+    uint16_t pausePresses;     // game keys that went down while paused; emptied on resuming
+    uint16_t heldBack;         // those of them still held on resuming; each until it is let go
 } input;
 
 uint16_t game_key_bit(int vk)
@@ -71,12 +74,15 @@ UpdateInput& scripted_update_input()
     return input.record;
 }
 
+// The game keys whose keys, as the player has bound them, pass the test.
 static uint16_t key_set(bool (*test)(int))
 {
     uint16_t bits = 0;
-    for (int i = 0; i < GAME_KEY_COUNT; ++i)
-        if (test(GAME_KEYS[i]))
+    for (int i = 0; i < GAME_KEY_COUNT; ++i) {
+        int key = key_standing_for(GAME_KEYS[i]);
+        if (key && test(key))
             bits |= static_cast<uint16_t>(1u << i);
+    }
     return bits;
 }
 
@@ -105,6 +111,11 @@ static void capture_player_input(UpdateInput& r)
     // Letting go of a pad control does not release a game key that a key or
     // another control still holds; the keyboard's releases count as before.
     r.released = key_set(key_released) | (pad_key_set(key_released) & ~r.down);
+    uint16_t heldBack = input.heldBack;
+    input.heldBack &= r.down;
+    r.down &= static_cast<uint16_t>(~heldBack);
+    r.pressed &= static_cast<uint16_t>(~heldBack);
+    r.released &= static_cast<uint16_t>(~heldBack);
     if (!window_active())
         for (int vk : FLOW_KEYS)
             r.pressed &= static_cast<uint16_t>(~game_key_bit(vk));
@@ -166,4 +177,15 @@ void note_robot_seen(int index)
 void forget_robot_sightings()
 {
     input.sights.clear();
+}
+
+void note_paused_presses()
+{
+    input.pausePresses |= key_set(key_pressed) | pad_key_set(key_pressed);
+}
+
+void hold_back_paused_presses()
+{
+    input.heldBack = input.pausePresses & (key_set(is_key_down) | pad_key_set(is_key_down));
+    input.pausePresses = 0;
 }

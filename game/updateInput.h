@@ -46,12 +46,21 @@ UpdateInput& scripted_update_input();
 // pressed, with the pad's buttons and sticks as the game keys they stand
 // for, the flow keys only while the window is active; the aim point; the
 // viewer's mouse offset plus the left stick's pan; the robots frames showed;
-// the upgrade screen's commands from its clicks). The update reads nothing
+// the upgrade screen's commands from its clicks; the keys through the
+// player's bindings, keyBindings.h). The update reads nothing
 // else from outside the game.
 const UpdateInput& begin_update_input();
 // At the end of an update: the next one again takes the player's input
 // unless a script fills the record.
 void end_update_input();
+// In each pass of the main loop while paused, before its input is dropped:
+// notes the game keys that went down.
+void note_paused_presses();
+// As the game resumes: the game keys that went down during the pause and
+// are still held (the one that pressed Resume among them) count as up until
+// they are let go, so that the key that closed the menu does not act in the
+// game. Keys held since before the pause go on acting.
+void hold_back_paused_presses();
 
 // The key states of the update that runs.
 bool input_down(int vk);

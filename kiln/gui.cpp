@@ -351,45 +351,49 @@ static void send_crossing(GuiInputEvent* event, uint32_t type, GuiElement* targe
 
 void GuiScreen::process_input()
 {
-    GuiInputEvent event;
     InputEvent raw;
-    while (pop_input_event(&raw)) {
-        if (navigate(this, raw))
-            continue;
-        event.input = raw;
-        GuiElement* target;
-        if (capture) {
-            // While a button is held only the captured element may be entered.
-            target = capture;
-            if (is_key_down(VK_LBUTTON) || is_key_down(VK_RBUTTON)) {
-                GuiElement* h = hit_test(root, raw.x, raw.y);
-                if (h != hover) {
-                    if (hover)
-                        send_crossing(&event, GUI_EVT_LEAVE, hover, root);
-                    hover = nullptr;
-                    if (h == capture) {
-                        hover = h;
-                        send_crossing(&event, GUI_EVT_ENTER, h, root);
-                    }
-                }
-            } else {
-                capture = nullptr;
-            }
-        } else {
-            if (!root)
-                continue;
+    while (pop_input_event(&raw))
+        process_event(raw);
+}
+
+void GuiScreen::process_event(const InputEvent& raw)
+{
+    if (navigate(this, raw))
+        return;
+    GuiInputEvent event;
+    event.input = raw;
+    GuiElement* target;
+    if (capture) {
+        // While a button is held only the captured element may be entered.
+        target = capture;
+        if (is_key_down(VK_LBUTTON) || is_key_down(VK_RBUTTON)) {
             GuiElement* h = hit_test(root, raw.x, raw.y);
             if (h != hover) {
                 if (hover)
                     send_crossing(&event, GUI_EVT_LEAVE, hover, root);
-                hover = h;
-                if (h)
+                hover = nullptr;
+                if (h == capture) {
+                    hover = h;
                     send_crossing(&event, GUI_EVT_ENTER, h, root);
+                }
             }
-            target = h;
+        } else {
+            capture = nullptr;
         }
-        handle_input(&event, target);
+    } else {
+        if (!root)
+            return;
+        GuiElement* h = hit_test(root, raw.x, raw.y);
+        if (h != hover) {
+            if (hover)
+                send_crossing(&event, GUI_EVT_LEAVE, hover, root);
+            hover = h;
+            if (h)
+                send_crossing(&event, GUI_EVT_ENTER, h, root);
+        }
+        target = h;
     }
+    handle_input(&event, target);
 }
 
 void GuiScreen::handle_input(GuiInputEvent* event, GuiElement* target)

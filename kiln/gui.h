@@ -146,6 +146,9 @@ public:
     // Turns every queued input event into GUI events (hover, capture, enter,
     // leave); the pad's d-pad and A go to move_focus and press_focus instead.
     virtual void process_input();
+    // What process_input does with one event; for an owner that takes some
+    // events itself (a menu's keys) and hands the others on.
+    void process_event(const InputEvent& raw);
     // Moves the focus to the nearest shown button in the direction (dx, dy),
     // y down; without a focus the first shown button takes it.
     void move_focus(int dx, int dy);

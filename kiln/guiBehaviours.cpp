@@ -165,3 +165,10 @@ GuiElement* gui_create_button(GuiElement* parent, int commandId, const char* tex
     apply_behaviour(button, "button");
     return button;
 }
+
+void gui_set_button_text(GuiElement* button, const char* text)
+{
+    for (const ButtonLook& look : BUTTON_LOOKS)
+        if (GuiElement* state = button->find_by_name(look.name))
+            copy_text(state->text, text);
+}

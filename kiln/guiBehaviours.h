@@ -34,3 +34,5 @@ void set_gui_font_pixel_size(int pixels);
 // command, with three state children of the given size showing the text.
 GuiElement* gui_create_button(GuiElement* parent, int commandId, const char* text, int textScale,
     GuiLen stateWidth, GuiLen stateHeight, const GuiBox& margin, const GuiBox& padding);
+// Changes the text of a standard button in all three of its looks.
+void gui_set_button_text(GuiElement* button, const char* text);

@@ -5,8 +5,6 @@
 #include <string.h>
 #include <unistd.h>
 
-#include <initializer_list>
-
 #include "../core/about.h"
 #include "../core/log.h"
 #include "../core/paths.h"
@@ -81,9 +79,7 @@ static const char* toggle_label(int index)
 static void refresh_toggles()
 {
     for (int i = 0; i < TOGGLE_COUNT; ++i)
-        for (const char* state : {".normal", ".over", ".pressed"})
-            if (GuiElement* e = launcher.toggles[i]->find_by_name(state))
-                copy_text(e->text, toggle_label(i));
+        gui_set_button_text(launcher.toggles[i], toggle_label(i));
 }
 
 const char* launcher_toggle_text(int command)

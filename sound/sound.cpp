@@ -30,6 +30,8 @@ static struct {
     DynArray<int16_t> pcm[SOUND_COUNT]; // stereo; rendered by the starter, freed by sound_shutdown
     Mix_Chunk* chunks[SOUND_COUNT];     // borrow pcm; likewise
     int64_t lastStart[SOUND_COUNT];     // timer ticks of each effect's last start; NEVER from sound_init
+    bool started;                       // sound_init started the device; cleared by sound_shutdown
+    int volume;                         // 0 to FULL_VOLUME; set by sound_init and set_sound_volume
 } mixer;
 
 // Renders the effect and doubles it into left and right.
@@ -63,15 +65,14 @@ static bool open_device()
 // The starter thread, below the loading main thread in priority so that on a
 // busy machine the game's start-up does not wait for it. An SDL thread, so
 // that SDL frees what it keeps for the thread when it ends.
-static int start_sound(void* data)
+static int start_sound(void*)
 {
-    int volume = static_cast<int>(reinterpret_cast<intptr_t>(data));
     SDL_SetThreadPriority(SDL_THREAD_PRIORITY_LOW);
     if (!open_device())
         return 0;
     mixer.open = true;
     Mix_AllocateChannels(SOUND_CHANNELS);
-    Mix_MasterVolume(volume * MIX_MAX_VOLUME / FULL_VOLUME);
+    Mix_MasterVolume(mixer.volume * MIX_MAX_VOLUME / FULL_VOLUME);
     for (int id = 0; id < SOUND_COUNT; ++id)
         mixer.chunks[id] = make_chunk(static_cast<SoundId>(id));
     mixer.ready.store(true, std::memory_order_release);
@@ -90,25 +91,42 @@ void sound_init(int volume)
 {
     ASSERT(!mixer.starter && !mixer.open);
     ASSERT(volume >= 0 && volume <= FULL_VOLUME);
+    mixer.volume = volume;
     if (volume == 0)
         return;
+    mixer.started = true;
     for (int64_t& t : mixer.lastStart)
         t = NEVER;
 #ifdef __EMSCRIPTEN__
     // A page has no threads: the mixer starts here, in the page's first
     // click or key press (Play), as the browser requires of audio.
-    start_sound(reinterpret_cast<void*>(static_cast<intptr_t>(volume)));
+    start_sound(nullptr);
     return;
 #endif
-    mixer.starter
-        = SDL_CreateThread(start_sound, "sound", reinterpret_cast<void*>(static_cast<intptr_t>(volume)));
+    mixer.starter = SDL_CreateThread(start_sound, "sound", nullptr);
     if (!mixer.starter)
         log_message("no sound: %s", SDL_GetError());
+}
+
+void set_sound_volume(int volume)
+{
+    ASSERT(volume >= 0 && volume <= FULL_VOLUME);
+    if (!mixer.started) {
+        sound_init(volume);
+        return;
+    }
+    // The starter reads the volume as it opens the device: once it is done
+    // the mixer takes the new one.
+    join_starter();
+    mixer.volume = volume;
+    if (mixer.open)
+        Mix_MasterVolume(volume * MIX_MAX_VOLUME / FULL_VOLUME);
 }
 
 void sound_shutdown()
 {
     join_starter();
+    mixer.started = false;
     mixer.ready = false;
     if (!mixer.open)
         return;

@@ -40,6 +40,10 @@ const SynthEffect& sound_effect(SoundId id);
 // 100; 0 opens nothing). A missing device is logged once as
 // "no sound: <reason>".
 void sound_init(int volume);
+// Changes the loudness at once (0 to 100; 0 is silence). When sound_init
+// opened nothing (it was given 0), a volume above 0 starts the device as
+// sound_init does.
+void set_sound_volume(int volume);
 void sound_shutdown();
 // Waits for what sound_init started; whether the device opened.
 bool sound_on();

@@ -58,6 +58,9 @@ struct FakeGame {
     int gpuLoad = -1; // -1: no figure
     bool pauseAllowed = true;
     bool pausedFrames = false; // as game_set_paused left it
+    int pausedInputs = 0;      // game_paused_input calls
+    std::function<void()> onPausedInput;
+    bool waitsForKey = false; // what game_waits_for_key answers
 };
 
 extern FakeDevice fake_device;

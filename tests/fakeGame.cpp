@@ -24,6 +24,18 @@ void game_set_paused(bool paused)
     fake_game.pausedFrames = paused;
 }
 
+void game_paused_input()
+{
+    ++fake_game.pausedInputs;
+    if (fake_game.onPausedInput)
+        fake_game.onPausedInput();
+}
+
+bool game_waits_for_key()
+{
+    return fake_game.waitsForKey;
+}
+
 void game_update(float seconds)
 {
     if (fake_game.onUpdate)

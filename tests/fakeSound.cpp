@@ -13,3 +13,8 @@ void stop_sound(SoundId id)
 {
     fake_sound.stopped.push_back(id);
 }
+
+void set_sound_volume(int volume)
+{
+    fake_sound.volume = volume;
+}

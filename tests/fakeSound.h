@@ -8,5 +8,6 @@
 struct FakeSound {
     std::vector<SoundId> played; // in the order play_sound was called
     std::vector<SoundId> stopped;
+    int volume = -1; // as set_sound_volume left it; -1 before any call
 };
 extern FakeSound fake_sound;

@@ -7,6 +7,7 @@
 #include "app/mainLoop.h"
 #include "app/window.h"
 #include "core/display.h"
+#include "core/keyBindings.h"
 #include "fakeFrame.h"
 #include "fakePlatform.h"
 
@@ -333,4 +334,30 @@ TEST_F(Input, ActivationPauseAndTheHiddenCursor)
     send(WMSG_KEY_DOWN, 'P');
     EXPECT_FALSE(paused());
     set_hide_cursor(false);
+}
+
+// The pause key is the one bound to pause; while the menu waits for a key to
+// bind it is that key, and a mouse button bound to pause does not resume (the
+// menu is clicked with it).
+TEST_F(Input, ThePauseKeyFollowsItsBinding)
+{
+    ASSERT_TRUE(bind_key(ACTION_PAUSE, 'K'));
+    send(WMSG_KEY_DOWN, 'P');
+    EXPECT_FALSE(paused());
+    send(WMSG_KEY_DOWN, 'K');
+    EXPECT_TRUE(paused());
+    fake_game.waitsForKey = true;
+    send(WMSG_KEY_DOWN, 'K');
+    EXPECT_TRUE(paused());
+    fake_game.waitsForKey = false;
+    send(WMSG_KEY_DOWN, 'K');
+    EXPECT_FALSE(paused());
+    ASSERT_TRUE(bind_key(ACTION_PAUSE, VK_MBUTTON));
+    send(WMSG_BUTTON_DOWN, VK_MBUTTON);
+    EXPECT_TRUE(paused());
+    send(WMSG_BUTTON_DOWN, VK_MBUTTON);
+    EXPECT_TRUE(paused());
+    reset_key_bindings();
+    send(WMSG_BUTTON_UP, VK_MBUTTON);
+    set_paused(false);
 }

@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "core/input.h"
 #include "core/timer.h"
 #include "fakeFrame.h"
 #include "fakePlatform.h"
@@ -262,10 +263,19 @@ TEST_F(MainLoop, APauseStopsTheUpdatesAndTheirClock)
             if (paused())
                 pausedLags.push_back(lag);
             fake.counter += 1;
-            if (paused() && ++renders == 1000) {
+            if (paused() && ++renders == 500)
+                push_input_event(INPUT_KEY_DOWN, 'Q', 0, 0, 0, 0);
+            if (paused() && renders == 1000) {
                 EXPECT_TRUE(set_paused(false));
             }
             return true;
+        };
+        // The game's menu takes what was typed in each paused pass before it is dropped.
+        int menuKeys = 0;
+        fake_game.onPausedInput = [&] {
+            InputEvent e;
+            while (pop_input_event(&e))
+                menuKeys += e.key == 'Q';
         };
         r.onUpdate = [&](int n) {
             if (n == 4) {
@@ -282,6 +292,8 @@ TEST_F(MainLoop, APauseStopsTheUpdatesAndTheirClock)
         EXPECT_EQ(r.updates, 10);
         ASSERT_EQ(pausedLags.size(), 1000u);
         EXPECT_EQ(pausedLags.front(), pausedLags.back());
+        EXPECT_EQ(menuKeys, 1);
+        EXPECT_GE(fake_game.pausedInputs, 1000);
 
         fake_game.pauseAllowed = false; // the upgrade screen
         EXPECT_FALSE(set_paused(true));

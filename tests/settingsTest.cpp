@@ -12,8 +12,9 @@
 #include <sstream>
 #include <string>
 
+#include "core/input.h"
+#include "core/keyBindings.h"
 #include "deathTest.h"
-
 #include "platform/platform.h"
 
 // Reads of this program go through here: while read_fault_after is not
@@ -342,4 +343,46 @@ TEST_F(SettingsStore, AStoreThatIsALinkIsWrittenWhereItPoints)
     std::stringstream text;
     text << in.rdbuf();
     EXPECT_EQ(text.str(), "\"flags\"=dword:00000004\n");
+}
+
+// Binding swaps keys between actions and is read back from the store; a bound
+// key stands only for its action. A stored text that can't be read is
+// logged, gives the default keys and stays in the store until a new binding.
+TEST_F(SettingsStore, KeyBindingsSwapRoundTripAndSurviveAnUnreadableStore)
+{
+    read_key_bindings();
+    EXPECT_EQ(bound_key(ACTION_JUMP), 'W');
+    EXPECT_FALSE(bind_key(ACTION_JUMP, VK_ESCAPE)) << "Escape cancels choosing a key";
+    EXPECT_TRUE(bind_key(ACTION_JUMP, 'A'));
+    EXPECT_EQ(bound_key(ACTION_LEFT), 'W') << "run left takes jump's old key";
+    EXPECT_TRUE(bind_key(ACTION_FIRE, VK_SPACE));
+    EXPECT_EQ(key_standing_for('W'), 'A');
+    EXPECT_EQ(key_standing_for('A'), 'W');
+    EXPECT_EQ(key_standing_for(VK_LBUTTON), VK_SPACE);
+    EXPECT_EQ(key_standing_for(VK_SPACE), 0) << "Space stands only for fire now";
+    EXPECT_EQ(key_standing_for(VK_UP), VK_UP);
+    ASSERT_TRUE(store_key_bindings());
+    reset_key_bindings();
+    read_key_bindings();
+    EXPECT_EQ(bound_key(ACTION_LEFT), 'W');
+    EXPECT_EQ(bound_key(ACTION_JUMP), 'A');
+    EXPECT_EQ(bound_key(ACTION_FIRE), VK_SPACE);
+
+    for (const char* bad : {"left=65 right=68", "left=65 right=68 jump=87 fire=1 pause=80 viewer=116 left=66",
+             "left=65 right=65 jump=87 fire=1 pause=80 viewer=116",
+             "left=27 right=68 jump=87 fire=1 pause=80 viewer=116",
+             "left=65 right=68 jump=87 fire=1 pause=80 viewer=F5"}) {
+        std::string line = std::string("\"controls\"=\"") + bad + "\"\n";
+        write_store(line);
+        ::testing::internal::CaptureStdout();
+        read_key_bindings();
+        std::string log = ::testing::internal::GetCapturedStdout();
+        EXPECT_EQ(log, std::string("controls setting '") + bad + "' can't be read; using the default keys\n");
+        EXPECT_EQ(bound_key(ACTION_JUMP), 'W') << bad;
+        EXPECT_EQ(store_text(), line) << "left as it was";
+    }
+    EXPECT_TRUE(bind_key(ACTION_JUMP, 'K'));
+    ASSERT_TRUE(store_key_bindings());
+    EXPECT_EQ(store_text(), "\"controls\"=\"left=65 right=68 jump=75 fire=1 pause=80 viewer=116\"\n");
+    reset_key_bindings();
 }
