@@ -48,17 +48,19 @@ wait_for_log "^resumed" 1
 sleep 1
 
 # Screenshots taken one after another after pressing the key: Print Screen
-# eight times, a tenth of a second apart (presses that come while a picture
-# is still being saved make one picture). Leaves in `rows` the mean row of
+# a tenth of a second apart until four pictures are saved, or thirty times
+# on a slow (sanitizer) build (presses that come while a picture is still
+# being saved make one picture). Leaves in `rows` the mean row of
 # the hero's armour in each, where the hero shows (a robot's touch makes it
 # blink), and keeps the last picture.
 hero_rows_after() {
   local before after file counts
   before="$(grep -c "screenshot captured to" "$work/log")"
   xdotool keydown --window "$wid" "$1"
-  for _ in $(seq 8); do
+  for _ in $(seq 30); do
     xdotool key --window "$wid" Print
     sleep 0.1
+    [ $(($(grep -c "screenshot captured to" "$work/log") - before)) -ge 4 ] && break
   done
   xdotool keyup --window "$wid" "$1"
   sleep 1
