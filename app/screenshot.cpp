@@ -8,6 +8,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <initializer_list>
+
 #include "../core/log.h"
 #include "../core/paths.h"
 #include "../core/timer.h"
@@ -213,10 +215,32 @@ bool save_screenshot(const char* folder, const struct tm* local, const uint32_t*
 #define TARNWICK_SHOTS_BESIDE_PROGRAM 1
 #endif
 
-// True when the folder exists, made now if need be, and can be written.
+// True when the folder exists, made now if need be, can be written, and
+// it and its parent are ours alone to write (owned by us, writable by no
+// one else but our own primary group): in a folder that another user can
+// write to, that user could take or swap the names of the pictures. A
+// folder refused for that is logged.
 static bool writable_folder(const char* dir)
 {
-    return plat_make_dirs(dir) && access(dir, W_OK) == 0;
+    if (!plat_make_dirs(dir) || access(dir, W_OK) != 0)
+        return false;
+    PathText parent;
+    copy_text(parent, dir);
+    char* slash = strrchr(parent.s, '/');
+    if (slash && slash != parent.s)
+        *slash = 0;
+    for (const char* d : {dir, static_cast<const char*>(parent.s)}) {
+        struct stat st;
+        if (stat(d, &st) != 0)
+            return false;
+        bool othersWrite
+            = (st.st_mode & S_IWOTH) != 0 || ((st.st_mode & S_IWGRP) != 0 && st.st_gid != getegid());
+        if (st.st_uid != geteuid() || othersWrite) {
+            log_message("not saving screenshots in '%s': other users can write to '%s'", dir, d);
+            return false;
+        }
+    }
+    return true;
 }
 
 bool screenshot_folder(PathText& folder)
@@ -226,15 +250,19 @@ bool screenshot_folder(PathText& folder)
     resolve_path(shots, "shots");
     if (TARNWICK_SHOTS_BESIDE_PROGRAM && writable_folder(shots.s))
         return true;
+    const char* pictures = plat_pictures_dir();
+    if (!*pictures) {
+        log_message("screenshots are not saved: there is no home folder to keep them in");
+        return false;
+    }
     PathText fallback;
-    if (join_path(folder, plat_pictures_dir(), "/TARNWICK/") && join_path(fallback, folder.s, "shots")
+    if (join_path(folder, pictures, "/TARNWICK/") && join_path(fallback, folder.s, "shots")
         && writable_folder(fallback.s))
         return true;
     if (TARNWICK_SHOTS_BESIDE_PROGRAM)
-        log_message(
-            "can't write screenshots into '%s' nor '%s/TARNWICK/shots'", shots.s, plat_pictures_dir());
+        log_message("can't write screenshots into '%s' nor '%s/TARNWICK/shots'", shots.s, pictures);
     else
-        log_message("can't write screenshots into '%s/TARNWICK/shots'", plat_pictures_dir());
+        log_message("can't write screenshots into '%s/TARNWICK/shots'", pictures);
     return false;
 }
 

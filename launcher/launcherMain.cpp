@@ -148,6 +148,7 @@ static void set_up_menu()
 
 int main(int argc, char** argv)
 {
+    plat_open_standard_streams();
     if (answer_help_or_version(argc, argv, "tarnwick-launcher",
             "usage: tarnwick-launcher\n"
             "Picks the display and sound options, stores them and starts the game; takes no switches\n"

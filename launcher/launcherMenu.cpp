@@ -186,7 +186,7 @@ static bool file_address(PathText& address, const char* path)
 
 // The page "Visit site" opens: the address the build was given, else the
 // README installed beside the program directory, else the source tree's
-// (a launcher run from the build). False when there is none.
+// (a launcher run from the build; a package has none). False when there is none.
 static bool site_address(PathText& address)
 {
     if (TARNWICK_SITE_URL[0]) {
@@ -194,11 +194,15 @@ static bool site_address(PathText& address)
         return true;
     }
     PathText readme;
-    if (access(resolve_path(readme, TARNWICK_INSTALLED_README), R_OK) != 0)
+    if (access(resolve_path(readme, TARNWICK_INSTALLED_README), R_OK) != 0 && TARNWICK_SOURCE_README[0])
         copy_text(readme, TARNWICK_SOURCE_README);
     if (access(readme.s, R_OK) != 0) {
-        log_message("can't find the README: neither '%s' nor '%s' exists",
-            resolve_path(readme, TARNWICK_INSTALLED_README), TARNWICK_SOURCE_README);
+        if (TARNWICK_SOURCE_README[0])
+            log_message("can't find the README: neither '%s' nor '%s' exists",
+                resolve_path(readme, TARNWICK_INSTALLED_README), TARNWICK_SOURCE_README);
+        else
+            log_message("can't find the README: '%s' does not exist",
+                resolve_path(readme, TARNWICK_INSTALLED_README));
         return false;
     }
     if (file_address(address, readme.s))

@@ -37,7 +37,7 @@ static bool write_whole(int fd, const char* data, size_t size)
 // Makes a new file "<path>.tmp-<process>-<n>" for writing: a file or link
 // already at that name is passed over, never opened. The descriptor with
 // the name in temp, or -1 and errno.
-static int create_temp(const char* path, char* temp, size_t temp_size)
+static int create_temp(const char* path, char* temp, size_t temp_size, unsigned mode)
 {
     for (int n = 0; n < TEMP_NAME_TRIES; ++n) {
         int l = snprintf(temp, temp_size, "%s.tmp-%d-%d", path, static_cast<int>(getpid()), n);
@@ -45,7 +45,7 @@ static int create_temp(const char* path, char* temp, size_t temp_size)
             errno = ENAMETOOLONG;
             return -1;
         }
-        int fd = open(temp, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+        int fd = open(temp, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, static_cast<mode_t>(mode));
         if (fd >= 0 || errno != EEXIST)
             return fd;
     }
@@ -55,11 +55,12 @@ static int create_temp(const char* path, char* temp, size_t temp_size)
 int plat_replace_file(const char* path, const void* data, size_t size, unsigned mode)
 {
     char temp[PATH_MAX];
-    int fd = create_temp(path, temp, sizeof temp);
+    // Created with the mode, so the umask applies as to any new file.
+    int fd = create_temp(path, temp, sizeof temp, mode & 07777);
     if (fd < 0)
         return errno;
     int err = 0;
-    if (!write_whole(fd, static_cast<const char*>(data), size) || fchmod(fd, mode) != 0 || fsync(fd) != 0)
+    if (!write_whole(fd, static_cast<const char*>(data), size) || fsync(fd) != 0)
         err = errno;
     if (close(fd) != 0 && !err)
         err = errno;

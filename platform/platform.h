@@ -9,6 +9,8 @@
 #include <stddef.h>
 #include <stdint.h>
 
+#include <string>
+
 struct PlatRect {
     int left, top, right, bottom;
 };
@@ -133,30 +135,44 @@ void plat_advise_huge_pages(void* memory, size_t size);
 // starting the sound.
 void plat_quiet_sound_library();
 
+// First thing in main: standard input, output and error that the program was
+// started without are opened on /dev/null, so that nothing opened later (the
+// display's connection, a file being written) takes their numbers and gets
+// the log written into it.
+void plat_open_standard_streams();
+
 // Starts a program without waiting for it: program is a path, or a name
-// looked up in PATH when search_path is set; argv ends with a null. False when
-// it could not be started. Children that have ended are reaped by
+// looked up in PATH's absolute folders when search_path is set (never the
+// current folder); argv ends with a null. False (errno says why) when it
+// could not be started. Children that have ended are reaped by
 // plat_reap_children, so none is left a zombie.
 bool plat_spawn(const char* program, const char* const* argv, bool search_path);
 void plat_reap_children();
 
 // The user's folders, without a trailing '/'. The configuration folder is
 // $XDG_CONFIG_HOME, else ~/.config; the data folder is $XDG_DATA_HOME, else
-// ~/.local/share, and "" when neither names an absolute folder and there is
-// no home (no guess); the pictures folder is XDG_PICTURES_DIR from its
-// user-dirs.dirs, else ~/Pictures. A variable that is not an absolute path
-// counts as unset. Each text stays valid until the same function is called
-// again.
+// ~/.local/share; the pictures folder is XDG_PICTURES_DIR from its
+// user-dirs.dirs, else ~/Pictures. The home is $HOME, else the password
+// entry's; each is "" when it would need a home and there is none that is
+// an absolute path (no guess, and never a shared folder such as /tmp). A
+// variable that is not an absolute path counts as unset. Each text stays
+// valid until the same function is called again.
 const char* plat_config_home();
 const char* plat_data_home();
 const char* plat_pictures_dir();
+// The value of one line `NAME="..."` as the shell that sources the file
+// would see it: inside the double quotes a backslash before $, `, " or a
+// backslash stands for that character (before anything else it is itself), and "$HOME" stands for the home
+// only where a "/" or the end follows it. Nothing may follow the closing quote but blanks or a comment. False
+// for any other form (another $ expansion, a missing quote, ...), which the reader then skips.
+bool plat_parse_user_dir_value(const char* text, const char* home, std::string* out);
 // Makes the folder and any of its parents that are missing, with `mode`
 // (less the umask); true when it exists as a folder afterwards.
 bool plat_make_dirs(const char* dir, unsigned mode = 0755);
 
 // Replaces the file at path whole or not at all: the bytes go into a new
 // temporary file beside it (created exclusively, never through a link), are
-// handed to the disk with the file's `mode` and renamed over path, which is
+// handed to the disk with `mode` less the umask and renamed over path, which is
 // replaced itself (a link there is not followed). 0, or the error, with the
 // old file untouched and no temporary file left.
 int plat_replace_file(const char* path, const void* data, size_t size, unsigned mode);

@@ -7,8 +7,9 @@
 // file that is renamed over the old one, so a failed write leaves the old
 // store intact; a store that exists but cannot be read whole is never
 // rewritten, so nothing it held is lost. Writers of all processes take turns
-// through a lock on the store's directory, and a store that is a symbolic
-// link is written where the link points.
+// through a lock file in the store's folder, which is the user's alone, and a
+// store that is a symbolic link is written where the link points. Without a
+// home there is no store: reads find nothing and writes fail.
 #include <errno.h>
 #include <fcntl.h>
 #include <limits.h>
@@ -49,15 +50,21 @@ struct RegValue {
     std::string text;
 };
 
+static const char* const LOCK_FILE = ".settings.lock";
+enum { LOCK_TRIES = 2500, LOCK_TRY_MS = 2 }; // a writer waits at most five seconds for another
+
+// The store's folder; "" when there is no home to keep it in.
 static std::string store_dir()
 {
-    return std::string(plat_config_home()) + "/" + STORE_DIR;
+    const char* home = plat_config_home();
+    return *home ? std::string(home) + "/" + STORE_DIR : "";
 }
 
 const char* registry_file_path()
 {
     static std::string path;
-    path = store_dir() + "/" + STORE_FILE;
+    std::string dir = store_dir();
+    path = dir.empty() ? "" : dir + "/" + STORE_FILE;
     return path.c_str();
 }
 
@@ -173,7 +180,7 @@ bool registry_read(const char* name, uint32_t* type, void* buffer, uint32_t* siz
 {
     last_error.clear();
     std::vector<std::string> lines;
-    if (read_lines(registry_file_path(), &lines) != STORE_READ)
+    if (!*registry_file_path() || read_lines(registry_file_path(), &lines) != STORE_READ)
         return false;
     // The last line for a name wins, as when an export file is imported.
     RegValue found;
@@ -220,12 +227,13 @@ static std::string write_target(const std::string& path)
     return target;
 }
 
-// Replaces the target with the text, keeping the old file's permissions; on
-// any failure the old file is left untouched.
+// Replaces the target with the text, with the old file's permissions (less
+// the umask; a new file gets 0666 less the umask); on any failure the old
+// file is left untouched.
 static bool replace_file(const std::string& target, const std::string& text)
 {
     struct stat old;
-    mode_t mode = stat(target.c_str(), &old) == 0 ? old.st_mode & 07777 : 0644;
+    mode_t mode = stat(target.c_str(), &old) == 0 ? old.st_mode & 07777 : 0666;
     int err = plat_replace_file(target.c_str(), text.data(), text.size(), mode);
     return err == 0 || fail(target, "write", err);
 }
@@ -252,6 +260,46 @@ static std::string store_with(const std::vector<std::string>& lines, const RegVa
     return text;
 }
 
+// The store's folder made and kept the user's alone (0700), and the lock
+// that makes read-change-rename one step for every writer taken: a file of
+// the user's own (0600) in that folder, so no other user can open it, let
+// alone hold it. A writer of ours that holds it for more than five seconds
+// (a hung game) is waited for no longer: the write then fails, leaving the
+// store as it is. The descriptor, or -1 with last_error set.
+static int lock_store(const std::string& dir)
+{
+    struct stat st;
+    if (!plat_make_dirs(dir.c_str(), 0700) || stat(dir.c_str(), &st) != 0) {
+        fail(dir, "create", errno);
+        return -1;
+    }
+    if (st.st_uid != geteuid()) {
+        fail(dir, "keep the settings in another user's folder", EPERM);
+        return -1;
+    }
+    if ((st.st_mode & 077) != 0 && chmod(dir.c_str(), st.st_mode & 07700) != 0) {
+        fail(dir, "make private", errno);
+        return -1;
+    }
+    std::string path = dir + "/" + LOCK_FILE;
+    int lock = open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (lock < 0) {
+        fail(path, "open", errno);
+        return -1;
+    }
+    for (int tries = 0; flock(lock, LOCK_EX | LOCK_NB) != 0; ++tries) {
+        if (errno == EINTR)
+            continue;
+        if (errno != EWOULDBLOCK || tries == LOCK_TRIES) {
+            fail(path, errno == EWOULDBLOCK ? "take (another program holds it)" : "lock", errno);
+            close(lock);
+            return -1;
+        }
+        usleep(LOCK_TRY_MS * 1000);
+    }
+    return lock;
+}
+
 bool registry_write(const char* name, uint32_t type, const void* data, uint32_t size)
 {
     last_error.clear();
@@ -272,14 +320,13 @@ bool registry_write(const char* name, uint32_t type, const void* data, uint32_t 
     }
 
     std::string dir = store_dir();
-    if (!plat_make_dirs(dir.c_str()))
-        return fail(dir, "create", errno);
-    // The lock on the directory makes read-change-rename one step for every
-    // writer; it leaves no file behind and ends when the descriptor closes.
-    int lock = open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir.empty()) {
+        last_error = "can't store the settings: there is no home folder to keep them in";
+        return false;
+    }
+    int lock = lock_store(dir);
     if (lock < 0)
-        return fail(dir, "open", errno);
-    while (flock(lock, LOCK_EX) != 0 && errno == EINTR) { }
+        return false;
     std::string target = write_target(registry_file_path());
     std::vector<std::string> lines;
     bool ok

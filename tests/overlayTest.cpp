@@ -391,9 +391,13 @@ TEST(ScreenshotFolder, BesideTheProgramElseInTheUsersPictures)
     ASSERT_EQ(mkdir((t + "/config").c_str(), 0755), 0);
     FILE* dirs = fopen((t + "/config/user-dirs.dirs").c_str(), "w");
     ASSERT_TRUE(dirs);
+    // As the shell reads it: the last entry wins, and a long comment line
+    // is one line, whatever it holds after 4 KB.
     fputs("# written by xdg-user-dirs-update\nXDG_DESKTOP_DIR=\"$HOME/Desktop\"\n"
-          "XDG_PICTURES_DIR=\"$HOME/Bilder\"\n",
+          "XDG_PICTURES_DIR=\"$HOME/Old\"\nXDG_PICTURES_DIR=\"$HOME/Bilder\"\n",
         dirs);
+    fprintf(dirs, "#%s\nXDG_PICTURES_DIR=\"$HOMEfoo\"\n",
+        (std::string(4095, 'x') + "XDG_PICTURES_DIR=\"/tmp\"").c_str());
     fclose(dirs);
     ASSERT_TRUE(screenshot_folder(folder));
     EXPECT_EQ(std::string(folder.s), t + "/home/Bilder/TARNWICK/");
@@ -406,6 +410,19 @@ TEST(ScreenshotFolder, BesideTheProgramElseInTheUsersPictures)
     EXPECT_EQ(::testing::internal::GetCapturedStdout(),
         "can't write screenshots into '" + t + "/installed/shots' nor '" + t
             + "/installed/shots/Pictures/TARNWICK/shots'\n");
+
+    // A folder on the way that other users can write to is refused, said once.
+    setenv("HOME", (t + "/home").c_str(), 1);
+    ASSERT_EQ(chmod((t + "/home/Pictures/TARNWICK").c_str(), 0777), 0);
+    ::testing::internal::CaptureStdout();
+    EXPECT_FALSE(screenshot_folder(folder));
+    std::string log = ::testing::internal::GetCapturedStdout();
+    EXPECT_EQ(log.rfind("not saving screenshots in '" + t
+                      + "/home/Pictures/TARNWICK/shots': other users can write to '" + t
+                      + "/home/Pictures/TARNWICK'\n",
+                  0),
+        0u)
+        << log;
 
     setenv("HOME", saved_home.c_str(), 1);
     if (saved_config.empty())

@@ -1,8 +1,12 @@
 // The settings store file and the display settings built from it.
 #include "core/settings.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <stdlib.h>
+#include <string.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
@@ -251,7 +255,7 @@ TEST_F(SettingsStore, AFailedWriteReportsFalseAndKeepsTheOldValue)
     }),
         0);
     // Nothing was left behind beside the store.
-    std::string cmd = "test $(ls -A '" + dir + "' | wc -l) -eq 1";
+    std::string cmd = "test $(ls -A '" + dir + "' | grep -vx .settings.lock | wc -l) -eq 1";
     EXPECT_EQ(system(cmd.c_str()), 0);
 
     // A store directory that cannot be made (a file stands in its way).
@@ -267,8 +271,8 @@ TEST_F(SettingsStore, AStoreThatCantBeReadWholeIsNeverRewritten)
     const std::string held = "; mine\n\"flags\"=dword:00000009\n\"name\"=\"kept\"\n";
     write_store(held);
     std::string store = dir + "/settings.reg";
-    chmod(dir.c_str(), 0777);
-    // Unreadable: another owner's store, mode 000.
+    // Unreadable: a store of another owner, mode 000, in the reader's own folder.
+    ASSERT_EQ(chown(dir.c_str(), getuid() == 0 ? 65534 : getuid(), getgid() == 0 ? 65534 : getgid()), 0);
     chmod(store.c_str(), 0);
     EXPECT_EQ(as_unprivileged([] {
         uint32_t v = 0;
@@ -277,6 +281,7 @@ TEST_F(SettingsStore, AStoreThatCantBeReadWholeIsNeverRewritten)
             && strstr(registry_last_error(), "settings.reg'");
     }),
         0);
+    ASSERT_EQ(chown(dir.c_str(), getuid(), getgid()), 0);
     chmod(store.c_str(), 0600);
     EXPECT_EQ(store_text(), held);
 
@@ -292,7 +297,7 @@ TEST_F(SettingsStore, AStoreThatCantBeReadWholeIsNeverRewritten)
     struct stat st;
     ASSERT_EQ(stat(store.c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0600u);
-    std::string cmd = "test $(ls -A '" + dir + "' | wc -l) -eq 1";
+    std::string cmd = "test $(ls -A '" + dir + "' | grep -vx .settings.lock | wc -l) -eq 1";
     EXPECT_EQ(system(cmd.c_str()), 0);
 }
 
@@ -385,4 +390,124 @@ TEST_F(SettingsStore, KeyBindingsSwapRoundTripAndSurviveAnUnreadableStore)
     ASSERT_TRUE(store_key_bindings());
     EXPECT_EQ(store_text(), "\"controls\"=\"left=65 right=68 jump=75 fire=1 pause=80 viewer=116\"\n");
     reset_key_bindings();
+}
+
+// The store's folder is the user's alone, the lock a private file in it, a
+// new store follows the umask, and a writer of ours that holds the lock
+// too long makes the write fail rather than wait without end.
+TEST_F(SettingsStore, TheFolderAndLockAreTheUsersAndAHeldLockIsWaitedForOnlySoLong)
+{
+    mode_t old_umask = umask(077);
+    ASSERT_TRUE(settings_write_dword("flags", 1));
+    umask(old_umask);
+    struct stat st;
+    ASSERT_EQ(stat(dir.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0700u);
+    ASSERT_EQ(lstat((dir + "/.settings.lock").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0600u);
+    ASSERT_EQ(stat((dir + "/settings.reg").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0600u) << "0666 less the umask 077";
+
+    int pipe_fds[2];
+    ASSERT_EQ(pipe(pipe_fds), 0);
+    pid_t holder = fork();
+    if (holder == 0) {
+        int fd = open((dir + "/.settings.lock").c_str(), O_RDWR);
+        flock(fd, LOCK_EX);
+        char c = 1;
+        ssize_t n = write(pipe_fds[1], &c, 1);
+        sleep(8);
+        _exit(n == 1 ? 0 : 1);
+    }
+    char c;
+    ASSERT_EQ(::read(pipe_fds[0], &c, 1), 1);
+    EXPECT_FALSE(settings_write_dword("flags", 2));
+    EXPECT_NE(std::string(registry_last_error()).find("another program holds it"), std::string::npos)
+        << registry_last_error();
+    kill(holder, SIGKILL);
+    waitpid(holder, nullptr, 0);
+    close(pipe_fds[0]);
+    close(pipe_fds[1]);
+    uint32_t v = 0;
+    EXPECT_TRUE(settings_read_dword("flags", &v) && v == 1) << "the store stays as it was";
+}
+
+// Without a home (no usable $HOME, no password entry) nothing is kept:
+// no settings, no data or pictures folder, and never a shared folder instead.
+TEST_F(SettingsStore, WithoutAHomeNothingIsKeptAnywhere)
+{
+    if (getuid() != 0)
+        GTEST_SKIP() << "needs to take a user id without a password entry";
+    pid_t pid = fork();
+    if (pid == 0) {
+        unsetenv("XDG_CONFIG_HOME");
+        setenv("HOME", "relative", 1);
+        if (setgid(54321) != 0 || setuid(54321) != 0)
+            _exit(3);
+        bool ok = !settings_write_dword("flags", 1) && strstr(registry_last_error(), "no home folder")
+            && !*plat_config_home() && !*plat_data_home() && !*plat_pictures_dir();
+        _exit(ok ? 0 : 1);
+    }
+    int status = -1;
+    waitpid(pid, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+}
+
+// user-dirs.dirs values as the shell reads them.
+TEST(UserDirs, ValuesAreReadAsTheShellReadsThem)
+{
+    std::string v;
+    EXPECT_TRUE(plat_parse_user_dir_value("\"$HOME/Bilder\"\n", "/home/p", &v) && v == "/home/p/Bilder");
+    EXPECT_TRUE(plat_parse_user_dir_value("\"$HOME\"  # none\n", "/home/p", &v) && v == "/home/p");
+    EXPECT_TRUE(plat_parse_user_dir_value("\"/srv/a \\\"b\\\" \\\\c\\d\"", "/home/p", &v)
+        && v == "/srv/a \"b\" \\c\\d")
+        << v;
+    for (const char* bad :
+        {"\"$HOMEfoo/x\"", "\"$USER/x\"", "\"/x", "/x", "\"/x\"junk", "\"`id`\"", "\"${HOME}/x\""})
+        EXPECT_FALSE(plat_parse_user_dir_value(bad, "/home/p", &v)) << bad;
+}
+
+// A program looked up by name comes from PATH's absolute folders only: an
+// empty or relative entry (the current folder) is passed over.
+TEST(Spawn, ANameIsLookedUpInAbsoluteFoldersOnly)
+{
+    char pattern[] = "/tmp/tarnwick-spawn-XXXXXX";
+    std::string dir = mkdtemp(pattern);
+    std::string marker = dir + "/ran";
+    std::ofstream(dir + "/tarnwick-probe") << "#!/bin/sh\n/usr/bin/touch '" << marker << "'\n";
+    chmod((dir + "/tarnwick-probe").c_str(), 0755);
+    char cwd[4096];
+    ASSERT_TRUE(getcwd(cwd, sizeof cwd));
+    std::string saved_path = getenv("PATH") ? getenv("PATH") : "";
+    ASSERT_EQ(chdir(dir.c_str()), 0);
+    const char* argv[] = {"tarnwick-probe", nullptr};
+    setenv("PATH", ":.:/nonexistent", 1);
+    EXPECT_FALSE(plat_spawn("tarnwick-probe", argv, true));
+    setenv("PATH", ("/nonexistent:" + dir).c_str(), 1);
+    EXPECT_TRUE(plat_spawn("tarnwick-probe", argv, true));
+    for (int i = 0; i < 100 && access(marker.c_str(), F_OK) != 0; ++i)
+        usleep(20000);
+    EXPECT_EQ(access(marker.c_str(), F_OK), 0);
+    setenv("PATH", saved_path.c_str(), 1);
+    ASSERT_EQ(chdir(cwd), 0);
+    plat_reap_children();
+    EXPECT_EQ(system(("rm -rf '" + dir + "'").c_str()), 0);
+}
+
+// Standard streams the program was started without are opened on /dev/null.
+TEST(StandardStreams, ClosedOnesAreOpenedOnDevNull)
+{
+    pid_t pid = fork();
+    if (pid == 0) {
+        close(1);
+        close(2);
+        plat_open_standard_streams();
+        char target[64] = {};
+        bool ok
+            = readlink("/proc/self/fd/1", target, sizeof target - 1) > 0 && strcmp(target, "/dev/null") == 0;
+        _exit(ok && fcntl(2, F_GETFD) >= 0 ? 0 : 1);
+    }
+    int status = -1;
+    waitpid(pid, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
 }

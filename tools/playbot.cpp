@@ -756,6 +756,7 @@ void shutdown_all()
 
 int main(int argc, char** argv)
 {
+    plat_open_standard_streams();
     if (answer_help_or_version(argc, argv, "playbot", USAGE))
         return 0;
     // A tool for terminals and scripts: errors go to the log, never to a box.

@@ -25,6 +25,8 @@ set(CPACK_DEBIAN_PACKAGE_MAINTAINER ${TARNWICK_PACKAGE_MAINTAINER})
 set(CPACK_DEBIAN_PACKAGE_SECTION games)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# "Visit site" opens the README through xdg-open.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS xdg-utils)
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "side-view voxel action game in generated levels")
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "Every level is generated at random from a library of voxel tiles, three
 rooms high and thirty-two rooms long, and the whole world is drawn as

@@ -28,8 +28,14 @@ for lib in libc6 libsdl2-2.0-0 libsdl2-mixer-2.0-0 libepoxy0 libpng16-16 zlib1g 
   [[ ", $depends" == *", $lib "* || ", $depends," == *", $lib,"* ]] || fail "Depends: lacks $lib"
 done
 
+[ "$(dpkg-deb -f "$deb" Recommends)" = "xdg-utils" ] || fail "Recommends: is '$(dpkg-deb -f "$deb" Recommends)'"
+
 root="$work/root"
 dpkg-deb -x "$deb" "$root" || fail "dpkg-deb -x"
+# No file names a folder of the machine that built it.
+source_dir="$(cd "$(dirname "$0")/../.." && pwd)"
+built_in="$(grep -rlF "$source_dir" "$root" 2>/dev/null)"
+[ -z "$built_in" ] || fail "the package names the build's folder '$source_dir' in: $built_in"
 icons=""
 for size in 32 48 64 128 256; do
   icons+="/usr/share/icons/hicolor/${size}x${size}/apps/com.oskvelgames.Tarnwick.png "

@@ -22,6 +22,7 @@
 #include "gen/levelGen.h"
 #include "gen/levelGenRuntime.h"
 #include "libs/inc/cont/zu_dynArray.h"
+#include "platform/platform.h"
 #include "voxel/levelGrid.h"
 
 #define STB_IMAGE_WRITE_STATIC
@@ -117,6 +118,7 @@ void shutdown_all()
 
 int main(int argc, char** argv)
 {
+    plat_open_standard_streams();
     if (answer_help_or_version(argc, argv, "levelgen", USAGE))
         return 0;
     // A tool for terminals and scripts: errors go to the log, never to a box.
