@@ -284,8 +284,9 @@ void take_screenshot()
     release_capture();
     if (!saved)
         return;
-    log_message(
-        "screenshot captured to '%s' in %d ms", path.s, static_cast<int>(ticks_to_ms(timer_now() - start)));
+    PathText shown;
+    log_message("screenshot captured to '%s' in %d ms", log_escaped(shown, path.s),
+        static_cast<int>(ticks_to_ms(timer_now() - start)));
 #ifdef __EMSCRIPTEN__
     // A page's files vanish with it: the player gets the picture to keep.
     plat_offer_download(path.s);

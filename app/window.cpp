@@ -127,9 +127,11 @@ void window_proc(const WindowMessage& msg)
             toggle_pause();
         queue_input_message(msg);
         break;
-    case WMSG_PAD_ADDED:
-        log_message("gamepad: %s", plat_pad_name());
+    case WMSG_PAD_ADDED: {
+        PathText shown;
+        log_message("gamepad: %s", log_escaped(shown, plat_pad_name()));
         break;
+    }
     case WMSG_PAD_REMOVED:
         log_message("gamepad unplugged");
         queue_input_message(msg);

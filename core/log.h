@@ -9,11 +9,15 @@
 #include "../libs/inc/misc/zu_utils.h"
 
 // Writes the formatted text and a newline to standard output and flushes.
+// Here and in log_text every control byte but line feeds and tabs, and every
+// byte that is not well-formed UTF-8, shows as "\xNN": nothing logged can
+// command the terminal.
 void log_message(const char* format, ...) ZU_PRINTF(1, 2);
 
-// The text as a log line shows it: control bytes and DEL as "\xNN" and a
-// backslash doubled, so that a file name can neither break a line nor forge
-// one; cut short with "..." when it does not fit. Returns out's text.
+// A name (a file's, the pad's, ...) as a log line shows it: control bytes,
+// DEL and bytes that are not well-formed UTF-8 as "\xNN" and a backslash
+// doubled, so that a name can neither break a line nor forge one; cut short
+// with "..." when it does not fit. Returns out's text.
 const char* log_escaped(PathText& out, const char* text);
 
 // Writes the formatted text with no newline and no flush (a line in pieces).

@@ -1,6 +1,7 @@
 // paths.cpp - the program's directory and data-file paths.
 #include "paths.h"
 
+#include <errno.h>
 #include <string.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -16,14 +17,17 @@ void find_app_path()
 {
     char exe[PathText::capacity()];
     app_dir.s[0] = 0;
-    if (plat_exe_path(exe, sizeof exe)) {
-        char* cut = strrchr(exe, '/');
-        if (cut) {
-            cut[1] = 0;
-            copy_text(app_dir, exe);
-        }
-    }
-    log_message("app path: '%s'", app_dir.s);
+    // Without its own folder the program would take its data, and the
+    // programs it starts, from wherever it was started: never guess.
+    if (!plat_exe_path(exe, sizeof exe))
+        fatal_error("can't find the program's own folder: %s", strerror(errno));
+    char* cut = strrchr(exe, '/');
+    if (!cut)
+        fatal_error("can't find the program's own folder: '%s' names none", exe);
+    cut[1] = 0;
+    copy_text(app_dir, exe);
+    PathText shown;
+    log_message("app path: '%s'", log_escaped(shown, app_dir.s));
 }
 
 const char* app_path()

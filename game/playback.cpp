@@ -49,7 +49,8 @@ static void end_replay(const char* how)
 {
     close_replay();
     playback.source = REPLAY_OVER;
-    fatal_error("the recording '%s' %s", playback.replayFile.s, why);
+    PathText shown;
+    fatal_error("the recording '%s' %s", log_escaped(shown, playback.replayFile.s), why);
 }
 
 void start_playback(uint64_t seed, const char* record_file, const char* replay_file, float update_seconds)
@@ -74,13 +75,15 @@ void start_playback(uint64_t seed, const char* record_file, const char* replay_f
         playback.source = FROM_RECORDING;
         playback.seed = h.seed;
         playback.updateSeconds = h.updateSeconds;
-        log_message("replaying '%s': %d updates", replay_file, replay_updates());
+        PathText shown;
+        log_message("replaying '%s': %d updates", log_escaped(shown, replay_file), replay_updates());
     }
     // Each game logs the seed that plays it again as it begins (runStats.h).
     rng_seed(playback.seed);
     LongText why;
+    PathText shown;
     if (record_file && !create_recording(record_file, why))
-        fatal_error("can't record into '%s': %s", record_file, why.s);
+        fatal_error("can't record into '%s': %s", log_escaped(shown, record_file), why.s);
     copy_text(playback.recordFile, record_file);
 }
 
@@ -153,7 +156,8 @@ bool finish_playback()
     if (playback.recordFile.s[0]) {
         int updates;
         if (finish_recording(&updates)) {
-            log_message("recorded %d updates into '%s'", updates, playback.recordFile.s);
+            PathText shown;
+            log_message("recorded %d updates into '%s'", updates, log_escaped(shown, playback.recordFile.s));
             log_state_hash();
         } else {
             log_message(

@@ -159,7 +159,8 @@ template <int BS> static void format_message(FixedText<BS>& out, const char* for
 // Ends a recording that can't be written: closed, marked failed, the reason kept.
 static void fail_recording(const char* what, const char* reason)
 {
-    format_message(writer.failure, "can't %s '%s': %s", what, writer.name.s, reason);
+    PathText shown;
+    format_message(writer.failure, "can't %s '%s': %s", what, log_escaped(shown, writer.name.s), reason);
     writer.file.close();
     writer.bytes.pending.free_all();
     writer.failed = true;
@@ -258,7 +259,8 @@ bool recording_failed()
 
 static bool refuse(LongText& error, const char* file, const char* why)
 {
-    format_message(error, "the recording '%s' %s", file, why);
+    PathText shown;
+    format_message(error, "the recording '%s' %s", log_escaped(shown, file), why);
     close_replay();
     return false;
 }

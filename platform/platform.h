@@ -72,8 +72,8 @@ enum PlatWindowFlags {
 int64_t plat_counter();
 int64_t plat_counter_frequency();
 
-// Full file name of the running program; false when it cannot be had or does
-// not fit into size bytes.
+// Full file name of the running program; false (errno says why) when it
+// cannot be had or does not fit into size bytes.
 bool plat_exe_path(char* buffer, int size);
 
 // A modal error box; never shown on a headless run (offscreen or dummy video

@@ -8,6 +8,7 @@
 #ifndef __EMSCRIPTEN__
 #include <X11/Xlib.h>
 #include <dlfcn.h>
+#include <errno.h>
 #include <link.h>
 #endif
 #include <stdio.h>
@@ -172,6 +173,8 @@ bool plat_exe_path(char* buffer, int size)
 bool plat_exe_path(char* buffer, int size)
 {
     ssize_t n = readlink("/proc/self/exe", buffer, static_cast<size_t>(size));
+    if (n >= size)
+        errno = ENAMETOOLONG;
     if (n <= 0 || n >= size)
         return false;
     buffer[n] = 0;

@@ -1,6 +1,7 @@
 // fakePlatform.cpp - a scriptable stand-in for the SDL platform layer.
 #include "fakePlatform.h"
 
+#include <errno.h>
 #include <string.h>
 
 FakePlatform fake;
@@ -24,8 +25,10 @@ int64_t plat_counter_frequency()
 
 bool plat_exe_path(char* buffer, int size)
 {
-    if (!fake.exePathOk || static_cast<int>(fake.exePath.size()) >= size)
+    if (!fake.exePathOk || static_cast<int>(fake.exePath.size()) >= size) {
+        errno = fake.exePathOk ? ENAMETOOLONG : ENOENT;
         return false;
+    }
     strcpy(buffer, fake.exePath.c_str());
     return true;
 }

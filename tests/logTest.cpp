@@ -58,3 +58,20 @@ TEST(Log, TheErrorBoxNamesTheWindow)
     EXPECT_EQ(fake.boxTitle, "TARNWICK! Launcher - FATAL ERROR");
     set_error_box_title("TARNWICK! DEMO");
 }
+
+// Nothing logged can command the terminal: control bytes (an escape
+// sequence that retitles or clears it) and bytes that are not well-formed
+// UTF-8 show as "\xNN" in every line, line feeds still lay text out, and a
+// name given to log_escaped can't break its line either.
+TEST(Log, NoLineCommandsTheTerminal)
+{
+    ::testing::internal::CaptureStdout();
+    log_message("replaying '%s'", "x\x1b]0;PWNED\a\x1b[2J \xc3\xa9 \xc2\x9b \xff");
+    log_text("a\tb\n");
+    PathText shown;
+    log_message("%s", log_escaped(shown, "two\nlines \\ \xe2\x82"));
+    EXPECT_EQ(::testing::internal::GetCapturedStdout(),
+        "replaying 'x\\x1b]0;PWNED\\x07\\x1b[2J \xc3\xa9 \\xc2\\x9b \\xff'\n"
+        "a\tb\n"
+        "two\\x0alines \\\\ \\xe2\\x82\n");
+}

@@ -136,22 +136,16 @@ TEST(Paths, DataFilesResolveUnderTheProgramsDirectory)
     EXPECT_STREQ(resolve_path(p, "/"), "/");
 }
 
-TEST(Paths, AnUnknownProgramFileGivesAnEmptyDirectory)
+// Without its own folder the program never falls back on the working
+// directory: it ends, saying why.
+TEST(Paths, AnUnknownProgramFolderIsFatal)
 {
     fake_reset();
     fake.exePathOk = false;
-    find_app_path();
-    EXPECT_STREQ(app_path(), "");
-    // Names then resolve against the working directory.
-    char cwd[256];
-    ASSERT_TRUE(getcwd(cwd, sizeof cwd));
-    PathText p;
-    EXPECT_EQ(std::string(resolve_path(p, "level.pal")), std::string(cwd) + "/level.pal");
-
+    EXPECT_FATAL(find_app_path(), "can't find the program's own folder: No such file or directory");
     fake.exePathOk = true;
     fake.exePath = std::string("/") + std::string(PATH_MAX, 'd') + "/game"; // more than a path may have
-    find_app_path();
-    EXPECT_STREQ(app_path(), "");
+    EXPECT_FATAL(find_app_path(), "can't find the program's own folder: File name too long");
 }
 
 // A deep folder works up to what the system can open; beyond that the
