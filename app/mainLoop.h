@@ -2,7 +2,9 @@
 //
 // The loop runs game_update at a fixed rate (20 per second) and renders frames
 // back to back in between, with a cap on catch-up updates, and stops while
-// paused. It reads the clock
+// paused. While the GPU is two frames behind it sleeps in the driver; while
+// paused or minimised it draws only when a message came or twice a second,
+// and sleeps in the event wait in between. It reads the clock
 // through timer_now and calls pump_window_messages, game_update,
 // input_end_update, render_frame, present_frame and gpu_load_query.
 #pragma once
