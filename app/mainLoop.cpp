@@ -41,6 +41,8 @@ static struct {
     // picture may have changed: set by a message, a pause or a resume,
     // cleared by the next frame rendered.
     bool redraw;
+    bool logFirstFrame;   // set by log_first_frame_since until the next presentation
+    int64_t programStart; // its counter value
 } loop;
 
 // While idle, a frame at least this often (half a second), so that
@@ -75,6 +77,12 @@ int64_t update_period_us()
 float update_seconds()
 {
     return static_cast<float>(ticks_to_seconds(loop.updatePeriod));
+}
+
+void log_first_frame_since(int64_t start)
+{
+    loop.logFirstFrame = true;
+    loop.programStart = start;
 }
 
 const FrameStats& frame_stats()
@@ -184,6 +192,11 @@ static void present_and_measure()
         loop.periodFrames = 0;
     }
     save_requested_screenshot();
+    if (loop.logFirstFrame) {
+        loop.logFirstFrame = false;
+        log_message(
+            "first frame presented after %d ms", static_cast<int>(ticks_to_ms(now - loop.programStart)));
+    }
 }
 
 // Starts the loop's clock and statistics.

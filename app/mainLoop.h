@@ -47,6 +47,10 @@ int64_t update_period_us();
 // The update period in seconds, as the loop hands it to the game.
 float update_seconds();
 
+// Logs, when the first frame after this call is presented, the milliseconds
+// from `start` (a counter value) to then: the start-up as the player sees it.
+void log_first_frame_since(int64_t start);
+
 const FrameStats& frame_stats();
 // Presented frames in the last completed second of counter time (0 at first).
 int frames_per_second();
