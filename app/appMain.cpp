@@ -34,6 +34,29 @@ static void draw_frame(float lag_seconds)
     font_end();
 }
 
+// The start-up's steps in the order they run, timed for the log line that
+// breaks the start-up time down.
+enum StartupStep { STEP_WINDOW, STEP_DEVICE, STEP_FONT, STEP_GAME, STARTUP_STEPS };
+static int64_t startup_ends[STARTUP_STEPS];
+
+// Marks the end of a start-up step.
+static void end_startup_step(StartupStep step)
+{
+    startup_ends[step] = timer_now();
+}
+
+// Logs the start-up time and what each step took of it.
+static void log_startup_time(int64_t start)
+{
+    int ms[STARTUP_STEPS];
+    for (int i = 0; i < STARTUP_STEPS; ++i)
+        ms[i] = static_cast<int>(ticks_to_ms(startup_ends[i] - (i ? startup_ends[i - 1] : start)));
+    log_message("total start-up time: %d ms", static_cast<int>(ticks_to_ms(startup_ends[STEP_GAME] - start)));
+    log_message("start-up steps: settings and window %d ms, input, sound and device %d ms, font and loading "
+                "screen %d ms, game data and first level %d ms",
+        ms[STEP_WINDOW], ms[STEP_DEVICE], ms[STEP_FONT], ms[STEP_GAME]);
+}
+
 // The pause menu changed vertical sync or anti-aliasing: the device resets
 // to choose them again.
 static void reset_display()
@@ -98,6 +121,7 @@ int app_main(int argc, const char* const* argv)
     int width, height;
     if (!create_main_window(settings(), &width, &height))
         fatal_error("can't create the game window");
+    end_startup_step(STEP_WINDOW);
     input_init();
     if (!plat_pads_init())
         log_message("no gamepads: %s", plat_last_error());
@@ -107,14 +131,18 @@ int app_main(int argc, const char* const* argv)
     if (!init_d3d(width, height))
         fatal_error("can't create the graphics device: %s", d3d_failure());
     gpu_load_start();
+    end_startup_step(STEP_DEVICE);
     font_init();
     set_loading_status("Loading...", -1.0f);
+    end_startup_step(STEP_FONT);
     game_init();
     // The game draws its own crosshair; the system's pointer would sit on it.
     set_hide_cursor(true);
+    end_startup_step(STEP_GAME);
 
-    log_message("total start-up time: %d ms", static_cast<int>(ticks_to_ms(timer_now() - start)));
+    log_startup_time(start);
     log_message("free video memory: %u MB", available_texture_memory() >> 20);
+    log_first_frame_since(start);
     return run_main_loop(end_game);
 }
 

@@ -3,6 +3,8 @@
 
 #include <string.h>
 
+#include <algorithm>
+
 #include "../core/input.h"
 #include "../core/log.h"
 #include "../core/timer.h"
@@ -35,7 +37,20 @@ static struct {
     int counter;
     bool presentPending;
     bool updateDue;
+    // While idle (paused or minimised) a frame is drawn only when the
+    // picture may have changed: set by a message, a pause or a resume,
+    // cleared by the next frame rendered.
+    bool redraw;
+    bool logFirstFrame;   // set by log_first_frame_since until the next presentation
+    int64_t programStart; // its counter value
 } loop;
+
+// While idle, a frame at least this often (half a second), so that
+// what changes without a message (the overlay's figures) still shows.
+enum { IDLE_FRAMES_PER_SECOND = 2 };
+// The longest wait for the GPU in one pass: an update that falls due
+// meanwhile starts at most this late.
+enum { GPU_WAIT_US = 1000 };
 
 void set_update_hooks(const UpdateHooks& hooks)
 {
@@ -64,6 +79,12 @@ float update_seconds()
     return static_cast<float>(ticks_to_seconds(loop.updatePeriod));
 }
 
+void log_first_frame_since(int64_t start)
+{
+    loop.logFirstFrame = true;
+    loop.programStart = start;
+}
+
 const FrameStats& frame_stats()
 {
     return loop.stats;
@@ -90,10 +111,17 @@ bool set_paused(bool paused)
         return true;
     if (paused && !game_pause_allowed())
         return false;
-    // Less than one period: no update falls due while paused.
-    int64_t lag = timer_now() - loop.simTime;
-    loop.pausedLag = lag < 0 ? 0 : lag < loop.updatePeriod ? lag : loop.updatePeriod - 1;
+    // Less than one period: no update falls due while paused. The clock
+    // stood still while paused: a resume from within a long event wait
+    // brings no catch-up updates either.
+    int64_t now = timer_now();
+    int64_t lag = now - loop.simTime;
+    if (paused)
+        loop.pausedLag = lag < 0 ? 0 : lag < loop.updatePeriod ? lag : loop.updatePeriod - 1;
+    else
+        loop.simTime = now - loop.pausedLag;
     loop.paused = paused;
+    loop.redraw = true;
     game_set_paused(paused);
     refresh_cursor();
     log_message(paused ? "paused" : "resumed");
@@ -164,6 +192,11 @@ static void present_and_measure()
         loop.periodFrames = 0;
     }
     save_requested_screenshot();
+    if (loop.logFirstFrame) {
+        loop.logFirstFrame = false;
+        log_message(
+            "first frame presented after %d ms", static_cast<int>(ticks_to_ms(now - loop.programStart)));
+    }
 }
 
 // Starts the loop's clock and statistics.
@@ -181,6 +214,7 @@ static void begin_loop()
     loop.counter = 0;
     loop.presentPending = false;
     loop.updateDue = true;
+    loop.redraw = true;
 }
 
 // Presents the frame the last pass rendered, if any.
@@ -197,8 +231,58 @@ enum LoopPass {
     PASS_UPDATE,  // an update fell due: it runs first in the next pass
     PASS_FRAME,   // a frame was rendered (its presentation comes first in the next pass)
     PASS_NOTHING, // no frame could be rendered (the GPU is two frames behind)
+    PASS_IDLE,    // idle and nothing changed: no frame was needed
     PASS_END,     // the loop is over
 };
+
+// Paused or minimised: frames only when the picture may have changed. A
+// browser paces the rounds itself and can't wait in the event pump.
+static bool idle()
+{
+#ifdef __EMSCRIPTEN__
+    return false;
+#else
+    return loop.paused || plat_window_minimised();
+#endif
+}
+
+// Ticks from now until the next idle frame is due, or the next update when
+// the game runs on (minimised); 0 when something is due now or not idle.
+static int64_t idle_ticks(int64_t now)
+{
+    if (!idle() || loop.redraw)
+        return 0;
+    int64_t until = loop.renderStart + timer_frequency() / IDLE_FRAMES_PER_SECOND - now;
+    if (!loop.paused)
+        until = std::min(until, loop.simTime + loop.updatePeriod - now);
+    return std::max<int64_t>(until, 0);
+}
+
+// Pumps the messages, first sleeping in the event wait up to wait_ms for
+// one. A message means the picture may change.
+static void pump_messages(int wait_ms)
+{
+    if (pump_window_messages(wait_ms) > 0)
+        loop.redraw = true;
+}
+
+// An idle pass that drew nothing sleeps in the event wait until a message
+// comes or the next frame or update is due (rounded up to whole
+// milliseconds, so a due update starts at most one late).
+static void sleep_until_due()
+{
+    int64_t ticks = idle_ticks(timer_now());
+    int64_t ms = (ticks * 1000 + timer_frequency() - 1) / timer_frequency();
+    if (ms > 0)
+        pump_messages(static_cast<int>(ms));
+}
+
+// Whether an idle pass may skip its frame: nothing changed and the next
+// idle frame is not due yet.
+static bool skip_idle_frame(int64_t now)
+{
+    return idle() && !loop.redraw && now - loop.renderStart < timer_frequency() / IDLE_FRAMES_PER_SECOND;
+}
 
 // One pass of the loop: the update that is due, if any, then one frame when
 // no further update is due.
@@ -213,7 +297,7 @@ static LoopPass loop_pass()
             return PASS_END;
     }
     present_pending_frame();
-    pump_window_messages();
+    pump_messages(0);
     int64_t now = timer_now();
     if (loop.paused) {
         // The clock stands still; the frame keys and the game's pause menu
@@ -233,9 +317,16 @@ static LoopPass loop_pass()
         loop.updateDue = true;
         return PASS_UPDATE;
     }
+    if (loop.counter <= loop.maxUpdates && skip_idle_frame(now)) {
+        loop.counter = -1;
+        sleep_until_due();
+        return loop.quit ? PASS_END : PASS_IDLE;
+    }
     loop.presentPending = render_frame(static_cast<float>(ticks_to_seconds(lag)));
-    if (loop.presentPending)
+    if (loop.presentPending) {
         loop.renderStart = now;
+        loop.redraw = false;
+    }
     if (loop.counter > loop.maxUpdates) {
         // Too far behind: drop the backlog and slow the game down.
         loop.counter = 0;
@@ -258,10 +349,26 @@ static void end_loop()
     input_end_update();
 }
 
+// The GPU is two frames behind: sleeps in the driver until it catches up,
+// for at most GPU_WAIT_US and never past the time the next update falls due.
+static void wait_for_gpu()
+{
+    int64_t us = GPU_WAIT_US;
+    if (!loop.paused) {
+        int64_t until = loop.simTime + loop.updatePeriod - timer_now();
+        if (until <= 0)
+            return;
+        us = std::min(us, ticks_to_us(until));
+    }
+    wait_for_frame_slot(static_cast<int>(us));
+}
+
 void main_loop()
 {
     begin_loop();
-    while (loop_pass() != PASS_END) { }
+    for (LoopPass pass = loop_pass(); pass != PASS_END; pass = loop_pass())
+        if (pass == PASS_NOTHING)
+            wait_for_gpu();
     end_loop();
 }
 

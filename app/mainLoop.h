@@ -2,7 +2,9 @@
 //
 // The loop runs game_update at a fixed rate (20 per second) and renders frames
 // back to back in between, with a cap on catch-up updates, and stops while
-// paused. It reads the clock
+// paused. While the GPU is two frames behind it sleeps in the driver; while
+// paused or minimised it draws only when a message came or twice a second,
+// and sleeps in the event wait in between. It reads the clock
 // through timer_now and calls pump_window_messages, game_update,
 // input_end_update, render_frame, present_frame and gpu_load_query.
 #pragma once
@@ -44,6 +46,10 @@ void set_update_rate(int updates_per_second, int max_consecutive);
 int64_t update_period_us();
 // The update period in seconds, as the loop hands it to the game.
 float update_seconds();
+
+// Logs, when the first frame after this call is presented, the milliseconds
+// from `start` (a counter value) to then: the start-up as the player sees it.
+void log_first_frame_since(int64_t start);
 
 const FrameStats& frame_stats();
 // Presented frames in the last completed second of counter time (0 at first).

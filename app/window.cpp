@@ -19,6 +19,7 @@ enum { DEFAULT_WIDTH = 1280, DEFAULT_HEIGHT = 720 };
 static struct {
     bool hideCursor;    // set at start-up, once the game is ready
     PlatRect savedRect; // windowed placement saved by Alt+Enter; zero until the first switch
+    int messages;       // handled by window_proc since the program started
 } window;
 
 bool register_window_class()
@@ -98,6 +99,7 @@ static void close_window()
 
 void window_proc(const WindowMessage& msg)
 {
+    ++window.messages;
     switch (msg.type) {
     case WMSG_SIZE:
         if (!plat_window_minimised() && !display_fullscreen())
@@ -163,14 +165,16 @@ void window_proc(const WindowMessage& msg)
     }
 }
 
-void pump_window_messages()
+int pump_window_messages(int wait_ms)
 {
-    plat_pump_events(window_proc, 0);
+    int before = window.messages;
+    plat_pump_events(window_proc, wait_ms);
     refresh_mouse_in_window();
     // Full screen may be granted late, or not at all, without a size
     // message: in that mode the device follows the window's real size.
     if (display_fullscreen() && !plat_window_minimised())
         fit_device_to_window(true);
+    return window.messages - before;
 }
 
 void toggle_fullscreen()

@@ -18,7 +18,9 @@ bool register_window_class();
 bool create_main_window(const Settings& s, int* client_width, int* client_height);
 
 void window_proc(const WindowMessage& msg);
-void pump_window_messages();
+// Handles the waiting messages, first waiting up to wait_ms for one when
+// there is none; how many were handled.
+int pump_window_messages(int wait_ms = 0);
 void toggle_fullscreen();
 
 // Hides the system cursor over the client area while the window is active

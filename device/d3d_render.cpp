@@ -383,6 +383,15 @@ bool render_frame(float lag_seconds)
     return true;
 }
 
+bool wait_for_frame_slot(int timeout_us)
+{
+    ASSERT(timeout_us >= 0);
+    if (!device.created)
+        return false;
+    GLsync fence = device.frameFence[device.currentFence];
+    return !fence || gl_wait_fence_for(fence, static_cast<uint64_t>(timeout_us) * 1000);
+}
+
 void present_frame()
 {
     if (!device.created)

@@ -42,6 +42,10 @@ bool reset_d3d();
 // Draws one frame through the draw hook; true when it must be presented. Declines
 // while the GPU is still two frames behind.
 bool render_frame(float lag_seconds);
+// Sleeps in the driver until render_frame could draw again (the GPU less than
+// two frames behind) or timeout_us has passed; true when it could. False at
+// once without a device.
+bool wait_for_frame_slot(int timeout_us);
 void present_frame();
 // The device exists: init_d3d succeeded and close_d3d has not run since.
 bool d3d_created();

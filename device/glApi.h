@@ -72,8 +72,12 @@ void gl_read_texture(uint32_t texture, int width, int height, uint32_t* pixels);
 // The bound read framebuffer's pixels as 0xAARRGGBB, rows bottom first.
 void gl_read_pixels(int width, int height, uint32_t* pixels);
 
-// Fences: whether it has passed (asking only), and waiting until it has.
+// Fences: whether it has passed (asking only), waiting in the driver up to
+// timeout_ns for it (true once it has passed), and waiting until it has. The
+// waits sleep in the driver instead of asking again and again, so that a CPU
+// rasteriser's threads get the cores meanwhile.
 bool gl_fence_passed(GLsync fence);
+bool gl_wait_fence_for(GLsync fence, uint64_t timeout_ns);
 void gl_wait_fence(GLsync fence);
 // Hands a stage's GLSL to the shader: `code` is the cache's text for desktop
 // OpenGL ("#version 330 core" first), which WebGL 2 gets as GLSL ES 3.00.

@@ -134,15 +134,25 @@ void gl_read_pixels(int width, int height, uint32_t* pixels)
     glReadPixels(0, 0, width, height, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, pixels);
 }
 
+// The longest single wait of gl_wait_fence: short, so that a driver that
+// misses the fence's signal costs no more than that.
+static const uint64_t FENCE_WAIT_NS = 1000000;
+
 bool gl_fence_passed(GLsync fence)
 {
-    GLenum state = glClientWaitSync(fence, GL_SYNC_FLUSH_COMMANDS_BIT, 0);
+    return gl_wait_fence_for(fence, 0);
+}
+
+bool gl_wait_fence_for(GLsync fence, uint64_t timeout_ns)
+{
+    GLenum state = glClientWaitSync(fence, GL_SYNC_FLUSH_COMMANDS_BIT, timeout_ns);
     return state == GL_ALREADY_SIGNALED || state == GL_CONDITION_SATISFIED;
 }
 
+// A failed wait (GL_WAIT_FAILED) ends it as passed: there is nothing to wait for.
 void gl_wait_fence(GLsync fence)
 {
-    while (glClientWaitSync(fence, GL_SYNC_FLUSH_COMMANDS_BIT, 0) == GL_TIMEOUT_EXPIRED) { }
+    while (glClientWaitSync(fence, GL_SYNC_FLUSH_COMMANDS_BIT, FENCE_WAIT_NS) == GL_TIMEOUT_EXPIRED) { }
 }
 
 void gl_shader_source(GLuint shader, const char* code, int length)

@@ -233,6 +233,14 @@ bool gl_fence_passed(GLsync fence)
     return true;
 }
 
+// Never blocks: a browser can't wait, and its fences count as passed.
+bool gl_wait_fence_for(GLsync fence, uint64_t timeout_ns)
+{
+    (void)fence;
+    (void)timeout_ns;
+    return true;
+}
+
 // A browser updates a fence's state only between tasks, so waiting on one
 // would never end; finishing the queued work is the nearest thing.
 void gl_wait_fence(GLsync fence)

@@ -68,6 +68,12 @@ bool render_frame(float lag_seconds)
     return fake_device.onRender ? fake_device.onRender(lag_seconds) : true;
 }
 
+bool wait_for_frame_slot(int timeout_us)
+{
+    fake_device.gpuWaitsUs.push_back(timeout_us);
+    return fake_device.onGpuWait ? fake_device.onGpuWait(timeout_us) : true;
+}
+
 void present_frame()
 {
     ++fake_device.presents;

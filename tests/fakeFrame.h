@@ -42,6 +42,8 @@ struct FakeDevice {
     int presents = 0;
     std::function<bool(float)> onRender; // null: render and return true
     std::function<void()> onPresent;
+    std::function<bool(int)> onGpuWait;        // wait_for_frame_slot; null: the slot is free at once
+    std::vector<int> gpuWaitsUs;               // the timeout of every wait_for_frame_slot
     std::map<const void*, FakeBuffer> buffers; // every live vertex and index buffer
     std::vector<FakeDraw> draws;
     std::vector<FakePrimDraw> primDraws;

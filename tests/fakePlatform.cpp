@@ -118,8 +118,13 @@ void plat_window_rect(PlatRect* rect)
     *rect = fake.windowRect;
 }
 
-void plat_pump_events(WindowProc, int)
+void plat_pump_events(WindowProc proc, int wait_ms)
 {
+    if (wait_ms > 0)
+        fake.pumpWaits.push_back(wait_ms);
+    bool handed = fake.onPump && fake.onPump(proc, wait_ms);
+    if (wait_ms > 0 && !handed)
+        fake.counter += wait_ms * fake.frequency / 1000;
 }
 
 int plat_modifier_flags()

@@ -8,6 +8,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "platform/platform.h"
 
@@ -15,6 +16,11 @@ struct FakePlatform {
     int64_t counter = 0;
     int64_t frequency = 1000;
     std::function<void()> onCounterRead; // runs before each counter read
+    // Runs in each plat_pump_events with its wait and may hand messages to
+    // the proc; true when it did. A wait that gets none passes its whole
+    // time on the counter.
+    std::function<bool(WindowProc, int)> onPump;
+    std::vector<int> pumpWaits; // the wait of every pump that waited (ms)
 
     std::string exePath = "/opt/tarnwick/bin/game";
     bool exePathOk = true;

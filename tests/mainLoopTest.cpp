@@ -4,7 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
+#include <vector>
 
 #include "core/input.h"
 #include "core/timer.h"
@@ -298,5 +300,113 @@ TEST_F(MainLoop, APauseStopsTheUpdatesAndTheirClock)
         fake_game.pauseAllowed = false; // the upgrade screen
         EXPECT_FALSE(set_paused(true));
         EXPECT_FALSE(paused());
+    });
+}
+
+// Paused for five seconds of counter time: the passes sleep in the event
+// wait, a frame is drawn twice a second and at once when a message
+// arrives (the menu's hover needs it), and a resume from the wait goes on
+// at once, one update per period.
+TEST_F(MainLoop, APausedLoopSleepsInTheEventWaitAndDrawsOnMessagesAndTwiceASecond)
+{
+    IN_CHILD({
+        LoopRun r;
+        std::vector<int64_t> pausedFrames;
+        int64_t pausedAt = 0, movedAt = 0, resumedAt = 0;
+        fake_device.onRender = [&](float) {
+            r.trace += paused() ? 'r' : 'R';
+            if (paused())
+                pausedFrames.push_back(fake.counter);
+            fake.counter += 1;
+            return true;
+        };
+        std::vector<int64_t> updateTimes;
+        r.onUpdate = [&](int n) {
+            updateTimes.push_back(fake.counter);
+            if (n == 4) {
+                EXPECT_TRUE(set_paused(true));
+                pausedAt = fake.counter;
+            }
+        };
+        fake.onPump = [&](WindowProc proc, int wait_ms) {
+            EXPECT_LE(wait_ms, 500);
+            if (!paused() || wait_ms == 0)
+                return false;
+            int64_t due = pausedAt + (movedAt ? 5000 : 2100);
+            if (fake.counter + wait_ms < due)
+                return false;
+            fake.counter = due; // the message ends the wait
+            if (movedAt) {
+                resumedAt = due;
+                EXPECT_TRUE(set_paused(false));
+                return true;
+            }
+            movedAt = due;
+            WindowMessage m = {};
+            m.type = WMSG_MOUSE_MOVE;
+            proc(m);
+            return true;
+        };
+        r.quitAfter = 10;
+        r.run();
+        // The pause's own frame, one per 500 ticks and one for the message.
+        EXPECT_NEAR(static_cast<double>(pausedFrames.size()), 1 + 5000 / 500 + 1, 1);
+        EXPECT_NE(std::find(pausedFrames.begin(), pausedFrames.end(), movedAt), pausedFrames.end());
+        for (size_t i = 1; i < pausedFrames.size(); ++i)
+            EXPECT_LE(pausedFrames[i] - pausedFrames[i - 1], 501);
+        EXPECT_LT(fake.pumpWaits.size(), 20u); // asleep, not polling
+        // The clock goes on from where it stood: the next update within a
+        // period of the resume, and no burst.
+        ASSERT_GT(resumedAt, 0);
+        ASSERT_EQ(updateTimes.size(), 10u);
+        EXPECT_GT(updateTimes[5], resumedAt);
+        EXPECT_LE(updateTimes[5], resumedAt + 50);
+        EXPECT_EQ(longest_run(r.trace.substr(r.trace.rfind('r')), 'U'), 1u);
+    });
+}
+
+// Minimised, the game plays on: each update starts when it falls due (the
+// event wait ends there), and frames are drawn twice a second.
+TEST_F(MainLoop, MinimisedTheUpdatesKeepTheirTimeAndFramesComeTwiceASecond)
+{
+    IN_CHILD({
+        fake.minimised = true;
+        LoopRun r;
+        std::vector<int64_t> updateTimes;
+        r.onUpdate = [&](int) { updateTimes.push_back(fake.counter); };
+        r.quitAfter = 41; // two seconds
+        r.run();
+        for (size_t i = 0; i < updateTimes.size(); ++i)
+            EXPECT_EQ(updateTimes[i], 5000 + 50 * static_cast<int64_t>(i)) << i;
+        EXPECT_NEAR(fake_device.presents, 2 * 2, 1);
+        EXPECT_FALSE(fake.pumpWaits.empty());
+    });
+}
+
+// A frame the GPU declines makes the loop wait in the driver, a millisecond
+// at most and never past the time the next update falls due, which then
+// starts on time.
+TEST_F(MainLoop, WhileTheGpuIsBehindTheLoopWaitsInTheDriverWithoutDelayingUpdates)
+{
+    IN_CHILD({
+        fake.frequency = 1000000; // microseconds
+        timer_init();
+        set_update_rate(20, 5);
+        fake_device.onRender = [](float) { return false; };
+        fake_device.onGpuWait = [](int timeout_us) {
+            fake.counter += timeout_us;
+            return false;
+        };
+        LoopRun r;
+        std::vector<int64_t> updateTimes;
+        r.onUpdate = [&](int) { updateTimes.push_back(fake.counter); };
+        r.quitAfter = 5;
+        r.run();
+        for (size_t i = 0; i < updateTimes.size(); ++i)
+            EXPECT_EQ(updateTimes[i], 5000 + 50000 * static_cast<int64_t>(i)) << i;
+        ASSERT_FALSE(fake_device.gpuWaitsUs.empty());
+        int most = *std::max_element(fake_device.gpuWaitsUs.begin(), fake_device.gpuWaitsUs.end());
+        EXPECT_EQ(most, 1000);
+        EXPECT_LT(fake_device.gpuWaitsUs.size(), 4u * 55); // about 50 waits per period
     });
 }

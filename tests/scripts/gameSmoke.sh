@@ -31,6 +31,7 @@ expected=(
   "final path:"
   "total start-up time: "
   "free video memory: "
+  "first frame presented after "
   "closing..."
   "close d3d"
   "closed all systems"
