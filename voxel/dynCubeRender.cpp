@@ -9,6 +9,7 @@
 
 #include "../core/display.h"
 #include "../core/settings.h"
+#include "../core/timer.h"
 #include "../device/d3d_misc.h"
 #include "../device/d3d_shaders.h"
 #include "../device/d3d_vbuf.h"
@@ -163,6 +164,7 @@ static struct {
     DynArray<CubeInstance> built[CACHE_RANGES]; // one chunk's records while it is built
     DynArray<uint64_t> solid, hidden;           // the built chunk's maps (see ChunkBuilder::map_hidden)
     CacheView view;                             // of the running voxel_cache_draw
+    CacheBuildCounts counts;                    // over the whole run, never reset
 } cache;
 
 void cube_renderer_init()
@@ -548,7 +550,6 @@ public:
     {
         for (DynArray<CubeInstance>& b : cache.built)
             b.clear();
-        map_hidden();
     }
     ~ChunkBuilder() { write_entries(); }
 
@@ -621,8 +622,13 @@ private:
         const int nz = box.nz, xs = column * CHUNK_SIZE - SHADE_MARGIN, ys = row * CHUNK_SIZE - SHADE_MARGIN;
         cache.solid.resize(nz * SHADE_SIZE);
         cache.hidden.resize(4 * nz * SHADE_HALF_ROWS);
+        // A ray moves at most half a row per layer, so plane z is needed
+        // only within nz - 1 - z half rows of the chunk's own; the solid
+        // rows likewise.
+        const int jlo = clamp_int((2 * SHADE_MARGIN - nz) / 2, 0, SHADE_SIZE);
+        const int jhi = clamp_int((2 * (SHADE_MARGIN + CHUNK_SIZE) + nz) / 2 + 1, 0, SHADE_SIZE);
         for (int z = 0; z < nz; ++z)
-            for (int j = 0; j < SHADE_SIZE; ++j)
+            for (int j = jlo; j < jhi; ++j)
                 cache.solid[z * SHADE_SIZE + j] = solid_row(xs, ys + j, z);
         // Per quadrant: the neighbour column (shift) and half row (step) of each cell.
         static const int SHIFT[4] = {1, -1, -1, 1}, STEP[4] = {1, 1, -1, -1};
@@ -633,12 +639,15 @@ private:
                 // Cells of plane z - 1 that stop a ray: solid, and a drawn
                 // front or hidden themselves.
                 uint64_t stops[SHADE_HALF_ROWS];
-                for (int h = 0; h < SHADE_HALF_ROWS; ++h) {
+                int lo, hi;
+                plane_rows(z - 1, &lo, &hi);
+                for (int h = lo; h < hi; ++h) {
                     uint64_t s = cache.solid[(z - 1) * SHADE_SIZE + h / 2];
                     uint64_t open = z - 1 == 0 ? s : s & ~cache.solid[(z - 2) * SHADE_SIZE + h / 2];
                     stops[h] = open | (s & hidden[(z - 1) * SHADE_HALF_ROWS + h]);
                 }
-                for (int h = 0; h < SHADE_HALF_ROWS; ++h) {
+                plane_rows(z, &lo, &hi);
+                for (int h = lo; h < hi; ++h) {
                     int k = h + STEP[q];
                     uint64_t a = stops[h], b = k >= 0 && k < SHADE_HALF_ROWS ? stops[k] : 0;
                     uint64_t both = a & b;
@@ -646,11 +655,23 @@ private:
                 }
             }
         }
+        mapped = true;
+    }
+
+    // The half rows of plane z that the chunk's fronts depend on: its own,
+    // widened by one for each plane in front of the last.
+    void plane_rows(int z, int* lo, int* hi) const
+    {
+        const int spread = cache.box.nz - 1 - z;
+        *lo = clamp_int(2 * SHADE_MARGIN - spread, 0, SHADE_HALF_ROWS);
+        *hi = clamp_int(2 * (SHADE_MARGIN + CHUNK_SIZE) + spread, 0, SHADE_HALF_ROWS);
     }
 
     // The quadrants of eyes that the front of the cube of `size` at (x, y, z) may show to.
-    unsigned shown_quadrants(int x, int y, int z, int size) const
+    unsigned shown_quadrants(int x, int y, int z, int size)
     {
+        if (!mapped)
+            map_hidden();
         const int i = x - column * CHUNK_SIZE + SHADE_MARGIN, j = y - row * CHUNK_SIZE + SHADE_MARGIN;
         const uint64_t cells = (size == 2 ? 3ULL : 1ULL) << i;
         unsigned shown = 0;
@@ -716,6 +737,7 @@ private:
 
     int column, row;
     bool draw;
+    bool mapped = false; // map_hidden runs for the chunk's first covered front
 };
 
 // The chunk range of a voxel rectangle, clamped to the grid; false when empty.
@@ -749,13 +771,18 @@ static void find_present(int c0, int r0, int c1, int r1, bool draw)
     }
 }
 
+// Builds the chunks of the range that find_present did not mark, counting them.
 static void build_missing(int c0, int r0, int c1, int r1, bool draw)
 {
     int width = c1 - c0 + 1;
     for (int r = r0; r <= r1; ++r)
         for (int c = c0; c <= c1; ++c)
-            if (!cache.present[(r - r0) * width + c - c0])
+            if (!cache.present[(r - r0) * width + c - c0]) {
+                int64_t start = timer_now();
                 scan_chunk(cache.box, c, r, ChunkBuilder(c, r, draw));
+                cache.counts.ticks += timer_now() - start;
+                ++cache.counts.chunks;
+            }
 }
 
 void voxel_cache_draw(int x0, int y0, int x1, int y1, const CacheView& view)
@@ -784,4 +811,9 @@ int voxel_cache_instances()
     for (const ChunkEntry& e : cache.entries)
         n += e.count > 0 ? e.count : 0;
     return n;
+}
+
+const CacheBuildCounts& voxel_cache_build_counts()
+{
+    return cache.counts;
 }
