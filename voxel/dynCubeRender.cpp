@@ -622,9 +622,9 @@ private:
         const int nz = box.nz, xs = column * CHUNK_SIZE - SHADE_MARGIN, ys = row * CHUNK_SIZE - SHADE_MARGIN;
         cache.solid.resize(nz * SHADE_SIZE);
         cache.hidden.resize(4 * nz * SHADE_HALF_ROWS);
-        // A ray moves at most half a row per layer, so plane z is needed
-        // only within nz - 1 - z half rows of the chunk's own; the solid
-        // rows likewise.
+        // A ray moves half a row per layer, so plane z is needed only
+        // within nz - 1 - z half rows of the chunk's own; the solid rows
+        // likewise.
         const int jlo = clamp_int((2 * SHADE_MARGIN - nz) / 2, 0, SHADE_SIZE);
         const int jhi = clamp_int((2 * (SHADE_MARGIN + CHUNK_SIZE) + nz) / 2 + 1, 0, SHADE_SIZE);
         for (int z = 0; z < nz; ++z)
@@ -640,13 +640,13 @@ private:
                 // front or hidden themselves.
                 uint64_t stops[SHADE_HALF_ROWS];
                 int lo, hi;
-                plane_rows(z - 1, &lo, &hi);
+                plane_rows(z - 1, STEP[q], &lo, &hi);
                 for (int h = lo; h < hi; ++h) {
                     uint64_t s = cache.solid[(z - 1) * SHADE_SIZE + h / 2];
                     uint64_t open = z - 1 == 0 ? s : s & ~cache.solid[(z - 2) * SHADE_SIZE + h / 2];
                     stops[h] = open | (s & hidden[(z - 1) * SHADE_HALF_ROWS + h]);
                 }
-                plane_rows(z, &lo, &hi);
+                plane_rows(z, STEP[q], &lo, &hi);
                 for (int h = lo; h < hi; ++h) {
                     int k = h + STEP[q];
                     uint64_t a = stops[h], b = k >= 0 && k < SHADE_HALF_ROWS ? stops[k] : 0;
@@ -658,13 +658,14 @@ private:
         mapped = true;
     }
 
-    // The half rows of plane z that the chunk's fronts depend on: its own,
-    // widened by one for each plane in front of the last.
-    void plane_rows(int z, int* lo, int* hi) const
+    // The half rows of plane z that the chunk's fronts depend on for a
+    // quadrant whose rays step half a row `step` (+1 or -1) per plane: its
+    // own, widened on that side by one for each plane in front of the last.
+    static void plane_rows(int z, int step, int* lo, int* hi)
     {
         const int spread = cache.box.nz - 1 - z;
-        *lo = clamp_int(2 * SHADE_MARGIN - spread, 0, SHADE_HALF_ROWS);
-        *hi = clamp_int(2 * (SHADE_MARGIN + CHUNK_SIZE) + spread, 0, SHADE_HALF_ROWS);
+        *lo = clamp_int(2 * SHADE_MARGIN - (step < 0 ? spread : 0), 0, SHADE_HALF_ROWS);
+        *hi = clamp_int(2 * (SHADE_MARGIN + CHUNK_SIZE) + (step > 0 ? spread : 0), 0, SHADE_HALF_ROWS);
     }
 
     // The quadrants of eyes that the front of the cube of `size` at (x, y, z) may show to.
