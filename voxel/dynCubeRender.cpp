@@ -630,32 +630,43 @@ private:
         for (int z = 0; z < nz; ++z)
             for (int j = jlo; j < jhi; ++j)
                 cache.solid[z * SHADE_SIZE + j] = solid_row(xs, ys + j, z);
-        // Per quadrant: the neighbour column (shift) and half row (step) of each cell.
-        static const int SHIFT[4] = {1, -1, -1, 1}, STEP[4] = {1, 1, -1, -1};
-        for (int q = 0; q < 4; ++q) {
-            uint64_t* hidden = cache.hidden.data() + q * nz * SHADE_HALF_ROWS;
-            memset(hidden, 0, SHADE_HALF_ROWS * sizeof(uint64_t));
-            for (int z = 1; z < nz; ++z) {
-                // Cells of plane z - 1 that stop a ray: solid, and a drawn
-                // front or hidden themselves.
-                uint64_t stops[SHADE_HALF_ROWS];
-                int lo, hi;
-                plane_rows(z - 1, STEP[q], &lo, &hi);
-                for (int h = lo; h < hi; ++h) {
-                    uint64_t s = cache.solid[(z - 1) * SHADE_SIZE + h / 2];
-                    uint64_t open = z - 1 == 0 ? s : s & ~cache.solid[(z - 2) * SHADE_SIZE + h / 2];
-                    stops[h] = open | (s & hidden[(z - 1) * SHADE_HALF_ROWS + h]);
-                }
-                plane_rows(z, STEP[q], &lo, &hi);
-                for (int h = lo; h < hi; ++h) {
-                    int k = h + STEP[q];
-                    uint64_t a = stops[h], b = k >= 0 && k < SHADE_HALF_ROWS ? stops[k] : 0;
-                    uint64_t both = a & b;
-                    hidden[z * SHADE_HALF_ROWS + h] = both & (SHIFT[q] > 0 ? both >> 1 : both << 1);
-                }
+        // The quadrants in pairs whose rays step the same way in y: RU and
+        // UL step up, LD and DR down.
+        for (int q = 0; q < 4; q += 2)
+            map_quadrant_pair(q, q < 2 ? 1 : -1);
+        mapped = true;
+    }
+
+    // The hidden maps of quadrants q and q + 1, whose rays step half a row
+    // `step` per plane in y, and a cell in x: the same way as in y for q,
+    // the other way for q + 1. Plane 0 hides nothing.
+    static void map_quadrant_pair(int q, int step)
+    {
+        static const uint64_t NOTHING[SHADE_SIZE] = {};
+        const int nz = cache.box.nz;
+        uint64_t* same = cache.hidden.data() + q * nz * SHADE_HALF_ROWS;
+        uint64_t* other = same + nz * SHADE_HALF_ROWS;
+        memset(same, 0, SHADE_HALF_ROWS * sizeof(uint64_t));
+        memset(other, 0, SHADE_HALF_ROWS * sizeof(uint64_t));
+        for (int z = 1; z < nz; ++z) {
+            // Cells of plane z - 1 that stop a ray: solid, and a drawn
+            // front (nothing solid in front of it) or hidden themselves.
+            const uint64_t* solid = cache.solid.data() + (z - 1) * SHADE_SIZE;
+            const uint64_t* front = z >= 2 ? solid - SHADE_SIZE : NOTHING;
+            const uint64_t *a = same + (z - 1) * SHADE_HALF_ROWS, *b = other + (z - 1) * SHADE_HALF_ROWS;
+            int lo, hi;
+            plane_rows(z, step, &lo, &hi);
+            for (int h = lo; h < hi; ++h) {
+                const int k = h + step;
+                const bool inside = k >= 0 && k < SHADE_HALF_ROWS;
+                const uint64_t sh = solid[h / 2], sk = inside ? solid[k / 2] : 0;
+                const uint64_t oh = sh & ~front[h / 2], ok = inside ? sk & ~front[k / 2] : 0;
+                const uint64_t ba = (oh | (sh & a[h])) & (ok | (sk & (inside ? a[k] : 0)));
+                const uint64_t bb = (oh | (sh & b[h])) & (ok | (sk & (inside ? b[k] : 0)));
+                same[z * SHADE_HALF_ROWS + h] = ba & (step > 0 ? ba >> 1 : ba << 1);
+                other[z * SHADE_HALF_ROWS + h] = bb & (step > 0 ? bb << 1 : bb >> 1);
             }
         }
-        mapped = true;
     }
 
     // The half rows of plane z that the chunk's fronts depend on for a
