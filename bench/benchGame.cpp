@@ -31,7 +31,7 @@ void use_fast_voxels(bool fast)
     read_bench_settings();
 }
 
-void open_bench_game(const char* name)
+void open_bench_device(const char* name)
 {
     setenv("TARNWICK_NO_MSGBOX", "1", 1);
     setenv("SDL_VIDEODRIVER", "offscreen", 0);
@@ -48,13 +48,17 @@ void open_bench_game(const char* name)
         || !init_d3d(1280, 720))
         fatal_error("can't open an OpenGL window for the benchmarks");
     font_init();
+}
+
+void open_bench_game(const char* name)
+{
+    open_bench_device(name);
     rng_seed(7);
     game_init();
 }
 
-void close_bench_game()
+void close_bench_device()
 {
-    game_shutdown();
     font_shutdown();
     close_d3d();
     plat_video_shutdown();
@@ -62,4 +66,10 @@ void close_bench_game()
     snprintf(command, sizeof command, "rm -rf '%s'", bench.configDir);
     if (system(command) != 0)
         log_message("can't remove %s", bench.configDir);
+}
+
+void close_bench_game()
+{
+    game_shutdown();
+    close_bench_device();
 }

@@ -448,27 +448,43 @@ TEST_F(VoxelCache, FastVoxelsDrawEveryCubesFrontToAWideViewAndNothingElse)
 TEST_F(VoxelCache, FastVoxelsLeaveOutTheCoveredFrontsThatNoRayToANarrowViewLeaves)
 {
     // A 32 x 32 x 4 slab, 256 double cubes in front and 224 behind them
-    // (the back layer leaves out the first four columns), seen from above
-    // and right of it through a view that reaches 0.9 voxels sideways and
-    // half a voxel up per voxel of depth. A ray from a back cube's covered
-    // front towards the eye moves no further, so it meets the front
-    // layer's fronts unless it can leave the slab first: from the back cube
-    // at (x, y) when x + 4 > 32 or y + 3 > 32, 29 of them. A view reaching
-    // further up gets all 480.
-    TestGrid slab(32, 32, 4);
-    slab.fill(0, 0, 0, 31, 31, 1, 1);
-    slab.fill(4, 0, 2, 31, 31, 3, 1);
-    voxel_cache_destroy();
-    voxel_cache_create(slab.bytes.data(), 1, 32, 32 * 32, 32, 32, 4, slab.palette);
-    auto fronts = [&](const CacheView& view) {
-        return fast_faces([&] {
-            fake_device.draws.clear();
-            voxel_cache_draw(0, 0, 31, 31, view);
-            return faces_drawn();
-        })[FACE_FRONT];
-    };
-    EXPECT_EQ(fronts({40, 40, -120, 0.9f, 0.5f}), 256 + 29);
-    EXPECT_EQ(fronts({40, 40, -120, 0.9f, 0.6f}), 480);
+    // (the back layer leaves out the four columns on the side away from
+    // the eye), seen from above and right of it (and in turn from the other
+    // three corners, mirrored) through a view that reaches 0.9 voxels
+    // sideways and half a voxel up per voxel of depth. A ray from a back
+    // cube's covered front towards the eye moves no further, so it meets
+    // the front layer's fronts unless it can leave the slab first: from the
+    // back cube at (x, y) when x + 4 > 32 or y + 3 > 32, 29 of them. A view
+    // reaching further up gets all 480.
+    for (int right = 0; right < 2; ++right)
+        for (int up = 0; up < 2; ++up) {
+            TestGrid slab(32, 32, 4);
+            slab.fill(0, 0, 0, 31, 31, 1, 1);
+            slab.fill(right ? 4 : 0, 0, 2, right ? 31 : 27, 31, 3, 1);
+            voxel_cache_destroy();
+            voxel_cache_create(slab.bytes.data(), 1, 32, 32 * 32, 32, 32, 4, slab.palette);
+            auto fronts = [&](float slopeY) {
+                CacheView view = {right ? 40.0f : -8.0f, up ? 40.0f : -8.0f, -120, 0.9f, slopeY};
+                return fast_faces([&] {
+                    fake_device.draws.clear();
+                    voxel_cache_draw(0, 0, 31, 31, view);
+                    return faces_drawn();
+                })[FACE_FRONT];
+            };
+            EXPECT_EQ(fronts(0.5f), 256 + 29) << "right " << right << ", up " << up;
+            EXPECT_EQ(fronts(0.6f), 480) << "right " << right << ", up " << up;
+            voxel_cache_destroy();
+        }
+}
+
+TEST_F(VoxelCache, BuildsAreCountedChunkByChunkEmptyOnesAtEveryDraw)
+{
+    const CacheBuildCounts before = voxel_cache_build_counts();
+    voxel_cache_draw(0, 0, 63, 47, WHOLE_GRID);
+    EXPECT_EQ(voxel_cache_build_counts().chunks - before.chunks, 12); // 4 x 3 chunks
+    voxel_cache_draw(0, 0, 63, 47, WHOLE_GRID);
+    EXPECT_EQ(voxel_cache_build_counts().chunks - before.chunks, 12 + 8); // the empty ones again
+    EXPECT_GE(voxel_cache_build_counts().ticks, before.ticks);
 }
 
 TEST_F(VoxelCache, AChunkWithMoreRecordsThanAnEntryHoldsUsesSeveralEntries)

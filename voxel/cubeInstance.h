@@ -5,6 +5,7 @@
 #pragma once
 
 #include <stdint.h>
+#include <string.h>
 
 #include "../libs/inc/misc/zu_utils.h"
 
@@ -106,6 +107,25 @@ inline BlockKind block_kind(const VoxelBox& box, int x, int y, int z)
 static const int BLOCK_CORNERS[8][3]
     = {{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0}, {0, 0, 1}, {1, 0, 1}, {1, 1, 1}, {0, 1, 1}};
 
+// Whether the eight blocks of 2 x 2 x 2 voxels from (x, y, z) on in x are all
+// empty: sixteen voxels of each of their four rows read eight at a time
+// where the rows are contiguous.
+inline bool blocks_empty16(const VoxelBox& box, int x, int y, int z)
+{
+    if (box.strideX != 1)
+        return false;
+    const uint8_t* p = box.ptr(x, y, z);
+    const uint8_t* rows[4] = {p, p + box.strideY, p + box.strideZ, p + box.strideY + box.strideZ};
+    uint64_t any = 0;
+    for (const uint8_t* r : rows) {
+        uint64_t a, b;
+        memcpy(&a, r, 8);
+        memcpy(&b, r + 8, 8);
+        any |= a | b;
+    }
+    return any == 0;
+}
+
 // Emits the visible cubes of one 16 x 16 chunk column (all depths) of a box
 // whose sizes are even (the voxel cache asserts it), in 2 x 2 x 2 blocks: z
 // outermost, then y, then x. A doubled block becomes one double-size cube,
@@ -117,7 +137,9 @@ template <typename Sink> void scan_chunk(const VoxelBox& box, int column, int ro
     const int x1 = x0 + 16 < box.nx ? x0 + 16 : box.nx;
     const int y1 = y0 + 16 < box.ny ? y0 + 16 : box.ny;
     for (int z = 0; z < box.nz; z += 2)
-        for (int y = y0; y < y1; y += 2)
+        for (int y = y0; y < y1; y += 2) {
+            if (x1 - x0 == 16 && blocks_empty16(box, x0, y, z))
+                continue;
             for (int x = x0; x < x1; x += 2) {
                 BlockKind kind = block_kind(box, x, y, z);
                 if (kind == BLOCK_DOUBLED)
@@ -130,4 +152,5 @@ template <typename Sink> void scan_chunk(const VoxelBox& box, int column, int ro
                         sink(x + c[0], y + c[1], z + c[2], u, false);
                 }
             }
+        }
 }

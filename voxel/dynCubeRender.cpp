@@ -9,6 +9,7 @@
 
 #include "../core/display.h"
 #include "../core/settings.h"
+#include "../core/timer.h"
 #include "../device/d3d_misc.h"
 #include "../device/d3d_shaders.h"
 #include "../device/d3d_vbuf.h"
@@ -163,6 +164,7 @@ static struct {
     DynArray<CubeInstance> built[CACHE_RANGES]; // one chunk's records while it is built
     DynArray<uint64_t> solid, hidden;           // the built chunk's maps (see ChunkBuilder::map_hidden)
     CacheView view;                             // of the running voxel_cache_draw
+    CacheBuildCounts counts;                    // over the whole run, never reset
 } cache;
 
 void cube_renderer_init()
@@ -548,7 +550,6 @@ public:
     {
         for (DynArray<CubeInstance>& b : cache.built)
             b.clear();
-        map_hidden();
     }
     ~ChunkBuilder() { write_entries(); }
 
@@ -621,36 +622,68 @@ private:
         const int nz = box.nz, xs = column * CHUNK_SIZE - SHADE_MARGIN, ys = row * CHUNK_SIZE - SHADE_MARGIN;
         cache.solid.resize(nz * SHADE_SIZE);
         cache.hidden.resize(4 * nz * SHADE_HALF_ROWS);
+        // A ray moves half a row per layer, so plane z is needed only
+        // within nz - 1 - z half rows of the chunk's own; the solid rows
+        // likewise.
+        const int jlo = clamp_int((2 * SHADE_MARGIN - nz) / 2, 0, SHADE_SIZE);
+        const int jhi = clamp_int((2 * (SHADE_MARGIN + CHUNK_SIZE) + nz) / 2 + 1, 0, SHADE_SIZE);
         for (int z = 0; z < nz; ++z)
-            for (int j = 0; j < SHADE_SIZE; ++j)
+            for (int j = jlo; j < jhi; ++j)
                 cache.solid[z * SHADE_SIZE + j] = solid_row(xs, ys + j, z);
-        // Per quadrant: the neighbour column (shift) and half row (step) of each cell.
-        static const int SHIFT[4] = {1, -1, -1, 1}, STEP[4] = {1, 1, -1, -1};
-        for (int q = 0; q < 4; ++q) {
-            uint64_t* hidden = cache.hidden.data() + q * nz * SHADE_HALF_ROWS;
-            memset(hidden, 0, SHADE_HALF_ROWS * sizeof(uint64_t));
-            for (int z = 1; z < nz; ++z) {
-                // Cells of plane z - 1 that stop a ray: solid, and a drawn
-                // front or hidden themselves.
-                uint64_t stops[SHADE_HALF_ROWS];
-                for (int h = 0; h < SHADE_HALF_ROWS; ++h) {
-                    uint64_t s = cache.solid[(z - 1) * SHADE_SIZE + h / 2];
-                    uint64_t open = z - 1 == 0 ? s : s & ~cache.solid[(z - 2) * SHADE_SIZE + h / 2];
-                    stops[h] = open | (s & hidden[(z - 1) * SHADE_HALF_ROWS + h]);
-                }
-                for (int h = 0; h < SHADE_HALF_ROWS; ++h) {
-                    int k = h + STEP[q];
-                    uint64_t a = stops[h], b = k >= 0 && k < SHADE_HALF_ROWS ? stops[k] : 0;
-                    uint64_t both = a & b;
-                    hidden[z * SHADE_HALF_ROWS + h] = both & (SHIFT[q] > 0 ? both >> 1 : both << 1);
-                }
+        // The quadrants in pairs whose rays step the same way in y: RU and
+        // UL step up, LD and DR down.
+        for (int q = 0; q < 4; q += 2)
+            map_quadrant_pair(q, q < 2 ? 1 : -1);
+        mapped = true;
+    }
+
+    // The hidden maps of quadrants q and q + 1, whose rays step half a row
+    // `step` per plane in y, and a cell in x: the same way as in y for q,
+    // the other way for q + 1. Plane 0 hides nothing.
+    static void map_quadrant_pair(int q, int step)
+    {
+        static const uint64_t NOTHING[SHADE_SIZE] = {};
+        const int nz = cache.box.nz;
+        uint64_t* same = cache.hidden.data() + q * nz * SHADE_HALF_ROWS;
+        uint64_t* other = same + nz * SHADE_HALF_ROWS;
+        memset(same, 0, SHADE_HALF_ROWS * sizeof(uint64_t));
+        memset(other, 0, SHADE_HALF_ROWS * sizeof(uint64_t));
+        for (int z = 1; z < nz; ++z) {
+            // Cells of plane z - 1 that stop a ray: solid, and a drawn
+            // front (nothing solid in front of it) or hidden themselves.
+            const uint64_t* solid = cache.solid.data() + (z - 1) * SHADE_SIZE;
+            const uint64_t* front = z >= 2 ? solid - SHADE_SIZE : NOTHING;
+            const uint64_t *a = same + (z - 1) * SHADE_HALF_ROWS, *b = other + (z - 1) * SHADE_HALF_ROWS;
+            int lo, hi;
+            plane_rows(z, step, &lo, &hi);
+            for (int h = lo; h < hi; ++h) {
+                const int k = h + step;
+                const bool inside = k >= 0 && k < SHADE_HALF_ROWS;
+                const uint64_t sh = solid[h / 2], sk = inside ? solid[k / 2] : 0;
+                const uint64_t oh = sh & ~front[h / 2], ok = inside ? sk & ~front[k / 2] : 0;
+                const uint64_t ba = (oh | (sh & a[h])) & (ok | (sk & (inside ? a[k] : 0)));
+                const uint64_t bb = (oh | (sh & b[h])) & (ok | (sk & (inside ? b[k] : 0)));
+                same[z * SHADE_HALF_ROWS + h] = ba & (step > 0 ? ba >> 1 : ba << 1);
+                other[z * SHADE_HALF_ROWS + h] = bb & (step > 0 ? bb << 1 : bb >> 1);
             }
         }
     }
 
-    // The quadrants of eyes that the front of the cube of `size` at (x, y, z) may show to.
-    unsigned shown_quadrants(int x, int y, int z, int size) const
+    // The half rows of plane z that the chunk's fronts depend on for a
+    // quadrant whose rays step half a row `step` (+1 or -1) per plane: its
+    // own, widened on that side by one for each plane in front of the last.
+    static void plane_rows(int z, int step, int* lo, int* hi)
     {
+        const int spread = cache.box.nz - 1 - z;
+        *lo = clamp_int(2 * SHADE_MARGIN - (step < 0 ? spread : 0), 0, SHADE_HALF_ROWS);
+        *hi = clamp_int(2 * (SHADE_MARGIN + CHUNK_SIZE) + (step > 0 ? spread : 0), 0, SHADE_HALF_ROWS);
+    }
+
+    // The quadrants of eyes that the front of the cube of `size` at (x, y, z) may show to.
+    unsigned shown_quadrants(int x, int y, int z, int size)
+    {
+        if (!mapped)
+            map_hidden();
         const int i = x - column * CHUNK_SIZE + SHADE_MARGIN, j = y - row * CHUNK_SIZE + SHADE_MARGIN;
         const uint64_t cells = (size == 2 ? 3ULL : 1ULL) << i;
         unsigned shown = 0;
@@ -716,6 +749,7 @@ private:
 
     int column, row;
     bool draw;
+    bool mapped = false; // map_hidden runs for the chunk's first covered front
 };
 
 // The chunk range of a voxel rectangle, clamped to the grid; false when empty.
@@ -749,13 +783,18 @@ static void find_present(int c0, int r0, int c1, int r1, bool draw)
     }
 }
 
+// Builds the chunks of the range that find_present did not mark, counting them.
 static void build_missing(int c0, int r0, int c1, int r1, bool draw)
 {
     int width = c1 - c0 + 1;
     for (int r = r0; r <= r1; ++r)
         for (int c = c0; c <= c1; ++c)
-            if (!cache.present[(r - r0) * width + c - c0])
+            if (!cache.present[(r - r0) * width + c - c0]) {
+                int64_t start = timer_now();
                 scan_chunk(cache.box, c, r, ChunkBuilder(c, r, draw));
+                cache.counts.ticks += timer_now() - start;
+                ++cache.counts.chunks;
+            }
 }
 
 void voxel_cache_draw(int x0, int y0, int x1, int y1, const CacheView& view)
@@ -784,4 +823,9 @@ int voxel_cache_instances()
     for (const ChunkEntry& e : cache.entries)
         n += e.count > 0 ? e.count : 0;
     return n;
+}
+
+const CacheBuildCounts& voxel_cache_build_counts()
+{
+    return cache.counts;
 }

@@ -72,3 +72,9 @@ void voxel_cache_build(int x0, int y0, int x1, int y1);
 // The cube records the cache holds now, over all its entries in use: one for
 // each cube's front face and one for each other face that can be seen.
 int voxel_cache_instances();
+// What building chunks has cost since the program started, for the
+// benchmarks' per-frame figures: chunks built and timer ticks spent on them.
+struct CacheBuildCounts {
+    int64_t chunks, ticks;
+};
+const CacheBuildCounts& voxel_cache_build_counts();
