@@ -1,6 +1,10 @@
 // stream.cpp - file streams over stdio.
 #include "stream.h"
 
+#include <fcntl.h>
+#include <string.h>
+#include <unistd.h>
+
 // Both stream kinds share the handle logic; only the exception type differs.
 template <typename E> static void require_open(FILE* file)
 {
@@ -21,12 +25,27 @@ template <typename E> static void seek_file(FILE* file, long offset, int whence)
         throw E("file seek error", static_cast<int32_t>(ftell(file)));
 }
 
+// A file made for writing ("w" modes) is never reached through a symbolic
+// link at its own name (one planted there would make us write elsewhere)
+// and gets 0666 less the umask, like any new file; other modes go to fopen.
 static FILE* open_file(FILE*& file, const char* name, const char* mode)
 {
     if (file)
         fclose(file);
+    file = nullptr;
+    if (!name)
+        return nullptr;
     // stdio opens files shared: other processes may read and write them too.
-    file = name ? fopen(name, mode) : nullptr;
+    if (mode[0] != 'w' || strchr(mode, '+')) {
+        file = fopen(name, mode);
+        return file;
+    }
+    int fd = open(name, O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0666);
+    if (fd < 0)
+        return nullptr;
+    file = fdopen(fd, mode);
+    if (!file)
+        close(fd);
     return file;
 }
 

@@ -3,10 +3,12 @@
 #include "recording.h"
 
 #include <errno.h>
+#include <fcntl.h>
 #include <stdarg.h>
 #include <stdio.h>
 #include <string.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "../core/log.h"
 #include "../core/random.h"
@@ -265,30 +267,35 @@ static bool refuse(LongText& error, const char* file, const char* why)
     return false;
 }
 
-// The whole file into reader.bytes. Only a regular file is opened: a folder
-// can't be read, and opening a pipe would wait for a writer.
+// The whole file into reader.bytes. Only a regular file is read, as the
+// opened file itself says (a name checked before opening could be swapped
+// meanwhile): a folder can't be read, and a pipe or a device could make the
+// game wait without end; opening does not wait for a pipe's writer.
 static bool read_file(const char* file, LongText& error)
 {
+    int fd = open(file, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0)
+        return refuse(error, file, "can't be opened");
     struct stat info;
-    if (stat(file, &info) != 0)
-        return refuse(error, file, "can't be opened");
-    if (!S_ISREG(info.st_mode))
-        return refuse(error, file, "is not a file");
-    if (info.st_size > MAX_RECORDING_BYTES)
-        return refuse(error, file, "is too large to be a recording");
-    FileInputStream in;
-    if (!in.open(file, "rb"))
-        return refuse(error, file, "can't be opened");
-    try {
-        int64_t size = in.bytes_left();
-        if (size > MAX_RECORDING_BYTES)
-            return refuse(error, file, "is too large to be a recording");
-        reader.bytes.resize(static_cast<int>(size));
-        in.read(reader.bytes.data(), static_cast<int32_t>(size));
-    } catch (const InputStream::Exception&) {
-        return refuse(error, file, "can't be read");
+    const char* why = fstat(fd, &info) != 0  ? "can't be opened"
+        : !S_ISREG(info.st_mode)             ? "is not a file"
+        : info.st_size > MAX_RECORDING_BYTES ? "is too large to be a recording"
+                                             : nullptr;
+    int64_t size = 0;
+    if (!why) {
+        reader.bytes.resize(static_cast<int>(info.st_size));
+        while (!why && size < info.st_size) {
+            ssize_t n = read(fd, reader.bytes.data() + size, static_cast<size_t>(info.st_size - size));
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0)
+                why = "can't be read";
+            else
+                size += n;
+        }
     }
-    return true;
+    close(fd);
+    return why ? refuse(error, file, why) : true;
 }
 
 bool load_replay(const char* file, LongText& error)

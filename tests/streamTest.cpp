@@ -101,6 +101,16 @@ TEST(FileOutputStream, WritesAndReportsItsErrors)
     char buf[6];
     in.read(buf, 6);
     EXPECT_EQ(std::string(buf, 6), "aXcdef");
+
+    // A link planted at the name is not followed: its target keeps its bytes.
+    std::string link = std::string(name) + ".link";
+    ASSERT_EQ(symlink(name, link.c_str()), 0);
+    FileOutputStream through(link.c_str(), "wb");
+    EXPECT_FALSE(through.is_open());
+    EXPECT_EQ(errno, ELOOP);
+    unlink(link.c_str());
+    FileInputStream again(name, "rb");
+    EXPECT_EQ(again.bytes_left(), 6);
     unlink(name);
 
     FileOutputStream closed;
