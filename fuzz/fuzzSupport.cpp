@@ -17,6 +17,13 @@ void log_text(const char*, ...)
 {
 }
 
+// Nothing is logged, so no name needs showing.
+const char* log_escaped(PathText& out, const char*)
+{
+    out.s[0] = 0;
+    return out.s;
+}
+
 const char* format_short(ShortText& buffer, const char* format, ...)
 {
     va_list args;
