@@ -1,11 +1,11 @@
 // launcherMenu.h - the launcher's menu, its five setting toggles and commands.
 //
 // The launcher holds its own copy of the four display settings and the sound
-// switch, read from the
-// store at start-up; the toggles change only that copy, and only "Play" and
-// "Quit" write it back as "flags". A "Quit" that can't store them shows why
-// under the buttons and stays until "Quit" is pressed again or the window closes. "Play" then starts the game program from
-// the launcher's directory, without arguments and without waiting for it.
+// switch, read from the store at start-up; the toggles change only that copy,
+// and only "Play" and "Quit" write it back as "flags". A "Quit" that can't
+// store them shows why under the buttons and stays until "Quit" is pressed
+// again or the window closes. "Play" then starts the game program from the
+// launcher's directory, without arguments and without waiting for it.
 #pragma once
 
 #include <stdint.h>
