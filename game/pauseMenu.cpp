@@ -41,8 +41,7 @@ static struct {
     KeyAction waitingFor;       // the action it waits for
     int swallowUp;              // the mouse button that was bound: its release is not a click; 0 for none
     ShortText storeFailure;     // why the last store failed, shown; emptied by a success and on opening
-    const GuiElement* hovered;  // the pointer's button at the last pass; reset with the screen
-    const GuiElement* focused;  // the focus at the last pass; likewise
+    GuiHoverMark hoverMark;     // the pointer and focus at the last pass; reset with the screen
     GuiElement* toggles[OPTION_TOGGLES]; // the options page's toggles, PAUSE_WINDOW order; valid on that page
     GuiElement* volumeLabel;             // the options page's volume; likewise
     GuiElement* keyButtons[ACTION_COUNT]; // the controls page's keys; valid on that page
@@ -245,7 +244,7 @@ static void show_page(PausePage page)
     root->add_handler(&handler, -1);
     menu.screen = new GuiScreen(game_gui_renderer(), root, REF_WIDTH, REF_HEIGHT);
     menu.screen->move_focus(0, 0);
-    menu.hovered = menu.focused = nullptr;
+    menu.hoverMark = {};
     refresh_page();
 }
 
@@ -470,12 +469,8 @@ static void hover_sound()
 {
     if (!menu.screen)
         return;
-    const GuiElement* h = menu.screen->hover;
-    const GuiElement* f = menu.screen->shown_focus();
-    if ((h && h != menu.hovered && h->commandId) || (f && f != menu.focused))
+    if (gui_hover_changed(menu.screen, menu.hoverMark))
         play_sound(SOUND_BUTTON_HOVER);
-    menu.hovered = h;
-    menu.focused = f;
 }
 
 void open_pause_menu()
@@ -487,7 +482,7 @@ void open_pause_menu()
     menu.storeFailure.s[0] = 0;
     show_page(PAUSE_PAGE_MAIN);
     // The first button is framed from the start: no tick for it.
-    menu.focused = menu.screen->shown_focus();
+    menu.hoverMark.focused = menu.screen->shown_focus();
 }
 
 void close_pause_menu()

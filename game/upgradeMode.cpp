@@ -30,8 +30,7 @@ static struct {
     DynArray<GuiElement*> plusButtons;  //
     DynArray<GuiElement*> minusButtons; //
     GuiElement* pointsLabel;            //
-    const GuiElement* hovered;          // the element under the pointer at the last update; reset by enter
-    const GuiElement* focused;          // the pad's focus at the last update; reset by enter
+    GuiHoverMark hoverMark;             // the pointer and focus at the last update; reset by enter
 } ui;
 
 static const GuiBox NO_PADDING = gui_box(gui_units(0));
@@ -137,12 +136,8 @@ static void choose(int i, bool plus)
 // A tick when the pointer or the pad's focus comes onto a button.
 static void hover_sound()
 {
-    const GuiElement* h = ui.screen->hover;
-    const GuiElement* f = ui.screen->shown_focus();
-    if ((h && h != ui.hovered && h->commandId) || (f && f != ui.focused))
+    if (gui_hover_changed(ui.screen, ui.hoverMark))
         play_sound(SOUND_BUTTON_HOVER);
-    ui.hovered = h;
-    ui.focused = f;
 }
 
 static void delete_screen()
@@ -172,7 +167,7 @@ public:
         ui.chosen.resize(ui.offered.size());
         ui.screen = new GuiScreen(game_gui_renderer(), build_upgrade_screen(), REF_WIDTH, REF_HEIGHT);
         ui.screen->root->add_handler(this, -1);
-        ui.hovered = ui.focused = nullptr;
+        ui.hoverMark = {};
     }
 
     void leave(GameMode*) override { delete_screen(); }

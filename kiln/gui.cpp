@@ -467,3 +467,13 @@ GuiElement* gui_create_label(GuiElement* parent, const char* text, uint32_t colo
     e->alignY = static_cast<int8_t>(alignY);
     return e;
 }
+
+bool gui_hover_changed(GuiScreen* screen, GuiHoverMark& mark)
+{
+    const GuiElement* h = screen->hover;
+    const GuiElement* f = screen->shown_focus();
+    bool changed = (h && h != mark.hovered && h->commandId) || (f && f != mark.focused);
+    mark.hovered = h;
+    mark.focused = f;
+    return changed;
+}

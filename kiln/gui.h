@@ -173,6 +173,16 @@ public:
     IGuiRenderer* renderer; // not owned
 };
 
+// What the pointer and the pad's focus were on when gui_hover_changed last
+// looked at a screen; empty for a new screen.
+struct GuiHoverMark {
+    const GuiElement* hovered = nullptr;
+    const GuiElement* focused = nullptr;
+};
+// True when the pointer came onto a button or the focus moved since the mark
+// (the moment for a hover tick); the mark then shows what the screen shows.
+bool gui_hover_changed(GuiScreen* screen, GuiHoverMark& mark);
+
 // A new element with the defaults and the given sizes, margin and padding,
 // added to parent (when not null) at position -1.
 GuiElement* gui_create_element(float widthValue, int widthMode, float heightValue, int heightMode,
