@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <stdlib.h>
 #include <string.h>
@@ -140,6 +141,43 @@ TEST(VoxelScan, MixedBlocksSendOnlyTheirExposedVoxels)
     }
 }
 
+TEST(VoxelScan, TheBlockWiseScanEmitsWhatTheVoxelByVoxelScanDoes)
+{
+    // Solid rock (or open air) over 3 x 2 chunks, with boxes carved or
+    // painted at any place and size and a few single voxels flipped: blocks
+    // uniform and mixed, buried and beside a hole on each side, on and off
+    // the grid's edges.
+    srand(11);
+    for (int variant = 0; variant < 8; ++variant) {
+        TestGrid g(48, 32, 6);
+        if (variant > 0)
+            g.fill(0, 0, 0, 47, 31, 5, 1);
+        for (int i = 0; i < 30; ++i) {
+            int x = rand() % 48, y = rand() % 32, z = rand() % 6;
+            g.fill(x, y, z, std::min(x + rand() % 8, 47), std::min(y + rand() % 8, 31),
+                std::min(z + rand() % 3, 5), static_cast<uint8_t>(rand() % 3 ? 0 : 2));
+        }
+        for (uint8_t& v : g.bytes)
+            if (rand() % 100 < variant)
+                v = v ? 0 : 3;
+        for (int row = 0; row < 2; ++row)
+            for (int column = 0; column < 3; ++column) {
+                std::vector<Emitted> byVoxel;
+                scan_chunk_by_voxel(g.box(), column, row, [&](int x, int y, int z, uint8_t v, bool d) {
+                    byVoxel.push_back({x, y, z, v, d});
+                });
+                std::vector<Emitted> blockWise = scan(g.box(), column, row);
+                ASSERT_EQ(blockWise.size(), byVoxel.size())
+                    << "variant " << variant << ", chunk " << column << "," << row;
+                for (size_t i = 0; i < byVoxel.size(); ++i) {
+                    const Emitted &a = blockWise[i], &b = byVoxel[i];
+                    ASSERT_TRUE(
+                        a.x == b.x && a.y == b.y && a.z == b.z && a.v == b.v && a.doubled == b.doubled)
+                        << "variant " << variant << ", cube " << i;
+                }
+            }
+    }
+}
 class CubeRenderer : public ::testing::Test {
 protected:
     void SetUp() override

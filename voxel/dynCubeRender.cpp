@@ -82,7 +82,9 @@ static const VertexElement CUBE_ELEMENTS[] = {
 //
 // Fronts covered by a solid voxel are drawn only with fast voxels, which
 // draw no other faces: where a side face would show, the covered fronts
-// behind it show instead. A covered front cannot show from an eye in a
+// behind it show instead. A chunk keeps only the records its mode draws
+// (side faces and open fronts, or every front), and a change of mode
+// rebuilds the chunks. A covered front cannot show from an eye in a
 // quadrant (RU: right of and above it, UL, LD, DR) when every ray from it
 // towards such an eye stays within solid voxels until it meets a front
 // facing an empty voxel, which is always drawn. The game's views reach at
@@ -164,6 +166,7 @@ static struct {
     DynArray<CubeInstance> built[CACHE_RANGES]; // one chunk's records while it is built
     DynArray<uint64_t> solid, hidden;           // the built chunk's maps (see ChunkBuilder::map_hidden)
     CacheView view;                             // of the running voxel_cache_draw
+    bool fastVoxels;                            // the mode the kept chunks were built for
     CacheBuildCounts counts;                    // over the whole run, never reset
 } cache;
 
@@ -417,6 +420,7 @@ void voxel_cache_create(const uint8_t* grid, int stride_x, int stride_y, int str
     cache.columns = (nx + CHUNK_SIZE - 1) / CHUNK_SIZE;
     cache.rows = (ny + CHUNK_SIZE - 1) / CHUNK_SIZE;
     cache.entries.clear();
+    cache.fastVoxels = settings().fast_voxels;
 }
 
 void voxel_cache_destroy()
@@ -447,6 +451,15 @@ void voxel_cache_invalidate_all()
 {
     for (ChunkEntry& e : cache.entries)
         e.count = 0;
+}
+
+// Forgets every chunk when the kept ones were built for the other mode.
+static void match_voxel_mode()
+{
+    if (settings().fast_voxels == cache.fastVoxels)
+        return;
+    voxel_cache_invalidate_all();
+    cache.fastVoxels = settings().fast_voxels;
 }
 
 // Whether the view can show anything of the chunk: its columns against
@@ -558,13 +571,16 @@ public:
         const VoxelBox& box = cache.box;
         int size = doubled ? 2 : 1;
         CubeInstance c = make_cube_instance(x * 16, y * 16, z * 16, box.palette[v], doubled);
-        for (int r = RANGE_TOP; r < RANGE_COVERED; ++r)
-            if (box.face_open(x, y, z, size, SIDE_RANGE_FACE[r]))
+        const unsigned open = box.open_faces(x, y, z, size);
+        for (int r = RANGE_TOP; r < RANGE_COVERED && !cache.fastVoxels; ++r)
+            if (open & (1u << SIDE_RANGE_FACE[r]))
                 cache.built[r].push(c);
-        if (box.face_open(x, y, z, size, FACE_FRONT)) {
+        if (open & (1u << FACE_FRONT)) {
             cache.built[RANGE_FRONT_OPEN].push(c);
             return;
         }
+        if (!cache.fastVoxels)
+            return;
         unsigned quadrants = shown_quadrants(x, y, z, size);
         int k = 0;
         while (quadrants & ~COVERED_QUADRANTS[COVERED_CHOICE[k]])
@@ -804,6 +820,7 @@ void voxel_cache_draw(int x0, int y0, int x1, int y1, const CacheView& view)
         return;
     cache.view = view;
     flush_cubes(true);
+    match_voxel_mode();
     find_present(c0, r0, c1, r1, true);
     build_missing(c0, r0, c1, r1, true);
 }
@@ -813,6 +830,7 @@ void voxel_cache_build(int x0, int y0, int x1, int y1)
     int c0, r0, c1, r1;
     if (!chunk_range(x0, y0, x1, y1, &c0, &r0, &c1, &r1))
         return;
+    match_voxel_mode();
     find_present(c0, r0, c1, r1, false);
     build_missing(c0, r0, c1, r1, false);
 }

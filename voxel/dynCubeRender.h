@@ -70,7 +70,8 @@ void voxel_cache_draw(int x0, int y0, int x1, int y1, const CacheView& view);
 // anything (the next draw shows them): for warming the cache ahead of time.
 void voxel_cache_build(int x0, int y0, int x1, int y1);
 // The cube records the cache holds now, over all its entries in use: one for
-// each cube's front face and one for each other face that can be seen.
+// each face that can be seen (each front with fast voxels, whose chunks keep
+// no other faces).
 int voxel_cache_instances();
 // What building chunks has cost since the program started, for the
 // benchmarks' per-frame figures: chunks built and timer ticks spent on them.
