@@ -246,13 +246,19 @@ static bool idle()
 #endif
 }
 
+// Ticks from now until the next idle frame is due (0 or less: due now).
+static int64_t idle_frame_in(int64_t now)
+{
+    return loop.renderStart + timer_frequency() / IDLE_FRAMES_PER_SECOND - now;
+}
+
 // Ticks from now until the next idle frame is due, or the next update when
 // the game runs on (minimised); 0 when something is due now or not idle.
 static int64_t idle_ticks(int64_t now)
 {
     if (!idle() || loop.redraw)
         return 0;
-    int64_t until = loop.renderStart + timer_frequency() / IDLE_FRAMES_PER_SECOND - now;
+    int64_t until = idle_frame_in(now);
     if (!loop.paused)
         until = std::min(until, loop.simTime + loop.updatePeriod - now);
     return std::max<int64_t>(until, 0);
@@ -281,7 +287,7 @@ static void sleep_until_due()
 // idle frame is not due yet.
 static bool skip_idle_frame(int64_t now)
 {
-    return idle() && !loop.redraw && now - loop.renderStart < timer_frequency() / IDLE_FRAMES_PER_SECOND;
+    return idle() && !loop.redraw && idle_frame_in(now) > 0;
 }
 
 // One pass of the loop: the update that is due, if any, then one frame when
