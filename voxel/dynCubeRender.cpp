@@ -1,9 +1,6 @@
 // dynCubeRender.cpp - the instanced cube renderer and the voxel cache.
 #include "dynCubeRender.h"
 
-#ifdef __SSE2__
-#include <emmintrin.h>
-#endif
 #include <math.h>
 #include <string.h>
 
@@ -600,17 +597,8 @@ private:
             return 0;
         if (box.strideX == 1 && x >= 0 && x + SHADE_SIZE <= box.nx) {
             const uint8_t* p = box.ptr(x, y, z);
-#ifdef __SSE2__
-            for (int i = 0; i < SHADE_SIZE; i += 16) {
-                __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
-                uint32_t empty
-                    = static_cast<uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, _mm_setzero_si128())));
-                bits |= static_cast<uint64_t>(~empty & 0xFFFF) << i;
-            }
-#else
-            for (int i = 0; i < SHADE_SIZE; ++i)
-                bits |= static_cast<uint64_t>(p[i] != 0) << i;
-#endif
+            for (int i = 0; i < SHADE_SIZE; i += 16)
+                bits |= static_cast<uint64_t>(solid_bytes16(p + i)) << i;
             return bits;
         }
         for (int i = 0; i < SHADE_SIZE; ++i)
