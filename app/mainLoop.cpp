@@ -246,6 +246,12 @@ static bool idle()
 #endif
 }
 
+// Ticks from now until the next update is due (0 or less: due now).
+static int64_t update_in(int64_t now)
+{
+    return loop.simTime + loop.updatePeriod - now;
+}
+
 // Ticks from now until the next idle frame is due (0 or less: due now).
 static int64_t idle_frame_in(int64_t now)
 {
@@ -260,7 +266,7 @@ static int64_t idle_ticks(int64_t now)
         return 0;
     int64_t until = idle_frame_in(now);
     if (!loop.paused)
-        until = std::min(until, loop.simTime + loop.updatePeriod - now);
+        until = std::min(until, update_in(now));
     return std::max<int64_t>(until, 0);
 }
 
@@ -361,7 +367,7 @@ static void wait_for_gpu()
 {
     int64_t us = GPU_WAIT_US;
     if (!loop.paused) {
-        int64_t until = loop.simTime + loop.updatePeriod - timer_now();
+        int64_t until = update_in(timer_now());
         if (until <= 0)
             return;
         us = std::min(us, ticks_to_us(until));
