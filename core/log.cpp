@@ -200,14 +200,13 @@ void fatal_error(const char* format, ...)
     std::string big;
     va_list args;
     va_start(args, format);
-    fputs("\n\n", stderr);
-    write_log_text(stderr, format_log_text(small, sizeof small, big, format, args));
+    const char* text = format_log_text(small, sizeof small, big, format, args);
     va_end(args);
+    fputs("\n\n", stderr);
+    write_log_text(stderr, text);
     fputs("\n", stderr);
     static char report[FATAL_REPORT_SIZE];
-    va_start(args, format);
-    vsnprintf(report, sizeof report, format, args);
-    va_end(args);
+    snprintf(report, sizeof report, "%s", text);
     fflush(stdout);
     fflush(stderr);
 
