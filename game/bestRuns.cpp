@@ -213,21 +213,20 @@ static ReadResult read_file(const char* path, char* text, int* size, ShortText& 
 }
 
 // Moves the damaged file (or link) at path to the first free name of
-// "<path>.damaged", "<path>.damaged_2", ...; the name in aside, or false.
-static bool keep_aside(const char* path, PathText& aside)
+// "<path>.damaged", "<path>.damaged_2", ...: 0 with the name in aside, or
+// the error (EEXIST when every name is taken).
+static int keep_aside(const char* path, PathText& aside)
 {
     for (int n = 1; n <= ASIDE_NAMES; ++n) {
         int l = n == 1 ? snprintf(aside.s, sizeof aside.s, "%s%s", path, DAMAGED)
                        : snprintf(aside.s, sizeof aside.s, "%s%s_%d", path, DAMAGED, n);
         if (l < 0 || l >= PathText::capacity())
-            return false;
+            return ENAMETOOLONG;
         int err = plat_rename_noreplace(path, aside.s);
-        if (err == 0)
-            return true;
         if (err != EEXIST)
-            return false;
+            return err;
     }
-    return false;
+    return EEXIST;
 }
 
 bool load_best_runs(const char* path, BestRuns* table)
@@ -248,10 +247,10 @@ bool load_best_runs(const char* path, BestRuns* table)
         return false;
     }
     table->count = 0;
-    if (!keep_aside(path, aside)) {
+    if (int err = keep_aside(path, aside)) {
         log_message("best runs file '%s' is damaged (%s) and can't be kept aside (%s); the table is not kept "
                     "this time",
-            log_escaped(shown, path), why.s, strerror(errno));
+            log_escaped(shown, path), why.s, strerror(err));
         return false;
     }
     log_message("best runs file '%s' is damaged (%s); kept as '%s'; starting a new table",
