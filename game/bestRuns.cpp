@@ -2,11 +2,9 @@
 #include "bestRuns.h"
 
 #include <errno.h>
-#include <fcntl.h>
 #include <inttypes.h>
 #include <stdio.h>
 #include <string.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include "../core/log.h"
@@ -180,36 +178,24 @@ enum ReadResult { READ_WHOLE, READ_MISSING, READ_DAMAGED, READ_FAILED };
 // says what is damaged or what failed.
 static ReadResult read_file(const char* path, char* text, int* size, ShortText& why)
 {
-    int fd = open(path, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    int64_t fileSize = 0;
+    int fd = plat_open_regular_file(path, true, &fileSize);
+    if (fd == PLAT_NOT_A_FILE) {
+        copy_text(why, "it is not a file");
+        return READ_DAMAGED;
+    }
     if (fd < 0) {
         if (errno == ENOENT)
             return READ_MISSING;
         format_short(why, errno == ELOOP ? "it is a link" : "%s", strerror(errno));
         return errno == ELOOP ? READ_DAMAGED : READ_FAILED;
     }
-    struct stat st;
-    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        close(fd);
-        copy_text(why, "it is not a file");
-        return READ_DAMAGED;
-    }
-    int n = 0;
-    while (n <= BEST_RUNS_FILE_BYTES) {
-        ssize_t got = read(fd, text + n, static_cast<size_t>(BEST_RUNS_FILE_BYTES + 1 - n));
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got < 0) {
-            format_short(why, "%s", strerror(errno));
-            close(fd);
-            return READ_FAILED;
-        }
-        if (got == 0)
-            break;
-        n += static_cast<int>(got);
-    }
+    *size = static_cast<int>(fileSize > BEST_RUNS_FILE_BYTES ? BEST_RUNS_FILE_BYTES + 1 : fileSize);
+    bool read = plat_read_whole(fd, text, static_cast<size_t>(*size));
+    if (!read)
+        format_short(why, "%s", strerror(errno));
     close(fd);
-    *size = n;
-    return READ_WHOLE;
+    return read ? READ_WHOLE : READ_FAILED;
 }
 
 // Moves the damaged file (or link) at path to the first free name of

@@ -3,17 +3,16 @@
 #include "recording.h"
 
 #include <errno.h>
-#include <fcntl.h>
 #include <stdarg.h>
 #include <stdio.h>
 #include <string.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include "../core/log.h"
 #include "../core/random.h"
 #include "../core/stream.h"
 #include "../gen/levelGen.h"
+#include "../platform/platform.h"
 #include "../voxel/levelGrid.h"
 #include "enemies.h"
 #include "gameMode.h"
@@ -273,28 +272,19 @@ static bool refuse(LongText& error, const char* file, const char* why)
 // game wait without end; opening does not wait for a pipe's writer.
 static bool read_file(const char* file, LongText& error)
 {
-    int fd = open(file, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-    if (fd < 0)
-        return refuse(error, file, "can't be opened");
-    struct stat info;
-    const char* why = fstat(fd, &info) != 0  ? "can't be opened"
-        : !S_ISREG(info.st_mode)             ? "is not a file"
-        : info.st_size > MAX_RECORDING_BYTES ? "is too large to be a recording"
-                                             : nullptr;
     int64_t size = 0;
+    int fd = plat_open_regular_file(file, false, &size);
+    const char* why = fd == PLAT_NOT_A_FILE ? "is not a file"
+        : fd < 0                            ? "can't be opened"
+        : size > MAX_RECORDING_BYTES        ? "is too large to be a recording"
+                                            : nullptr;
     if (!why) {
-        reader.bytes.resize(static_cast<int>(info.st_size));
-        while (!why && size < info.st_size) {
-            ssize_t n = read(fd, reader.bytes.data() + size, static_cast<size_t>(info.st_size - size));
-            if (n < 0 && errno == EINTR)
-                continue;
-            if (n <= 0)
-                why = "can't be read";
-            else
-                size += n;
-        }
+        reader.bytes.resize(static_cast<int>(size));
+        if (!plat_read_whole(fd, reader.bytes.data(), static_cast<size_t>(size)))
+            why = "can't be read";
     }
-    close(fd);
+    if (fd >= 0)
+        close(fd);
     return why ? refuse(error, file, why) : true;
 }
 

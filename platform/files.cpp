@@ -1,5 +1,5 @@
-// files.cpp - files that are replaced whole or not at all, and names that
-// are never taken from another file.
+// files.cpp - files that are replaced whole or not at all, names that are
+// never taken from another file, and regular files read whole.
 //
 // POSIX only, no SDL. A file is written into a temporary name beside it that
 // is made here and now (nothing planted at that name is ever opened), handed
@@ -16,12 +16,14 @@
 
 enum { TEMP_NAME_TRIES = 100 }; // temporary names tried before giving up
 
-// Writes all `size` bytes; false with errno set when a write fails.
-static bool write_whole(int fd, const char* data, size_t size)
+// Moves all `size` bytes with `io` (read or write), going on where a call
+// moved fewer or a signal cut it short; false with errno set, EIO when the
+// file ends first.
+template <typename Byte, typename Io> static bool move_whole(int fd, Byte* data, size_t size, Io io)
 {
     size_t done = 0;
     while (done < size) {
-        ssize_t n = write(fd, data + done, size - done);
+        ssize_t n = io(fd, data + done, size - done);
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0) {
@@ -32,6 +34,31 @@ static bool write_whole(int fd, const char* data, size_t size)
         done += static_cast<size_t>(n);
     }
     return true;
+}
+
+bool plat_read_whole(int fd, void* data, size_t size)
+{
+    return move_whole(fd, static_cast<char*>(data), size, read);
+}
+
+int plat_open_regular_file(const char* path, bool no_follow, int64_t* size)
+{
+    int fd = open(path, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC | (no_follow ? O_NOFOLLOW : 0));
+    if (fd < 0)
+        return -1;
+    struct stat st;
+    if (fstat(fd, &st) != 0) {
+        int err = errno;
+        close(fd);
+        errno = err;
+        return -1;
+    }
+    if (!S_ISREG(st.st_mode)) {
+        close(fd);
+        return PLAT_NOT_A_FILE;
+    }
+    *size = static_cast<int64_t>(st.st_size);
+    return fd;
 }
 
 // Makes a new file "<path>.tmp-<process>-<n>" for writing: a file or link
@@ -60,7 +87,7 @@ int plat_replace_file(const char* path, const void* data, size_t size, unsigned 
     if (fd < 0)
         return errno;
     int err = 0;
-    if (!write_whole(fd, static_cast<const char*>(data), size) || fsync(fd) != 0)
+    if (!move_whole(fd, static_cast<const char*>(data), size, write) || fsync(fd) != 0)
         err = errno;
     if (close(fd) != 0 && !err)
         err = errno;

@@ -179,6 +179,15 @@ int plat_replace_file(const char* path, const void* data, size_t size, unsigned 
 // Gives the file (or link) at `from` the name `to` unless that name is
 // taken by anything, a link included: 0, EEXIST when taken, or another error.
 int plat_rename_noreplace(const char* from, const char* to);
+// Opens a regular file for reading, as the opened file itself says (a name
+// checked before opening could be swapped meanwhile): opening never waits for
+// a pipe's writer, and with no_follow never goes through a link at the name
+// (ELOOP). The descriptor with the file's size, PLAT_NOT_A_FILE for a folder,
+// pipe or device (closed again), or -1 with errno.
+enum { PLAT_NOT_A_FILE = -2 };
+int plat_open_regular_file(const char* path, bool no_follow, int64_t* size);
+// Reads exactly size bytes; false with errno (EIO when the file ends first).
+bool plat_read_whole(int fd, void* data, size_t size);
 
 // OpenGL context of the window (the game's device layer).
 bool plat_gl_create_context(bool vsync);
