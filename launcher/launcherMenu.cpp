@@ -23,13 +23,15 @@ static const float TOGGLE_TOP = 6.5f, TOGGLE_STEP = 3.25f, TOGGLE_HEIGHT = 2.5f;
 static const char* const MAKER_LINE = "A game by Oskvel Games";
 static const uint32_t WARNING_RED = 0xffff5050;
 
+// Each toggle's bit of the stored "flags", in LAUNCHER_TOGGLE_WINDOW order.
+static const uint32_t TOGGLE_FLAGS[TOGGLE_COUNT]
+    = {SETTINGS_FULLSCREEN, SETTINGS_ANTIALIAS, SETTINGS_VSYNC, SETTINGS_FAST_VOXELS, SETTINGS_MUTE};
+// The options with nothing stored: in a window, vertical sync, sound.
+static const uint32_t DEFAULT_FLAGS = SETTINGS_VSYNC;
+
 static struct {
-    // Reset by launcher_read_settings at start-up.
-    bool fullscreen;
-    bool antialias;
-    bool vsync = true;
-    bool fast_voxels;
-    bool sound = true;
+    // The toggles' bits of "flags" and nothing else; reset by launcher_read_settings at start-up.
+    uint32_t flags = DEFAULT_FLAGS;
     GuiElement* toggles[TOGGLE_COUNT]; // set by build_launcher_menu; owned by the menu
     GuiElement* makerLine;             // likewise
     GuiElement* warning;               // likewise; hidden until the settings can't be stored
@@ -41,38 +43,37 @@ static struct {
 
 void launcher_read_settings()
 {
-    launcher.fullscreen = launcher.antialias = launcher.fast_voxels = false;
-    launcher.vsync = launcher.sound = true;
-    uint32_t flags;
-    if (!settings_read_dword("flags", &flags))
-        return;
-    launcher.fullscreen = (flags & SETTINGS_FULLSCREEN) != 0;
-    launcher.antialias = (flags & SETTINGS_ANTIALIAS) != 0;
-    launcher.vsync = (flags & SETTINGS_VSYNC) != 0;
-    launcher.fast_voxels = (flags & SETTINGS_FAST_VOXELS) != 0;
-    launcher.sound = (flags & SETTINGS_MUTE) == 0;
+    uint32_t stored;
+    uint32_t known = 0;
+    for (uint32_t bit : TOGGLE_FLAGS)
+        known |= bit;
+    launcher.flags = settings_read_dword("flags", &stored) ? stored & known : DEFAULT_FLAGS;
 }
 
 uint32_t launcher_flags()
 {
-    return (launcher.fullscreen ? SETTINGS_FULLSCREEN : 0) | (launcher.antialias ? SETTINGS_ANTIALIAS : 0)
-        | (launcher.vsync ? SETTINGS_VSYNC : 0) | (launcher.fast_voxels ? SETTINGS_FAST_VOXELS : 0)
-        | (launcher.sound ? 0 : SETTINGS_MUTE);
+    return launcher.flags;
+}
+
+// Whether the option of the toggle's bit is set.
+static bool has(uint32_t bit)
+{
+    return (launcher.flags & bit) != 0;
 }
 
 static const char* toggle_label(int index)
 {
     switch (index) {
     case 0:
-        return launcher.fullscreen ? "Fullscreen" : "In window";
+        return has(SETTINGS_FULLSCREEN) ? "Fullscreen" : "In window";
     case 1:
-        return launcher.antialias ? "Anti-aliasing: on" : "Anti-aliasing: off";
+        return has(SETTINGS_ANTIALIAS) ? "Anti-aliasing: on" : "Anti-aliasing: off";
     case 2:
-        return launcher.vsync ? "VSync: on" : "VSync: off";
+        return has(SETTINGS_VSYNC) ? "VSync: on" : "VSync: off";
     case 3:
-        return launcher.fast_voxels ? "Fast voxels" : "Normal voxels";
+        return has(SETTINGS_FAST_VOXELS) ? "Fast voxels" : "Normal voxels";
     default:
-        return launcher.sound ? "Sound: on" : "Sound: off";
+        return has(SETTINGS_MUTE) ? "Sound: off" : "Sound: on";
     }
 }
 
@@ -221,9 +222,10 @@ static void open_site()
         log_message("can't open '%s'", address.s);
 }
 
-static void toggle(bool* setting)
+// Flips the option of a toggle's command.
+static void toggle(int command)
 {
-    *setting = !*setting;
+    launcher.flags ^= TOGGLE_FLAGS[command - LAUNCHER_TOGGLE_WINDOW];
     refresh_toggles();
 }
 
@@ -239,7 +241,8 @@ public:
 
     int32_t handle(GuiEvent* event, GuiElement*, int) override
     {
-        switch (static_cast<GuiCommandEvent*>(event)->command) {
+        const int command = static_cast<GuiCommandEvent*>(event)->command;
+        switch (command) {
         case LAUNCHER_PLAY:
             store_settings();
             start_game();
@@ -252,19 +255,11 @@ public:
             open_site();
             break;
         case LAUNCHER_TOGGLE_WINDOW:
-            toggle(&launcher.fullscreen);
-            break;
         case LAUNCHER_TOGGLE_ANTIALIAS:
-            toggle(&launcher.antialias);
-            break;
         case LAUNCHER_TOGGLE_VSYNC:
-            toggle(&launcher.vsync);
-            break;
         case LAUNCHER_TOGGLE_VOXELS:
-            toggle(&launcher.fast_voxels);
-            break;
         case LAUNCHER_TOGGLE_SOUND:
-            toggle(&launcher.sound);
+            toggle(command);
             break;
         default:
             break;
