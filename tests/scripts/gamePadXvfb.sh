@@ -62,12 +62,16 @@ press 0
 sleep 1
 pad axis 0 0
 pad axis 5 0
-# Up-left, then the stick let go: the aim stays.
+# Up-left, then the stick let go: the aim stays. The game may read the pad
+# between two lines, so the stick comes back in small steps on both axes: a
+# state it reads on the way still points up-left, never straight up or left.
 pad axis 2 -23170
 pad axis 3 -23170
 sleep 0.3
-pad axis 2 0
-pad axis 3 0
+for v in 20000 16000 12000 8000 5000 2000 0; do
+  pad axis 2 "-$v"
+  pad axis 3 "-$v"
+done
 sleep 0.5
 screenshot pad-aim.png
 # The crosshair's white arms (four of five pixels at this size) stand in the
