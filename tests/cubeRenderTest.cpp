@@ -75,6 +75,31 @@ TEST(CubeInstance, EncodesXBeyondAShortAndNegativeOffsets)
     EXPECT_EQ((c.s0 & 0x7FFF) + 32768 * c.s3, 4095 * 16);
 }
 
+TEST(CubeInstance, ARunKeepsItsFirstCubesXOnBothSidesOfZero)
+{
+    for (int x16 : {-8 * 16, -16, 0, 2047 * 16, 2048 * 16, 4094 * 16}) {
+        CubeInstance run = make_cube_instance(x16, 32, 48, 0xFF445566, false);
+        for (int k = 1; k < CUBE_MAX_RUN; ++k)
+            ASSERT_TRUE(
+                extend_cube_run(&run, make_cube_instance(x16 + 16 * k, 32, 48, 0xFF445566, false), 16));
+        EXPECT_EQ(cube_run(run), CUBE_MAX_RUN) << x16;
+        EXPECT_EQ(cube_x16(run), x16);
+        EXPECT_FALSE(
+            extend_cube_run(&run, make_cube_instance(x16 + 16 * CUBE_MAX_RUN, 32, 48, 0xFF445566, false), 16))
+            << "a full run";
+    }
+    // Only the next cube of the same row, size and colour joins.
+    CubeInstance run = make_cube_instance(160, 32, 48, 7, true);
+    EXPECT_FALSE(extend_cube_run(&run, make_cube_instance(176, 32, 48, 7, true), 32)) << "overlapping";
+    EXPECT_FALSE(extend_cube_run(&run, make_cube_instance(224, 32, 48, 7, true), 32)) << "a gap";
+    EXPECT_FALSE(extend_cube_run(&run, make_cube_instance(192, 32, 48, 7, false), 32)) << "another size";
+    EXPECT_FALSE(extend_cube_run(&run, make_cube_instance(192, 32, 48, 8, true), 32)) << "another colour";
+    EXPECT_FALSE(extend_cube_run(&run, make_cube_instance(192, 48, 48, 7, true), 32)) << "another row";
+    EXPECT_FALSE(extend_cube_run(&run, make_cube_instance(192, 32, 64, 7, true), 32)) << "another layer";
+    EXPECT_EQ(cube_run(run), 1);
+    EXPECT_TRUE(extend_cube_run(&run, make_cube_instance(192, 32, 48, 7, true), 32));
+}
+
 TEST(VoxelScan, AUniformBlockInOpenSpaceIsOneDoubleCube)
 {
     TestGrid g(32, 32, 8);
@@ -356,16 +381,22 @@ protected:
         lastBuilds = n;
         return since;
     }
-    // The faces drawn since the draws were cleared, as instance counts per
-    // face of the mesh; every draw is one face of one run of records.
-    std::vector<int> faces_drawn()
+    // The faces drawn since the draws were cleared, as counts of cubes (or
+    // of records) per face of the mesh; every draw is one face of one run
+    // of records, and a record may stand for a row of cubes.
+    std::vector<int> faces_drawn(bool records = false)
     {
         std::vector<int> count(6);
         for (const FakeDraw& d : fake_device.draws) {
             EXPECT_EQ(d.vertexCount, 4);
             EXPECT_EQ(d.primitiveCount, 2);
             EXPECT_LE(d.instanceCount, 2048);
-            count[d.startIndex / 6] += d.instanceCount;
+            const uint8_t* bytes = fake_device.buffers[d.instances].bytes.data() + d.instanceOffset;
+            for (int i = 0; i < d.instanceCount; ++i) {
+                CubeInstance c;
+                memcpy(&c, bytes + i * sizeof c, sizeof c);
+                count[d.startIndex / 6] += records ? 1 : cube_run(c);
+            }
         }
         return count;
     }
@@ -416,6 +447,9 @@ TEST_F(VoxelCache, OnlyFacesThatTouchAnEmptyVoxelAndMayFaceTheEyeAreDrawn)
     EXPECT_EQ(faces[FACE_RIGHT], 0);
     EXPECT_EQ(faces[FACE_BOTTOM], 0);
     EXPECT_EQ(faces[FACE_BACK], 0);
+    // Each chunk's row of eight equal cubes is one stretched record.
+    EXPECT_EQ(faces_drawn(true)[FACE_FRONT], 4 * 2);
+    EXPECT_EQ(faces_drawn(true)[FACE_TOP], 4 * 2);
 
     // From below the floor and left of the grid: the bottoms (on the grid's
     // edge) and the left end's left faces.

@@ -14,14 +14,18 @@
 
 // One cube on vertex stream 1. Positions are sixteenths of a voxel; x is split
 // so that the level's 4096 voxels and small negative sprite offsets both fit:
-// x16 = (s0 & 0x7FFF) + 32768 * s3. Bit 15 of s0 marks a 2 x 2 x 2 cube.
+// x16 = (s0 & 0x7FFF) + 32768 * h, where h is s3's low byte as a signed
+// number. Bit 15 of s0 marks a 2 x 2 x 2 cube. The rest of s3 (s3 - h) / 256
+// stretches the cube in x to that many cubes more: a row of equal cubes
+// drawn with only faces that shade alike along x (front, top, bottom) is
+// one record.
 struct CubeInstance {
     int16_t s0, s1, s2, s3;
     uint32_t colour; // 0xAARRGGBB
 };
 static_assert(sizeof(CubeInstance) == 12, "the instance stream's stride is 12 bytes");
 
-enum { CUBE_DOUBLE_SIZE = 0x8000 };
+enum { CUBE_DOUBLE_SIZE = 0x8000, CUBE_MAX_RUN = 127 };
 
 inline CubeInstance make_cube_instance(int x16, int y16, int z16, uint32_t colour, bool doubled)
 {
@@ -32,6 +36,30 @@ inline CubeInstance make_cube_instance(int x16, int y16, int z16, uint32_t colou
     c.s3 = static_cast<int16_t>((2 * x16) >> 16); // floor(x16 / 32768)
     c.colour = colour;
     return c;
+}
+
+// How many cubes in a row the record stands for.
+inline int cube_run(const CubeInstance& c)
+{
+    return ((c.s3 - static_cast<int8_t>(c.s3 & 0xFF)) >> 8) + 1;
+}
+
+// x of the record's first cube, in sixteenths.
+inline int cube_x16(const CubeInstance& c)
+{
+    return (c.s0 & 0x7FFF) + 32768 * static_cast<int8_t>(c.s3 & 0xFF);
+}
+
+// Stretches `last` over c when c is the next equal cube of its row; false otherwise.
+inline bool extend_cube_run(CubeInstance* last, const CubeInstance& c, int size16)
+{
+    const int run = cube_run(*last);
+    if (last->s1 != c.s1 || last->s2 != c.s2 || last->colour != c.colour
+        || ((last->s0 ^ c.s0) & CUBE_DOUBLE_SIZE) || run == CUBE_MAX_RUN
+        || cube_x16(*last) + run * size16 != cube_x16(c))
+        return false;
+    last->s3 = static_cast<int16_t>(last->s3 + 256);
+    return true;
 }
 
 // The faces of the cube mesh, in its order: the first face is the front.

@@ -571,9 +571,9 @@ public:
         const unsigned open = box.open_faces(x, y, z, size);
         for (int r = RANGE_TOP; r < RANGE_COVERED && !cache.fastVoxels; ++r)
             if (open & (1u << SIDE_RANGE_FACE[r]))
-                cache.built[r].push(c);
+                push_record(r, c, size);
         if (open & (1u << FACE_FRONT)) {
-            cache.built[RANGE_FRONT_OPEN].push(c);
+            push_record(RANGE_FRONT_OPEN, c, size);
             return;
         }
         if (!cache.fastVoxels)
@@ -582,10 +582,24 @@ public:
         int k = 0;
         while (quadrants & ~COVERED_QUADRANTS[COVERED_CHOICE[k]])
             ++k;
-        cache.built[RANGE_COVERED + COVERED_CHOICE[k]].push(c);
+        push_record(RANGE_COVERED + COVERED_CHOICE[k], c, size);
     }
 
 private:
+    // Appends c to a range, or stretches the range's last record over it:
+    // under a light and a depth fade that do not change along x (the
+    // level's), fronts, tops and bottoms shade alike all along a row, so a
+    // row of equal cubes is drawn as one long cube. A left or right face
+    // stands across the row and is never stretched.
+    static void push_record(int range, const CubeInstance& c, int size)
+    {
+        DynArray<CubeInstance>& b = cache.built[range];
+        const bool stretches = range != RANGE_LEFT && range != RANGE_RIGHT;
+        if (stretches && b.size() && extend_cube_run(&b[b.size() - 1], c, 16 * size))
+            return;
+        b.push(c);
+    }
+
     // The solid cells of row y of layer z from cell x on, as bits; cells
     // outside the grid are empty. Sixteen voxels at a time where the row is
     // whole and its voxels adjacent.

@@ -20,9 +20,11 @@ out vec3 shaded;
 void main()
 {
     bool doubled = instance.x < 0.0;
-    float x16 = (doubled ? instance.x + 32768.0 : instance.x) + 32768.0 * instance.w;
+    float more = floor((instance.w + 128.0) / 256.0);
+    float x16 = (doubled ? instance.x + 32768.0 : instance.x) + 32768.0 * (instance.w - 256.0 * more);
     float size = doubled ? 2.0 : 1.0;
-    vec3 position = vec3(x16, instance.y, instance.z) / 16.0 + d3d_color(corner).xyz * size;
+    vec3 stretch = vec3(size * (more + 1.0), size, size);
+    vec3 position = vec3(x16, instance.y, instance.z) / 16.0 + d3d_color(corner).xyz * stretch;
     gl_Position = d3d_position(transform_row(vec4(position, 1.0), 0));
 
     vec3 normal = normalize(d3d_color(faceCode).xyz * 2.0 - 1.0);
@@ -44,14 +46,17 @@ in vec3 shaded;
 out vec4 color;
 
 // A 4 x 4 ordered dither of half a colour step, against banding in the soft
-// gradients across faces.
+// gradients across faces. The Bayer matrix's entry is worked out from the
+// pixel's bits (4 * the 2 x 2 entry of its low bits + that of its high bits,
+// the 2 x 2 entry of (a, b) being 2 * (a ^ b) + b) rather than looked up:
+// a rasteriser on the CPU shades many pixels at once, and a lookup by each
+// one's own index costs it a load per pixel.
 float dither()
 {
-    ivec2 p = ivec2(gl_FragCoord.xy) & 3;
-    int i = p.x + 4 * p.y;
-    const float bayer[16] = float[16](0.0, 8.0, 2.0, 10.0, 12.0, 4.0, 14.0, 6.0, 3.0, 11.0, 1.0, 9.0, 15.0,
-        7.0, 13.0, 5.0);
-    return (bayer[i] / 16.0 - 0.47) / 255.0;
+    ivec2 p = ivec2(gl_FragCoord.xy);
+    ivec2 a = p & 1, b = (p >> 1) & 1;
+    int i = 4 * (2 * (a.x ^ a.y) + a.y) + 2 * (b.x ^ b.y) + b.y;
+    return (float(i) / 16.0 - 0.47) / 255.0;
 }
 
 void main()
