@@ -5,7 +5,9 @@
 // axes lean slightly (118 or 138 of 255) towards the corner, so the normal
 // bends towards each cube's edges and faces shade softly across. Stream 1
 // holds the instance: x, y, z in sixteenths of a voxel (bit 15 of x marks a
-// double-size cube, x continues in w as multiples of 32768) and its colour.
+// double-size cube; w's low byte, signed, continues x in multiples of 32768,
+// and its high byte stretches the cube in x by that many cubes more) and its
+// colour.
 // Registers: c0..c3 world * view * projection, c5 the light direction and c6
 // the depth vector, both in the object space of the world matrix.
 #include "device.glsl"
