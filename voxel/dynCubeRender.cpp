@@ -589,13 +589,13 @@ private:
     // Appends c to a range, or stretches the range's last record over it:
     // under a light and a depth fade that do not change along x (the
     // level's), fronts, tops and bottoms shade alike all along a row, so a
-    // row of equal cubes is drawn as one long cube. A left or right face
-    // stands across the row and is never stretched.
+    // row of equal cubes is drawn as one long cube. Left and right faces
+    // never make a row: the cube before another covers its left face, and
+    // the cube after it its right face.
     static void push_record(int range, const CubeInstance& c, int size)
     {
         DynArray<CubeInstance>& b = cache.built[range];
-        const bool stretches = range != RANGE_LEFT && range != RANGE_RIGHT;
-        if (stretches && b.size() && extend_cube_run(&b[b.size() - 1], c, 16 * size))
+        if (b.size() && extend_cube_run(&b[b.size() - 1], c, 16 * size))
             return;
         b.push(c);
     }
