@@ -296,7 +296,7 @@ TEST_F(HeroDrawing, OneHalfSizeHeartPerHealthPointAlongTheTop)
     EXPECT_EQ(static_cast<int>(last_batch().size()), 3 * heart);
     // In the hearts' own half-size frame: side by side from x = -160, at y = 104 and up.
     for (const CubeInstance& c : hearts) {
-        int x = (c.s0 & 0x7fff) + 32768 * c.s3;
+        int x = cube_x16(c);
         EXPECT_GE(x, -160 * 16);
         EXPECT_LT(x, (-160 + 4 * 16) * 16);
         EXPECT_GE(c.s1, 104 * 16);

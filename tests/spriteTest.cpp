@@ -309,7 +309,7 @@ std::vector<CubeInstance> drawn_instances()
 
 int voxel_x(const CubeInstance& c)
 {
-    return ((c.s0 & 0x7FFF) + 32768 * c.s3) / 16;
+    return cube_x16(c) / 16;
 }
 
 } // namespace

@@ -71,7 +71,8 @@ void voxel_cache_draw(int x0, int y0, int x1, int y1, const CacheView& view);
 void voxel_cache_build(int x0, int y0, int x1, int y1);
 // The cube records the cache holds now, over all its entries in use: one for
 // each face that can be seen (each front with fast voxels, whose chunks keep
-// no other faces).
+// no other faces), where the fronts, tops or bottoms of a row of equal cubes
+// share one stretched record.
 int voxel_cache_instances();
 // What building chunks has cost since the program started, for the
 // benchmarks' per-frame figures: chunks built and timer ticks spent on them.
